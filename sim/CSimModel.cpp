@@ -1,0 +1,349 @@
+#include "CSimModel.h"
+
+#include <cmath>
+
+namespace {
+
+// A decimal number as the computer writes it with %d: optional minus, digits, nothing else.
+std::optional<int> ParseInt(const QByteArray& text) {
+    int i = 0;
+    bool bNegative = false;
+    if (i < text.size() && text[i] == '-') {
+        bNegative = true;
+        ++i;
+    }
+    const int nDigits = int(text.size()) - i;
+    if (nDigits < 1 || nDigits > 9) {
+        return std::nullopt;
+    }
+    int value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return bNegative ? -value : value;
+}
+
+// "n/a/b/c": the leading number and every field after a slash.
+std::optional<QList<int>> ParseFields(const QByteArray& text) {
+    QList<int> values;
+    for (const QByteArray& part : text.split('/')) {
+        const std::optional<int> value = ParseInt(part);
+        if (!value) {
+            return std::nullopt;
+        }
+        values.append(*value);
+    }
+    return values;
+}
+
+} // namespace
+
+std::optional<CSimModel::Command> CSimModel::ParseCommand(const QByteArray& text) {
+    Command cmd;
+    if (text == "CA") {
+        cmd.kind = Command::Start;
+        return cmd;
+    }
+    if (text == "CB") {
+        cmd.kind = Command::Stop;
+        return cmd;
+    }
+    if (text == "CC") {
+        cmd.kind = Command::TriggerOn;
+        return cmd;
+    }
+    if (text == "CD") {
+        cmd.kind = Command::TriggerOff;
+        return cmd;
+    }
+    if (text == "PC0") {
+        cmd.kind = Command::ClearError;
+        return cmd;
+    }
+    if (text.size() < 3 || text[0] != 'P') {
+        return std::nullopt;
+    }
+    const char letter = text[1];
+    const QByteArray rest = text.mid(2);
+    if (letter == 'Q' || letter == 'R') {
+        const std::optional<QList<int>> fields = ParseFields(rest);
+        if (!fields) {
+            return std::nullopt;
+        }
+        if (letter == 'Q') {
+            // step number 1..99, then six fields, two more for a sweep
+            const int nStep = fields->at(0);
+            const qsizetype nFields = fields->size() - 1;
+            if (nStep < 1 || nStep > 99 || (nFields != 6 && nFields != 8)) {
+                return std::nullopt;
+            }
+            cmd.kind = Command::SeqStep;
+            cmd.value = nStep;
+        } else {
+            // the program number, then at least one step number
+            if (fields->size() < 2) {
+                return std::nullopt;
+            }
+            for (qsizetype i = 1; i < fields->size(); ++i) {
+                if (fields->at(i) < 1 || fields->at(i) > 99) {
+                    return std::nullopt;
+                }
+            }
+            cmd.kind = Command::SeqProgram;
+        }
+        cmd.text = text;
+        return cmd;
+    }
+    const std::optional<int> value = ParseInt(rest);
+    if (!value) {
+        return std::nullopt;
+    }
+    const int v = *value;
+    bool bValid = false;
+    switch (letter) {
+    case 'H': // discharge mode
+    case 'G': // polarity
+        bValid = v == 0 || v == 1;
+        break;
+    case 'I': // trigger source
+        bValid = v >= 0 && v <= 3;
+        break;
+    case 'L': // voltage, either polarity sign is taken as given
+        bValid = true;
+        break;
+    case 'K': // interval
+    case 'J': // count
+        bValid = v >= 0;
+        break;
+    default:
+        break;
+    }
+    if (!bValid) {
+        return std::nullopt;
+    }
+    cmd.kind = Command::Param;
+    cmd.param = letter;
+    cmd.value = v;
+    return cmd;
+}
+
+void CSimModel::Execute(const Command& cmd, Clock::time_point now) {
+    switch (cmd.kind) {
+    case Command::Start:
+        if (m_oNextStartError) {
+            m_nError = *m_oNextStartError;
+            m_oNextStartError.reset();
+            return;
+        }
+        m_bRunning = true;
+        m_bDischarging = false;
+        m_bUnseen = false;
+        m_ucLatched = 0;
+        m_nDone = 0;
+        m_nError = 0;
+        m_bAutoPending = m_bAutoTrigger;
+        m_tpAuto = now + std::chrono::milliseconds(m_nAutoDelayMs);
+        // an AIR gun whose trigger is already held discharges as soon as the test runs
+        if (m_bTrigger && m_step.mode == DISC_AIR) {
+            BeginDischarge(now);
+        }
+        return;
+    case Command::Stop:
+        m_bRunning = false;
+        m_bTrigger = false;
+        m_bDischarging = false;
+        m_bUnseen = false;
+        m_ucLatched = 0;
+        m_bAutoPending = false;
+        return;
+    case Command::TriggerOn:
+        Press(now);
+        return;
+    case Command::TriggerOff:
+        Release();
+        return;
+    case Command::ClearError:
+        m_nError = 0;
+        return;
+    case Command::Param:
+        switch (cmd.param) {
+        case 'H':
+            m_step.mode = cmd.value;
+            break;
+        case 'I':
+            m_step.trigger = cmd.value;
+            break;
+        case 'G':
+            m_step.polarity = cmd.value;
+            break;
+        case 'L':
+            m_step.volt10 = cmd.value;
+            break;
+        case 'K':
+            m_step.interval10 = cmd.value;
+            break;
+        case 'J':
+            m_step.count = cmd.value;
+            // a new count starts from nothing done
+            if (!m_bDischarging) {
+                m_nDone = 0;
+            }
+            break;
+        default:
+            break;
+        }
+        return;
+    case Command::SeqStep:
+        m_mapSeqStep.insert(cmd.value, cmd.text);
+        return;
+    case Command::SeqProgram:
+        m_baSeqProgram = cmd.text;
+        return;
+    }
+}
+
+std::optional<QByteArray> CSimModel::Query(const QByteArray& text, Clock::time_point now) {
+    Advance(now);
+    if (text == "QA") {
+        return m_baIdent;
+    }
+    if (text == "QC") {
+        return QByteArray::number(m_nError);
+    }
+    if (text == "QD") {
+        const quint8 status = Status() | m_ucLatched;
+        m_ucLatched = 0;
+        if (status & (STATUS_CONTACT_DISCHARGE | STATUS_AIR_DISCHARGE)) {
+            m_bUnseen = false;
+        }
+        // four bits in the low nibble of each character, bits 0..3 first
+        QByteArray payload(2, '0');
+        payload[0] = char('0' + (status & 0x0F));
+        payload[1] = char('0' + ((status >> 4) & 0x0F));
+        return payload;
+    }
+    if (text == "QE") {
+        return QByteArray::number(m_step.interval10);
+    }
+    if (text == "QJ") {
+        return QByteArray::number(m_step.count);
+    }
+    if (text == "QF") {
+        return QByteArray::number(m_nDone);
+    }
+    return std::nullopt;
+}
+
+void CSimModel::Advance(Clock::time_point now) {
+    if (m_bAutoPending && now >= m_tpAuto) {
+        m_bAutoPending = false;
+        if (m_bRunning) {
+            Press(m_tpAuto);
+        }
+    }
+    while (m_bDischarging && now >= m_tpNext) {
+        ++m_nDone;
+        if (m_nDone >= m_step.count) {
+            EndDischarge();
+            break;
+        }
+        m_tpNext += Interval();
+    }
+}
+
+quint8 CSimModel::Status() const {
+    quint8 status = 0;
+    if (m_bRunning) {
+        status |= STATUS_RUNNING;
+    }
+    if (m_bTrigger) {
+        status |= STATUS_TRIGGER_ON;
+    }
+    if (m_bDischarging) {
+        status |= DischargeBit();
+    }
+    return status;
+}
+
+QStringList CSimModel::SequenceMemory() const {
+    QStringList list;
+    for (const QByteArray& text : m_mapSeqStep) {
+        list.append(QString::fromLatin1(text));
+    }
+    if (!m_baSeqProgram.isEmpty()) {
+        list.append(QString::fromLatin1(m_baSeqProgram));
+    }
+    return list;
+}
+
+void CSimModel::SetAutoTrigger(bool on, int delayMs) {
+    m_bAutoTrigger = on;
+    m_nAutoDelayMs = qMax(0, delayMs);
+    if (!on) {
+        m_bAutoPending = false;
+    }
+}
+
+void CSimModel::SetTimeScale(double scale) {
+    // a zero, negative or absurd scale would stop the clock or run it backwards
+    if (std::isfinite(scale) && scale > 0.0) {
+        m_dTimeScale = scale;
+    }
+}
+
+CSimModel::Clock::duration CSimModel::Interval() const {
+    const double us = double(qMax(0, m_step.interval10)) * 10000.0 * m_dTimeScale;
+    // at least a microsecond, so a series always moves forward in time
+    const double clamped = qBound(1.0, us, 1.0e12);
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double, std::micro>(clamped));
+}
+
+void CSimModel::Press(Clock::time_point now) {
+    m_bTrigger = true;
+    if (!m_bRunning || m_bDischarging) {
+        return;
+    }
+    // a new press after a finished series counts again from the start
+    if (m_nDone >= m_step.count) {
+        m_nDone = 0;
+    }
+    BeginDischarge(now);
+}
+
+void CSimModel::Release() {
+    m_bTrigger = false;
+    // a CONTACT series runs to its end once pressed; AIR discharging needs the trigger held
+    if (m_bDischarging && m_nActiveMode == DISC_AIR) {
+        m_bDischarging = false;
+        if (m_bUnseen) {
+            m_ucLatched |= STATUS_AIR_DISCHARGE;
+        }
+    }
+}
+
+void CSimModel::BeginDischarge(Clock::time_point now) {
+    m_nActiveMode = m_step.mode;
+    m_bDischarging = true;
+    m_bUnseen = true;
+    m_tpNext = now + Interval();
+    if (m_nDone >= m_step.count) {
+        EndDischarge();
+    }
+}
+
+void CSimModel::EndDischarge() {
+    if (m_bUnseen) {
+        m_ucLatched |= DischargeBit();
+    }
+    m_bDischarging = false;
+    m_bTrigger = false;
+}
+
+quint8 CSimModel::DischargeBit() const {
+    return m_nActiveMode == DISC_AIR ? STATUS_AIR_DISCHARGE : STATUS_CONTACT_DISCHARGE;
+}

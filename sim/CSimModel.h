@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <chrono>
+#include <optional>
+
+// The state of the VZR-T8100 behind the line: loaded step, test running, trigger, discharge
+// series, error code and sequence memory. Not thread-safe; CVzrT8100Sim guards it.
+class CSimModel {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    static constexpr quint8 STATUS_RUNNING = 0x01;
+    static constexpr quint8 STATUS_CONTACT_DISCHARGE = 0x02;
+    static constexpr quint8 STATUS_TRIGGER_ON = 0x04;
+    static constexpr quint8 STATUS_AIR_DISCHARGE = 0x10;
+
+    static constexpr int DISC_CONTACT = 0;
+    static constexpr int DISC_AIR = 1;
+
+    // The step loaded with PH/PI/PG/PL/PK/PJ, in the instrument's units.
+    struct Step {
+        int mode = DISC_CONTACT; // PH: 0 CONTACT, 1 AIR
+        int trigger = 0;         // PI: trigger source 0..3
+        int polarity = 0;        // PG: 0 +, 1 -
+        int volt10 = 0;          // PL: 10 V units
+        int interval10 = 100;    // PK: 10 ms units
+        int count = 1;           // PJ: discharges
+    };
+
+    // One parsed command text; the parse decides ACK or NAK before anything is carried out.
+    struct Command {
+        enum Kind { Start, Stop, TriggerOn, TriggerOff, ClearError, Param, SeqStep, SeqProgram };
+        Kind kind = Start;
+        char param = 0;  // 'H','I','G','L','K','J' for Param
+        int value = 0;   // Param value, or the step number of SeqStep
+        QByteArray text; // SeqStep / SeqProgram as received
+    };
+
+    static std::optional<Command> ParseCommand(const QByteArray& text);
+
+    void Execute(const Command& cmd, Clock::time_point now);
+    // Payload of a reply (after the two leading characters); nullopt for an unknown query.
+    std::optional<QByteArray> Query(const QByteArray& text, Clock::time_point now);
+    // Runs the instrument's clock up to now: automatic trigger and due discharges.
+    void Advance(Clock::time_point now);
+    // Whether anything is timed (the server then polls its clock more often).
+    bool IsBusy() const { return m_bDischarging || m_bAutoPending; }
+
+    quint8 Status() const;
+    Step LoadedStep() const { return m_step; }
+    int ErrorCode() const { return m_nError; }
+    int DischargesDone() const { return m_nDone; }
+    QStringList SequenceMemory() const;
+
+    void SetIdentPayload(const QByteArray& payload) { m_baIdent = payload; }
+    QByteArray IdentPayload() const { return m_baIdent; }
+    void SetAutoTrigger(bool on, int delayMs);
+    void SetTimeScale(double scale);
+    double TimeScale() const { return m_dTimeScale; }
+    void InjectErrorOnNextStart(int code) { m_oNextStartError = code; }
+
+private:
+    Clock::duration Interval() const;
+    void Press(Clock::time_point now);
+    void Release();
+    void BeginDischarge(Clock::time_point now);
+    void EndDischarge();
+    quint8 DischargeBit() const;
+
+    Step m_step;
+    bool m_bRunning = false;
+    bool m_bTrigger = false;
+    bool m_bDischarging = false;
+    int m_nActiveMode = DISC_CONTACT; // mode of the series under way
+    int m_nDone = 0;
+    int m_nError = 0;
+    Clock::time_point m_tpNext;
+    // A series shorter than the computer's polling is still reported once: the discharge bit
+    // stays latched until a status query has shown it.
+    bool m_bUnseen = false;
+    quint8 m_ucLatched = 0;
+
+    bool m_bAutoTrigger = false;
+    int m_nAutoDelayMs = 100;
+    bool m_bAutoPending = false;
+    Clock::time_point m_tpAuto;
+    double m_dTimeScale = 1.0;
+    std::optional<int> m_oNextStartError;
+
+    QByteArray m_baIdent;
+    QMap<int, QByteArray> m_mapSeqStep;
+    QByteArray m_baSeqProgram;
+};

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "CSimModel.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// A VZR-T8100 served on the master side of a pseudo-terminal: the program opens the slave
+// path as its serial port. Serves on its own thread; every public call is thread-safe.
+class CVzrT8100Sim {
+public:
+    using Step = CSimModel::Step;
+
+    static constexpr quint8 STATUS_RUNNING = CSimModel::STATUS_RUNNING;
+    static constexpr quint8 STATUS_CONTACT_DISCHARGE = CSimModel::STATUS_CONTACT_DISCHARGE;
+    static constexpr quint8 STATUS_TRIGGER_ON = CSimModel::STATUS_TRIGGER_ON;
+    static constexpr quint8 STATUS_AIR_DISCHARGE = CSimModel::STATUS_AIR_DISCHARGE;
+
+    static constexpr char IDENT_TEXT[] = "VALDMARK SYSTEMS, VZR-T81";
+    static constexpr char DEFAULT_MODEL_TEXT[] = "00 Ver.1.00";
+
+    CVzrT8100Sim();
+    ~CVzrT8100Sim();
+    CVzrT8100Sim(const CVzrT8100Sim&) = delete;
+    CVzrT8100Sim& operator=(const CVzrT8100Sim&) = delete;
+
+    bool Start();
+    void Stop();
+    bool IsServing() const;
+    QString PortPath() const;
+
+    QStringList CommandLog() const;
+    void ClearLog();
+    int EnqCount() const;
+    int AckCount() const; // ACKs the computer sent for reply frames
+
+    void SetModelText(const QString& text);
+    void SetIdentText(const QString& text);
+    void SetAutoTrigger(bool on, int delayMs = 100);
+    void SetTimeScale(double scale);
+
+    void SetSilent(bool silent);
+    void InjectNak(int count = 1);
+    void RefuseCommand(const QString& prefix);
+    void ClearRefusals();
+    void InjectBadBcc(int count = 1);
+    void SetReplyPayload(const QString& query, const QByteArray& payload);
+    void SetRawReply(const QString& query, const QByteArray& bytes);
+    void ClearReplyOverrides();
+    void SendGarbage(const QByteArray& bytes);
+    void SetByteDelayMs(int ms);
+    void SetFlood(bool on);
+    void InjectErrorOnNextStart(int code);
+
+    quint8 Status() const;
+    QStringList SequenceMemory() const;
+    Step LoadedStep() const;
+    int ErrorCode() const;
+    int DischargesDone() const;
+
+    // Called on the serving thread with every correctly framed text as it arrives.
+    void SetLogCallback(std::function<void(const QString&)> callback);
+
+    // Frame helpers, shared with whoever needs to build the instrument's bytes.
+    static quint8 Bcc(const QByteArray& text);
+    static QByteArray Frame(const QByteArray& text);
+
+private:
+    enum class LineState { Idle, AwaitFrame, InFrame, AwaitBcc, AwaitAck };
+    using Clock = CSimModel::Clock;
+
+    void Serve();
+    void HandleByte(char byte, Clock::time_point now, QByteArray& out, QStringList& logged);
+    void HandleText(const QByteArray& text, Clock::time_point now, QByteArray& out);
+    void AnswerEnq(QByteArray& out);
+    void Tick(Clock::time_point now, QByteArray& out);
+    int PollTimeoutMs() const;
+    void WriteOut(const QByteArray& bytes);
+    bool WriteAll(const char* data, qsizetype size, int waitMs);
+    bool PauseMs(int ms);
+    void Wake();
+    void CloseFds();
+    QByteArray ModelIdent() const;
+
+    mutable std::mutex m_mutex;
+    CSimModel m_model;
+    QStringList m_listLog;
+    int m_nEnq = 0;
+    int m_nAck = 0;
+    QByteArray m_baModel;
+    bool m_bIdentOverride = false;
+    QByteArray m_baIdentOverride;
+    bool m_bSilent = false;
+    int m_nNakPending = 0;
+    int m_nBadBccPending = 0;
+    QStringList m_listRefused;
+    QHash<QByteArray, QByteArray> m_hashPayload;
+    QHash<QByteArray, QByteArray> m_hashRaw;
+    QByteArray m_baGarbage;
+    bool m_bFlood = false;
+    Clock::time_point m_tpFlood;
+    quint8 m_ucFloodByte = 0;
+    std::function<void(const QString&)> m_fnLog;
+
+    LineState m_state = LineState::Idle;
+    Clock::time_point m_tpState; // when the present line state was entered or last fed
+    QByteArray m_baFrame;
+    quint8 m_ucBcc = 0;
+
+    std::atomic<int> m_nByteDelayMs{0};
+    std::atomic<bool> m_bStop{false};
+    std::thread m_thread;
+    int m_fdMaster = -1;
+    int m_fdSlave = -1;
+    int m_afdWake[2] = {-1, -1};
+    QString m_strPath;
+};

@@ -1,0 +1,528 @@
+#include "CSimModel.h"
+#include "CTestLine.h"
+#include "CVzrT8100Sim.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStringEncoder>
+#include <QTest>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+using Clock = CSimModel::Clock;
+
+namespace {
+
+void Run(CSimModel& model, const char* text, Clock::time_point now) {
+    const std::optional<CSimModel::Command> cmd = CSimModel::ParseCommand(text);
+    QVERIFY2(cmd.has_value(), text);
+    model.Execute(*cmd, now);
+}
+
+QByteArray StatusPayload(CSimModel& model, Clock::time_point now) {
+    return model.Query("QD", now).value_or("?");
+}
+
+} // namespace
+
+class TestSim : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void parsesCommandTexts_data();
+    void parsesCommandTexts();
+    void contactSeriesRunsOutAndStaysRunning();
+    void airDischargesOnlyWhileTriggerHeld();
+    void shortSeriesIsReportedOnce();
+    void autoTriggerPressesAfterDelay();
+    void timeScaleShortensIntervals();
+
+    void enqIsAnsweredAndStrayBytesIgnored();
+    void replyFramesCarryIdentAndBcc();
+    void badFramesAreRefused();
+    void statusNibbles();
+    void contactSeriesOverTheLine();
+    void airRunCountsDown();
+    void errorOnStartIsReportedAndCleared();
+    void sequenceMemoryKeepsStepsAndProgram();
+    void silentAndNakFaults();
+    void badBccAndReplyOverrides();
+    void garbageAndFlood();
+    void slowBytes();
+    void reopenAfterClose();
+    void programPrintsItsPath();
+
+private:
+    std::unique_ptr<CVzrT8100Sim> m_pSim;
+    CTestLine m_line;
+};
+
+void TestSim::init() {
+    m_pSim = std::make_unique<CVzrT8100Sim>();
+    QVERIFY(m_pSim->Start());
+    QVERIFY(QFileInfo::exists(m_pSim->PortPath()));
+    QVERIFY(m_line.Open(m_pSim->PortPath()));
+}
+
+void TestSim::cleanup() {
+    m_line.Close();
+    m_pSim.reset();
+}
+
+void TestSim::parsesCommandTexts_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("valid");
+    for (const char* text :
+         {"CA", "CB", "CC", "CD", "PC0", "PH0", "PH1", "PI3", "PG1", "PL-800", "PL800", "PK0",
+          "PJ10", "PQ3/800/100/10/2/0/1", "PQ3/200/100/10/2/0/1/800/200", "PR1/1/2/3"}) {
+        QTest::newRow(text) << QByteArray(text) << true;
+    }
+    for (const char* text : {"",
+                             "C",
+                             "CE",
+                             "CAX",
+                             "PC1",
+                             "PH2",
+                             "PI4",
+                             "PG-1",
+                             "PK-1",
+                             "PJ-1",
+                             "PLx",
+                             "PL",
+                             "PH 1",
+                             "PL1234567890",
+                             "PQ0/1/2/3/4/5/6",
+                             "PQ100/1/2/3/4/5/6",
+                             "PQ3/1/2/3",
+                             "PQ3/1/2/3/4/5/6/7",
+                             "PR1",
+                             "PR1/0",
+                             "PR1/1//2",
+                             "QD"}) {
+        QTest::newRow(QByteArray("bad:") + text) << QByteArray(text) << false;
+    }
+}
+
+void TestSim::parsesCommandTexts() {
+    QFETCH(QByteArray, text);
+    QFETCH(bool, valid);
+    QCOMPARE(CSimModel::ParseCommand(text).has_value(), valid);
+}
+
+void TestSim::contactSeriesRunsOutAndStaysRunning() {
+    CSimModel model;
+    const Clock::time_point t0 = Clock::now();
+    Run(model, "PH0", t0);
+    Run(model, "PK10", t0); // 100 ms
+    Run(model, "PJ3", t0);
+    Run(model, "CA", t0);
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    Run(model, "CC", t0);
+    QCOMPARE(StatusPayload(model, t0), QByteArray("70"));
+    Run(model, "CD", t0 + 1ms); // a press and release: the series goes on
+    model.Advance(t0 + 99ms);
+    QCOMPARE(model.DischargesDone(), 0);
+    model.Advance(t0 + 100ms);
+    QCOMPARE(model.DischargesDone(), 1);
+    QCOMPARE(model.Status(),
+             quint8(CSimModel::STATUS_RUNNING | CSimModel::STATUS_CONTACT_DISCHARGE));
+    model.Advance(t0 + 300ms);
+    QCOMPARE(model.DischargesDone(), 3);
+    QCOMPARE(StatusPayload(model, t0 + 300ms), QByteArray("10"));
+    QCOMPARE(model.Query("QJ", t0 + 300ms).value(), QByteArray("3"));
+    QCOMPARE(model.Query("QF", t0 + 300ms).value(), QByteArray("3"));
+    // pressing again after the series counts a new one
+    Run(model, "CC", t0 + 400ms);
+    QCOMPARE(model.DischargesDone(), 0);
+    Run(model, "CB", t0 + 450ms);
+    QCOMPARE(model.Status(), quint8(0));
+    model.Advance(t0 + 1s);
+    QCOMPARE(model.DischargesDone(), 0);
+}
+
+void TestSim::airDischargesOnlyWhileTriggerHeld() {
+    CSimModel model;
+    const Clock::time_point t0 = Clock::now();
+    Run(model, "PH1", t0);
+    Run(model, "PK20", t0); // 200 ms
+    Run(model, "PJ3", t0);
+    Run(model, "CC", t0); // held before the start: discharges begin with CA
+    QCOMPARE(model.Status(), CSimModel::STATUS_TRIGGER_ON);
+    Run(model, "CA", t0);
+    QCOMPARE(StatusPayload(model, t0), QByteArray("51"));
+    model.Advance(t0 + 200ms);
+    QCOMPARE(model.DischargesDone(), 1);
+    Run(model, "CD", t0 + 250ms);
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    model.Advance(t0 + 2s);
+    QCOMPARE(model.DischargesDone(), 1);
+    Run(model, "CC", t0 + 2s);
+    model.Advance(t0 + 2200ms);
+    QCOMPARE(model.DischargesDone(), 2);
+    model.Advance(t0 + 2400ms);
+    QCOMPARE(model.DischargesDone(), 3);
+    // nobody asked while the resumed run went on: shown once, then gone
+    QCOMPARE(StatusPayload(model, t0 + 2400ms), QByteArray("11"));
+    QCOMPARE(StatusPayload(model, t0 + 2400ms), QByteArray("10"));
+}
+
+void TestSim::shortSeriesIsReportedOnce() {
+    CSimModel model;
+    const Clock::time_point t0 = Clock::now();
+    Run(model, "PK1", t0);
+    Run(model, "PJ2", t0);
+    Run(model, "CA", t0);
+    Run(model, "CC", t0);
+    model.Advance(t0 + 1s); // over long before anyone asked
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    QCOMPARE(StatusPayload(model, t0 + 1s), QByteArray("30"));
+    QCOMPARE(StatusPayload(model, t0 + 1s), QByteArray("10"));
+    // a zero count ends at once, and is still shown once
+    Run(model, "PJ0", t0 + 2s);
+    Run(model, "CC", t0 + 2s);
+    QCOMPARE(StatusPayload(model, t0 + 2s), QByteArray("30"));
+    QCOMPARE(StatusPayload(model, t0 + 2s), QByteArray("10"));
+}
+
+void TestSim::autoTriggerPressesAfterDelay() {
+    CSimModel model;
+    model.SetAutoTrigger(true, 100);
+    const Clock::time_point t0 = Clock::now();
+    Run(model, "PH1", t0);
+    Run(model, "PK10", t0);
+    Run(model, "PJ2", t0);
+    Run(model, "CA", t0);
+    model.Advance(t0 + 99ms);
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    model.Advance(t0 + 100ms);
+    QCOMPARE(model.Status(), quint8(0x15));
+    model.Advance(t0 + 300ms);
+    QCOMPARE(model.DischargesDone(), 2);
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    // stopped before the delay: no press
+    Run(model, "CB", t0 + 1s);
+    Run(model, "CA", t0 + 1s);
+    Run(model, "CB", t0 + 1050ms);
+    model.Advance(t0 + 2s);
+    QCOMPARE(model.Status(), quint8(0));
+}
+
+void TestSim::timeScaleShortensIntervals() {
+    CSimModel model;
+    model.SetTimeScale(0.01);
+    model.SetTimeScale(0.0); // ignored: the clock would stand still
+    model.SetTimeScale(-1.0);
+    QCOMPARE(model.TimeScale(), 0.01);
+    const Clock::time_point t0 = Clock::now();
+    Run(model, "PK100", t0); // 1 s, scaled to 10 ms
+    Run(model, "PJ2", t0);
+    Run(model, "CA", t0);
+    Run(model, "CC", t0);
+    model.Advance(t0 + 9ms);
+    QCOMPARE(model.DischargesDone(), 0);
+    model.Advance(t0 + 10ms);
+    QCOMPARE(model.DischargesDone(), 1);
+    QCOMPARE(model.Query("QE", t0 + 10ms).value(), QByteArray("100")); // the step's own value
+}
+
+void TestSim::enqIsAnsweredAndStrayBytesIgnored() {
+    QVERIFY(m_line.Write(QByteArray("xyz\x06\x15\x03", 6)));
+    QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
+    QCOMPARE(m_line.ReadQuiet(100), QByteArray(1, CTestLine::ACK));
+    QCOMPARE(m_pSim->EnqCount(), 1);
+    // a repeated ENQ before the frame is answered again
+    QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
+    QCOMPARE(m_line.ReadQuiet(100), QByteArray(1, CTestLine::ACK));
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), QStringList{"CB"});
+}
+
+void TestSim::replyFramesCarryIdentAndBcc() {
+    CTestLine::Reply reply = m_line.Query("QA");
+    QVERIFY(reply.ok);
+    QCOMPARE(reply.bytes, CTestLine::Frame("QAVALDMARK SYSTEMS, VZR-T8100 Ver.1.00"));
+    QVERIFY(QTest::qWaitFor([this] { return m_pSim->AckCount() == 1; }));
+    QCOMPARE(m_line.Query("QD").bytes, QByteArray("\x02QD00\x03\x16"));
+
+    const QString model = QString::fromUtf8("00 試験機");
+    m_pSim->SetModelText(model);
+    reply = m_line.Query("QA");
+    QVERIFY(reply.ok);
+    QStringEncoder sjis("Shift_JIS");
+    QCOMPARE(reply.text,
+             QByteArray("QAVALDMARK SYSTEMS, VZR-T81") + QByteArray(sjis.encode(model)));
+
+    m_pSim->SetIdentText("ACME ESD-1");
+    QCOMPARE(m_line.Query("QA").text, QByteArray("QAACME ESD-1"));
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"QA", "QD", "QA", "QA"}));
+}
+
+void TestSim::badFramesAreRefused() {
+    QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
+    QCOMPARE(m_line.ReadByte(500), int(CTestLine::ACK));
+    QByteArray frame = CTestLine::Frame("CA");
+    frame.back() = char(frame.back() ^ 1);
+    QVERIFY(m_line.Write(frame));
+    QCOMPARE(m_line.ReadByte(500), int(CTestLine::NAK));
+    QVERIFY(m_pSim->CommandLog().isEmpty());
+    QCOMPARE(m_pSim->Status(), quint8(0));
+
+    QCOMPARE(m_line.Command("XX"), int(CTestLine::NAK));
+    QCOMPARE(m_line.Query("QZ").bytes, QByteArray(1, CTestLine::NAK));
+    QCOMPARE(m_line.Command("PH2"), int(CTestLine::NAK));
+    QCOMPARE(m_pSim->LoadedStep().mode, 0);
+
+    // 254 text bytes are a frame; a 255th drops it unanswered
+    QCOMPARE(m_line.Command(QByteArray(254, 'A')), int(CTestLine::NAK));
+    QCOMPARE(m_pSim->CommandLog().last().size(), 254);
+    QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
+    QCOMPARE(m_line.ReadByte(500), int(CTestLine::ACK));
+    QVERIFY(m_line.Write(CTestLine::Frame(QByteArray(255, 'A'))));
+    QCOMPARE(m_line.ReadQuiet(200), QByteArray());
+    QCOMPARE(m_pSim->CommandLog().size(), 4);
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+}
+
+void TestSim::statusNibbles() {
+    QCOMPARE(m_line.Query("QD").text, QByteArray("QD00"));
+    for (const char* text : {"PH1", "PK100", "PJ5", "CA"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_line.Query("QD").text, QByteArray("QD10"));
+    QCOMPARE(m_line.Command("CC"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Query("QD").text, QByteArray("QD51"));
+    QCOMPARE(m_line.Command("CD"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Status(), int(CVzrT8100Sim::STATUS_RUNNING));
+    for (const char* text : {"CB", "PH0", "CA", "CC"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_line.Query("QD").text, QByteArray("QD70"));
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Status(), 0);
+}
+
+void TestSim::contactSeriesOverTheLine() {
+    m_pSim->SetTimeScale(0.01);
+    for (const char* text :
+         {"CB", "PC0", "PH0", "PI1", "PG1", "PL800", "PK100", "PJ5", "CD", "CA"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    const CVzrT8100Sim::Step step = m_pSim->LoadedStep();
+    QCOMPARE(step.mode, 0);
+    QCOMPARE(step.trigger, 1);
+    QCOMPARE(step.polarity, 1);
+    QCOMPARE(step.volt10, 800);
+    QCOMPARE(step.interval10, 100);
+    QCOMPARE(step.count, 5);
+    QCOMPARE(m_line.Number("QJ") - m_line.Number("QF"), 5);
+    QCOMPARE(m_line.Number("QE"), 100);
+    QCOMPARE(m_line.Command("CC"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Command("CD"), int(CTestLine::ACK));
+    bool bSeen = false;
+    int status = -1;
+    for (int i = 0; i < 500; ++i) {
+        status = m_line.Status();
+        QVERIFY(status >= 0);
+        if (status & CVzrT8100Sim::STATUS_CONTACT_DISCHARGE) {
+            bSeen = true;
+        } else if (bSeen) {
+            break;
+        }
+    }
+    QVERIFY(bSeen);
+    QCOMPARE(status, int(CVzrT8100Sim::STATUS_RUNNING));
+    QCOMPARE(m_line.Number("QJ") - m_line.Number("QF"), 0);
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Status(), 0);
+}
+
+void TestSim::airRunCountsDown() {
+    m_pSim->SetTimeScale(0.05);
+    for (const char* text : {"PH1", "PK100", "PJ4", "CA", "CC"}) { // 50 ms apart
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    int last = 4;
+    bool bSeen = false;
+    for (int i = 0; i < 500 && last > 0; ++i) {
+        const int status = m_line.Status();
+        const int remaining = m_line.Number("QJ") - m_line.Number("QF");
+        QVERIFY(remaining <= last && remaining >= 0);
+        last = remaining;
+        bSeen = bSeen || (status & CVzrT8100Sim::STATUS_AIR_DISCHARGE);
+    }
+    QVERIFY(bSeen);
+    QCOMPARE(last, 0);
+    QCOMPARE(m_line.Status() & ~int(CVzrT8100Sim::STATUS_AIR_DISCHARGE),
+             int(CVzrT8100Sim::STATUS_RUNNING));
+    QCOMPARE(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING);
+}
+
+void TestSim::errorOnStartIsReportedAndCleared() {
+    m_pSim->InjectErrorOnNextStart(4);
+    QCOMPARE(m_line.Command("CA"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Query("QC").text, QByteArray("QC4"));
+    QCOMPARE(m_line.Status(), 0);
+    QCOMPARE(m_line.Command("PC0"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Number("QC"), 0);
+    QCOMPARE(m_line.Command("CA"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Status(), int(CVzrT8100Sim::STATUS_RUNNING));
+    QCOMPARE(m_pSim->ErrorCode(), 0);
+}
+
+void TestSim::sequenceMemoryKeepsStepsAndProgram() {
+    for (const char* text : {"PQ3/800/100/10/2/0/1", "PQ1/200/100/10/2/0/1/800/200", "PR1/1/2/3",
+                             "PQ3/500/50/5/0/1/2"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_line.Command("PQ0/800/100/10/2/0/1"), int(CTestLine::NAK));
+    QCOMPARE(m_pSim->SequenceMemory(),
+             (QStringList{"PQ1/200/100/10/2/0/1/800/200", "PQ3/500/50/5/0/1/2", "PR1/1/2/3"}));
+}
+
+void TestSim::silentAndNakFaults() {
+    m_pSim->SetSilent(true);
+    QCOMPARE(m_line.Command("CA"), -1);
+    QCOMPARE(m_line.Query("QD").enq, -1);
+    QCOMPARE(m_pSim->EnqCount(), 2);
+    QVERIFY(m_pSim->CommandLog().isEmpty());
+    m_pSim->SetSilent(false);
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+
+    m_pSim->InjectNak(2);
+    QCOMPARE(m_line.Command("CA"), int(CTestLine::NAK));
+    QCOMPARE(m_line.Query("QD").enq, int(CTestLine::NAK));
+    QCOMPARE(m_line.Command("PJ7"), int(CTestLine::ACK));
+
+    m_pSim->RefuseCommand("PL");
+    QCOMPARE(m_line.Command("PL800"), int(CTestLine::NAK));
+    QCOMPARE(m_line.Command("PK50"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->LoadedStep().volt10, 0);
+    m_pSim->ClearRefusals();
+    QCOMPARE(m_line.Command("PL800"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->LoadedStep().volt10, 800);
+    QCOMPARE(m_pSim->Status(), quint8(0)); // the NAKed CA was not carried out
+}
+
+void TestSim::badBccAndReplyOverrides() {
+    m_pSim->InjectBadBcc(1);
+    CTestLine::Reply reply = m_line.Query("QD");
+    QVERIFY(!reply.ok);
+    QCOMPARE(reply.text, QByteArray("QD00"));
+    QVERIFY(m_line.Query("QD").ok);
+
+    m_pSim->SetReplyPayload("QD", "5");
+    QCOMPARE(m_line.Status(), 5);
+    m_pSim->SetReplyPayload("QX", "hello");
+    QCOMPARE(m_line.Query("QX").text, QByteArray("QXhello"));
+
+    const QByteArray raw = QByteArray("QA no frame") + char(CTestLine::ETX);
+    m_pSim->SetRawReply("QA", raw);
+    QCOMPARE(m_line.Query("QA").bytes, raw);
+    m_pSim->SetRawReply("QA", CTestLine::Frame(QByteArray(255, 'V')));
+    reply = m_line.Query("QA");
+    QVERIFY(!reply.ok);
+    QCOMPARE(reply.text.size(), 254);
+
+    m_pSim->ClearReplyOverrides();
+    QVERIFY(m_line.Query("QA").text.startsWith("QAVALDMARK SYSTEMS, VZR-T81"));
+    QCOMPARE(m_line.Status(), 0);
+    QCOMPARE(m_line.Query("QX").bytes, QByteArray(1, CTestLine::NAK));
+}
+
+void TestSim::garbageAndFlood() {
+    m_pSim->SendGarbage("abc\x02");
+    QCOMPARE(m_line.ReadQuiet(200), QByteArray("abc\x02"));
+
+    m_pSim->SetFlood(true);
+    const QByteArray junk = m_line.ReadQuiet(200, 300);
+    QCOMPARE(junk.size(), 300);
+    for (const char c : junk) {
+        QVERIFY(quint8(c) >= 0x20 && quint8(c) < 0x7F);
+    }
+    m_pSim->SetFlood(false);
+    m_line.ReadQuiet(100);
+    QCOMPARE(m_line.ReadQuiet(100), QByteArray());
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+}
+
+void TestSim::slowBytes() {
+    m_pSim->SetByteDelayMs(20);
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(m_line.Query("QD").ok);
+    QVERIFY(timer.elapsed() >= 5 * 20); // six reply bytes, five pauses
+    m_pSim->SetByteDelayMs(600);
+    QVERIFY(!m_line.Query("QD").ok); // a gap over 500 ms breaks the frame
+}
+
+void TestSim::reopenAfterClose() {
+    for (int i = 0; i < 3; ++i) {
+        m_line.Close();
+        QVERIFY(m_line.Open(m_pSim->PortPath()));
+        QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_pSim->CommandLog().size(), 3);
+
+    // stopped and started again: a new terminal, the old one gone
+    m_line.Close();
+    m_pSim->Stop();
+    QVERIFY(m_pSim->PortPath().isEmpty());
+    m_pSim->Stop();
+    QVERIFY(m_pSim->Start());
+    QVERIFY(m_line.Open(m_pSim->PortPath()));
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+}
+
+void TestSim::programPrintsItsPath() {
+    QProcess program;
+    program.start(VZR_SIM_PROGRAM, {"--model", "00 Ver.9.99", "--log", "--error-on-start", "2",
+                                    "--auto-trigger=50", "--time-scale", "0.01"});
+    QVERIFY(program.waitForStarted());
+    QVERIFY(program.waitForReadyRead());
+    while (!program.canReadLine()) {
+        QVERIFY(program.waitForReadyRead());
+    }
+    const QString path = QString::fromLocal8Bit(program.readLine()).trimmed();
+    QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
+    CTestLine line;
+    QVERIFY(line.Open(path));
+    QCOMPARE(line.Query("QA").text, QByteArray("QAVALDMARK SYSTEMS, VZR-T8100 Ver.9.99"));
+    QCOMPARE(line.Command("CA"), int(CTestLine::ACK));
+    QCOMPARE(line.Number("QC"), 2);
+    // the next start runs, and the gun is pressed by itself
+    QCOMPARE(line.Command("PJ3"), int(CTestLine::ACK));
+    QCOMPARE(line.Command("CA"), int(CTestLine::ACK));
+    bool bSeen = false;
+    for (int i = 0; i < 500; ++i) {
+        const int status = line.Status();
+        if (status & CVzrT8100Sim::STATUS_CONTACT_DISCHARGE) {
+            bSeen = true;
+        } else if (bSeen) {
+            break;
+        }
+    }
+    QVERIFY(bSeen);
+    QCOMPARE(line.Number("QF"), 3);
+    line.Close();
+    program.closeWriteChannel(); // end of input is no reason to stop
+    QVERIFY(!program.waitForFinished(200));
+    program.terminate();
+    QVERIFY(program.waitForFinished());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    QVERIFY(program.readAllStandardError().startsWith("QA\nCA\nQC\nPJ3\nCA\nQD\n"));
+
+    QProcess bad;
+    bad.start(VZR_SIM_PROGRAM, {"--time-scale", "zero"});
+    QVERIFY(bad.waitForFinished());
+    QCOMPARE(bad.exitCode(), 2);
+    QVERIFY(bad.readAllStandardOutput().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestSim)
+#include "TestSim.moc"
