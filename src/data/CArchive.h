@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+// A buffered byte stream over a data file, opened either for storing or for loading.
+// Items are written or read strictly in sequence, all numbers little-endian.
+//
+// Reading never trusts a stored length: a text or a count that the rest of the file
+// cannot hold marks the archive as failed at once. A failure is sticky: every later
+// read returns 0 or an empty text, so callers check IsFailed() after each record.
+class CArchive {
+public:
+    enum Mode { store, load };
+
+    CArchive(QIODevice* device, Mode mode);
+    ~CArchive(); // flushes when storing
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+
+    bool IsStoring() const { return m_mode == store; }
+    bool IsLoading() const { return m_mode == load; }
+    // A read ran past the end, a length was impossible, or the device failed.
+    bool IsFailed() const { return m_failed; }
+    // Marks the archive as failed (a reader found the data inconsistent).
+    void SetFailed() { m_failed = true; }
+
+    // Storing.
+    void WriteByte(quint8 v);
+    void WriteUInt16(quint16 v);
+    void WriteUInt32(quint32 v);
+    void WriteInt32(qint32 v) { WriteUInt32(static_cast<quint32>(v)); }
+    void WriteUInt64(quint64 v);
+    // Text item in UTF-16 form: FF FE FF, then the length, then the code units.
+    void WriteString(const QString& text);
+    // Count of a list: 16-bit, or FFFF and a 32-bit count from 0xFFFF on.
+    void WriteCount(quint32 count);
+    // Writes out the buffer; false when the device refused the bytes.
+    bool Flush();
+
+    // Loading.
+    quint8 ReadByte();
+    quint16 ReadUInt16();
+    quint32 ReadUInt32();
+    qint32 ReadInt32() { return static_cast<qint32>(ReadUInt32()); }
+    quint64 ReadUInt64();
+    // Text item in any length form; 8-bit texts are Shift-JIS.
+    QString ReadString();
+    quint32 ReadCount();
+    // Reads past a text item without keeping it (labels are not compared).
+    void SkipString();
+    // Bytes not yet read, or -1 when the device cannot tell (a sequential device).
+    qint64 BytesLeft() const;
+    // Checks that count items of at least minBytesEach bytes can still be read; marks
+    // the archive as failed and returns false otherwise.
+    bool CanHold(qint64 count, qint64 minBytesEach);
+
+private:
+    void Append(const char* data, qsizetype n);
+    bool Fill(qint64 need);
+    bool ReadStringLength(quint64* length, bool* wide);
+    static QString DecodeUtf16(const char* data, qsizetype units);
+    static QString DecodeAnsi(QByteArrayView bytes);
+    quint64 ReadLengthAfter(quint16 first);
+    bool ReadRaw(char* dest, qint64 n);
+    QByteArray ReadBytes(qint64 n);
+
+    QIODevice* m_device;
+    Mode m_mode;
+    bool m_failed = false;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;     // read position in m_buffer
+    qint64 m_deviceEnd = -1; // size of a random-access device being loaded
+};

@@ -1,0 +1,150 @@
+#include "CExecData.h"
+
+#include "CArchive.h"
+#include "SelectTable.h"
+
+#include <QCoreApplication>
+
+namespace {
+const char* const kVersion = "Exec Data Ver.1.0.0.0";
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CExecData", text);
+}
+
+QString ThousandthsText(qint32 v) {
+    return QString::asprintf("%.2f", v / 1000.0);
+}
+} // namespace
+
+QString CExecData::GetColumnTitle(int column) {
+    switch (column) {
+    case 0:
+        return Tr("放電モード");
+    case 1:
+        return Tr("IEC LEVEL");
+    case 2:
+        return Tr("トリガ");
+    case 3:
+        return Tr("極性");
+    case 4:
+        return Tr("電圧[kV]");
+    case 5:
+        return Tr("放電回数[回]");
+    case 6:
+        return Tr("放電間隔[s]");
+    case 7:
+        return Tr("判定");
+    case 8:
+        return Tr("コメント");
+    default:
+        return QString();
+    }
+}
+
+QString CExecData::GetColumnText(int column) {
+    switch (column) {
+    case 0:
+        return m_nDiscMode == DISC_CONTACT ? Tr("CONTACT") : Tr("AIR");
+    case 1:
+        switch (m_nIecLevel) {
+        case IEC_LEVEL_1:
+            return Tr("IEC LEVEL 1");
+        case IEC_LEVEL_2:
+            return Tr("IEC LEVEL 2");
+        case IEC_LEVEL_3:
+            return Tr("IEC LEVEL 3");
+        case IEC_LEVEL_4:
+            return Tr("IEC LEVEL 4");
+        case IEC_LEVEL_X:
+            return Tr("IEC LEVEL X");
+        default:
+            return Tr("------");
+        }
+    case 2:
+        switch (m_nTrig) {
+        case TRIG_VZR:
+            return Tr("VZR");
+        case TRIG_GUN:
+            return Tr("GUN");
+        case TRIG_EXTERNAL:
+            return Tr("EXTERNAL");
+        case TRIG_REMOTE:
+            return Tr("REMOTE");
+        default:
+            return QString();
+        }
+    case 3:
+        if (m_nPola >= 2)
+            m_nPola = POLA_MINUS;
+        return SelectTableTextAt(g_tblPola2, m_nPola);
+    case 4:
+        return m_lVolt == 0 ? QStringLiteral("0") : ThousandthsText(m_lVolt);
+    case 5:
+        return QString::number(m_lCount);
+    case 6:
+        return m_nDiscMode != DISC_CONTACT ? Tr("------") : ThousandthsText(m_lInterval);
+    case 7:
+        if (m_nJudge >= 5)
+            m_nJudge = JUDGE_NONE;
+        return SelectTableTextAt(g_tblJudge, m_nJudge);
+    case 8:
+        return m_strComment;
+    default:
+        return QString();
+    }
+}
+
+void CExecData::Store(CArchive& ar) const {
+    ar.WriteString(QString::fromLatin1(kVersion));
+    ar.WriteString(QStringLiteral("[m_ulUsed]"));
+    ar.WriteUInt32(m_ulUsed);
+    ar.WriteString(QStringLiteral("[m_lTestNo]"));
+    ar.WriteInt32(m_lTestNo);
+    ar.WriteString(QStringLiteral("[m_lTestPointNo]"));
+    ar.WriteInt32(m_lTestPointNo);
+    ar.WriteString(QStringLiteral("[m_nDiscMode]"));
+    ar.WriteInt32(m_nDiscMode);
+    ar.WriteString(QStringLiteral("[m_nIecLevel]"));
+    ar.WriteInt32(m_nIecLevel);
+    ar.WriteString(QStringLiteral("[m_nTrig]"));
+    ar.WriteInt32(m_nTrig);
+    ar.WriteString(QStringLiteral("[m_lVolt]"));
+    ar.WriteInt32(m_lVolt);
+    ar.WriteString(QStringLiteral("[m_nPola]"));
+    ar.WriteInt32(m_nPola);
+    ar.WriteString(QStringLiteral("[m_lCount]"));
+    ar.WriteInt32(m_lCount);
+    ar.WriteString(QStringLiteral("[m_lInterval]"));
+    ar.WriteInt32(m_lInterval);
+}
+
+int CExecData::Load(CArchive& ar) {
+    const QString version = ar.ReadString();
+    if (ar.IsFailed())
+        return LOAD_BAD_FORMAT;
+    if (version != QLatin1String(kVersion))
+        return LOAD_VERSION;
+    // Labels are read and not compared; values are taken as stored.
+    ar.SkipString();
+    m_ulUsed = ar.ReadUInt32();
+    ar.SkipString();
+    m_lTestNo = ar.ReadInt32();
+    ar.SkipString();
+    m_lTestPointNo = ar.ReadInt32();
+    ar.SkipString();
+    m_nDiscMode = ar.ReadInt32();
+    ar.SkipString();
+    m_nIecLevel = ar.ReadInt32();
+    ar.SkipString();
+    m_nTrig = ar.ReadInt32();
+    ar.SkipString();
+    m_lVolt = ar.ReadInt32();
+    ar.SkipString();
+    m_nPola = ar.ReadInt32();
+    ar.SkipString();
+    m_lCount = ar.ReadInt32();
+    ar.SkipString();
+    m_lInterval = ar.ReadInt32();
+    return ar.IsFailed() ? LOAD_BAD_FORMAT : LOAD_OK;
+}
