@@ -1,0 +1,107 @@
+#include "CCommandLine.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Options of the toolkit itself, left to the application object, with a value.
+const char* const QT_VALUE_OPTIONS[] = {"-platform",        "-platformpluginpath",
+                                        "-platformtheme",   "-plugin",
+                                        "-qwindowgeometry", "-qwindowicon",
+                                        "-qwindowtitle",    "-style",
+                                        "-stylesheet",      "-display",
+                                        "-geometry",        "-session",
+                                        "-qmljsdebugger"};
+
+bool isQtValueOption(const QString& arg) {
+    for (const char* option : QT_VALUE_OPTIONS) {
+        if (arg == QLatin1String(option))
+            return true;
+    }
+    return false;
+}
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("CCommandLine", text);
+}
+
+} // namespace
+
+QString CCommandLine::Usage() {
+    return tr("使い方: vzr-t8100 [オプション] [データファイル.vzt]\n"
+              "\n"
+              "VZR-T8100用リモートコントロールソフト\n"
+              "\n"
+              "オプション:\n"
+              "  --port PATH    PATH のシリアルポートを先に探します (複数指定可)\n"
+              "  --simulate     内蔵の模擬器を起動し、その端末を最初に探します\n"
+              "  --identify     VZR-T8100を探し、見つかったポートと応答を表示して終了します\n"
+              "  --dump FILE    データファイルの内容を表示して終了します\n"
+              "  --help         この説明を表示します\n");
+}
+
+void CCommandLine::Parse(const QStringList& arguments) {
+    *this = CCommandLine();
+    bool identify = false, help = false, dump = false;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        auto value = [&](QString& into) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
+                m_strError = tr("オプション %1 には値が必要です。").arg(arg);
+                return false;
+            }
+            into = arguments.at(++i);
+            return true;
+        };
+        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            m_listDocuments.append(arg);
+        } else if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (arg == QLatin1String("--port") || arg.startsWith(QLatin1String("--port="))) {
+            QString path;
+            if (arg.startsWith(QLatin1String("--port=")))
+                path = arg.mid(7);
+            else if (!value(path))
+                break;
+            if (path.isEmpty()) {
+                m_strError = tr("オプション %1 には値が必要です。").arg(QStringLiteral("--port"));
+                break;
+            }
+            m_listPorts.append(path);
+        } else if (arg == QLatin1String("--dump") || arg.startsWith(QLatin1String("--dump="))) {
+            if (arg.startsWith(QLatin1String("--dump=")))
+                m_strDumpFile = arg.mid(7);
+            else if (!value(m_strDumpFile))
+                break;
+            dump = true;
+        } else if (arg == QLatin1String("--simulate")) {
+            m_bSimulate = true;
+        } else if (arg == QLatin1String("--identify")) {
+            identify = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            help = true;
+        } else if (!arg.startsWith(QLatin1String("--")) && isQtValueOption(arg)) {
+            ++i; // the toolkit's option and its value stay for the application object
+        } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
+            // the toolkit's own switches (-reverse, -nograb, ...)
+        } else {
+            m_strError = tr("不明なオプションです: %1").arg(arg);
+            break;
+        }
+    }
+    if (!m_strError.isEmpty()) {
+        m_nMode = MODE_ERROR;
+    } else if (help) {
+        m_nMode = MODE_HELP;
+    } else if (identify && dump) {
+        m_strError = tr("--identify と --dump は同時に指定できません。");
+        m_nMode = MODE_ERROR;
+    } else if (identify) {
+        m_nMode = MODE_IDENTIFY;
+    } else if (dump) {
+        m_nMode = MODE_DUMP;
+    } else {
+        m_nMode = MODE_GUI;
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked for on its command line. Read before any application
+// object exists: the port table must be set before the instrument is searched for.
+class CCommandLine {
+public:
+    enum Mode { MODE_GUI, MODE_IDENTIFY, MODE_DUMP, MODE_HELP, MODE_ERROR };
+
+    // arguments[0] is the program itself.
+    void Parse(const QStringList& arguments);
+
+    static QString Usage();
+
+    Mode m_nMode = MODE_GUI;
+    QStringList m_listPorts;     // --port PATH, in the order given
+    bool m_bSimulate = false;    // --simulate
+    QString m_strDumpFile;       // --dump FILE
+    QStringList m_listDocuments; // data files to open
+    QString m_strError;          // why the command line was refused
+};

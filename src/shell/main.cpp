@@ -1,0 +1,108 @@
+#include "CCommandLine.h"
+#include "CVzrT8100App.h"
+#include "CVzrT8100Sim.h"
+#include "data/CDataFileDump.h"
+#include "instrument/CSerialPortTable.h"
+#include "instrument/CVzrT8100Cntl.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QStringList rawArguments(int argc, char** argv) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+int identify(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CVzrT8100Cntl cntl; // searches the port table
+    if (!cntl.IsConnected()) {
+        err << QCoreApplication::translate("main",
+                                           "VZR-T8100が見つかりませんでした。"
+                                           "電源や通信ケーブルの接続状態を確認してください。")
+            << Qt::endl;
+        return 1;
+    }
+    QString reply;
+    const bool identified = cntl.Identify(reply);
+    out << QCoreApplication::translate("main", "ポート: %1")
+               .arg(CSerialPortTable::DevicePath(cntl.GetPortNo()))
+        << Qt::endl;
+    out << QCoreApplication::translate("main", "応答: %1").arg(reply) << Qt::endl;
+    if (!identified) {
+        err << QCoreApplication::translate("main", "VZR-T8100が応答しなくなりました。") << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int dump(int argc, char** argv, const QString& path) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const int result = CDataFileDump::Run(path, out, err);
+    out.flush();
+    err.flush();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CCommandLine cmd;
+    cmd.Parse(rawArguments(argc, argv));
+    switch (cmd.m_nMode) {
+    case CCommandLine::MODE_HELP: {
+        QTextStream(stdout) << CCommandLine::Usage();
+        return 0;
+    }
+    case CCommandLine::MODE_ERROR: {
+        QTextStream err(stderr);
+        err << cmd.m_strError << "\n"
+            << QCoreApplication::translate("main", "使い方は --help で表示されます。") << "\n";
+        return 2;
+    }
+    case CCommandLine::MODE_DUMP:
+        return dump(argc, argv, cmd.m_strDumpFile);
+    default:
+        break;
+    }
+
+    // the port table is complete before the controller first searches it
+    CSerialPortTable::SetExplicitPorts(cmd.m_listPorts);
+    std::unique_ptr<CVzrT8100Sim> sim;
+    if (cmd.m_bSimulate) {
+        sim = std::make_unique<CVzrT8100Sim>();
+        if (!sim->Start()) {
+            QTextStream(stderr) << QCoreApplication::translate("main",
+                                                               "模擬器を起動できませんでした。")
+                                << "\n";
+            return 1;
+        }
+        // a demonstration run discharges by itself
+        sim->SetAutoTrigger(true);
+        CSerialPortTable::PrependPort(sim->PortPath());
+    }
+
+    if (cmd.m_nMode == CCommandLine::MODE_IDENTIFY)
+        return identify(argc, argv);
+
+    int result = 0;
+    {
+        CVzrT8100App app(argc, argv);
+        if (app.StartUp(cmd.m_listDocuments))
+            result = app.exec();
+        const int shutDown = app.ShutDown();
+        if (result == 0)
+            result = shutDown;
+    }
+    return result;
+}

@@ -1,0 +1,116 @@
+// The program's command line, run as a separate process.
+#include "CVzrT8100Sim.h"
+#include "data/CVzrT8100Doc.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestShellCli : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    struct Run {
+        int exitCode = -1;
+        QString out;
+        QString err;
+    };
+
+    Run run(const QStringList& args) {
+        QProcess proc;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", m_dir.path());
+        env.insert("XDG_RUNTIME_DIR", m_dir.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VZR_T8100_SYSTEM_PORTS", "0");
+        env.remove("VZR_T8100_PORTS");
+        proc.setProcessEnvironment(env);
+        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", args);
+        Run result;
+        if (!proc.waitForStarted())
+            return result;
+        proc.waitForFinished(-1);
+        result.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
+        result.out = QString::fromUtf8(proc.readAllStandardOutput());
+        result.err = QString::fromUtf8(proc.readAllStandardError());
+        return result;
+    }
+
+private slots:
+    void identifyFindsInstrument() {
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        const Run r = run({"--identify", "--port", sim.PortPath()});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(sim.PortPath()), qPrintable(r.out));
+        QVERIFY2(r.out.contains("VALDMARK SYSTEMS, VZR-T81"), qPrintable(r.out));
+        QVERIFY(sim.EnqCount() > 0);
+    }
+
+    void identifyKeepsTheFirstThatAnswers() {
+        CVzrT8100Sim silent, live;
+        QVERIFY(silent.Start() && live.Start());
+        silent.SetSilent(true);
+        const Run r = run({"--identify", "--port", silent.PortPath(), "--port", live.PortPath()});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains(live.PortPath()), qPrintable(r.out));
+        QVERIFY(!r.out.contains(silent.PortPath() + "\n"));
+    }
+
+    void identifyWithoutInstrument() {
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        sim.SetSilent(true);
+        const Run r = run({"--identify", "--port", sim.PortPath()});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains("VZR-T8100が見つかりませんでした。"), qPrintable(r.err));
+        QVERIFY(!r.out.contains("VALDMARK"));
+        // no ports at all is no instrument either
+        const Run none = run({"--identify"});
+        QCOMPARE(none.exitCode, 1);
+    }
+
+    void identifyAgainstEmbeddedSimulator() {
+        const Run r = run({"--identify", "--simulate"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.contains("VALDMARK SYSTEMS, VZR-T81"), qPrintable(r.out));
+    }
+
+    void help() {
+        const Run r = run({"--help"});
+        QCOMPARE(r.exitCode, 0);
+        for (const char* option : {"--port", "--simulate", "--identify", "--dump", "--help"})
+            QVERIFY2(r.out.contains(option), option);
+    }
+
+    void badOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("unknown") << QStringList{"--frobnicate"};
+        QTest::newRow("port without path") << QStringList{"--port"};
+        QTest::newRow("dump without file") << QStringList{"--dump"};
+    }
+    void badOptions() {
+        QFETCH(QStringList, args);
+        const Run r = run(args);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY(r.err.contains(args.first()));
+        QVERIFY(r.err.contains("--help"));
+    }
+
+    void dump() {
+        const QString path = m_dir.filePath("plan.vzt");
+        CVzrT8100Doc doc;
+        QString error;
+        QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
+        const Run ok = run({"--dump", path});
+        QCOMPARE(ok.exitCode, 0);
+        QVERIFY(!ok.out.isEmpty());
+        const Run missing = run({"--dump", m_dir.filePath("missing.vzt")});
+        QVERIFY(missing.exitCode != 0);
+        QVERIFY(!missing.err.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShellCli)
+#include "tst_shell_cli.moc"
