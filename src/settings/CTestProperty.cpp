@@ -110,8 +110,18 @@ void CTestProperty::WriteIniString(const QString& section, const QString& key,
         existing.setPermissions(WRITABLE);
     {
         QSettings ini(file, QSettings::IniFormat);
-        ini.setValue(settingsKey(section, key), value);
+        const QString name = settingsKey(section, key);
+        const QVariant before = ini.value(name);
+        ini.setValue(name, value);
         ini.sync();
+        if (ini.status() != QSettings::NoError) {
+            // The process keeps unsaved changes for the file and would show them to the
+            // next read, and write them with the next key: take this one back.
+            if (before.isValid())
+                ini.setValue(name, before);
+            else
+                ini.remove(name);
+        }
     }
     // the save went through a new file: protect whatever now stands under the name
     QFile written(file);

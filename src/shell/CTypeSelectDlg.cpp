@@ -22,6 +22,10 @@ int CTypeSelectDlg::DoModal() {
     return m_nResult;
 }
 
+QString CTypeSelectDlg::FailureText() const {
+    return m_ui->labelFailed->text();
+}
+
 void CTypeSelectDlg::OnStart() {
     m_nResult = CHOICE_START;
     accept();

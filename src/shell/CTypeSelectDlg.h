@@ -25,6 +25,8 @@ public:
     // Shows the dialog modally and returns the operator's choice; a choice made earlier
     // stays preset until another button is pressed.
     int DoModal();
+    // The dialog's first line: what went wrong.
+    QString FailureText() const;
 
     int m_nResult = CHOICE_EXIT;
 

@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTranslator>
+#include <cstdio>
 
 static void initBuiltInResources() {
     Q_INIT_RESOURCE(vzr_t8100);
@@ -66,6 +67,20 @@ CVzrT8100App::~CVzrT8100App() {
 
 CVzrT8100App* CVzrT8100App::Instance() {
     return qobject_cast<CVzrT8100App*>(QCoreApplication::instance());
+}
+
+bool CVzrT8100App::IsHeadlessPlatform() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+void CVzrT8100App::StartUpMessage(const QString& text) {
+    if (m_bUnattended) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        std::fflush(stderr);
+        return;
+    }
+    CMessageBox::Ok(text);
 }
 
 QString CVzrT8100App::ResourcePath(const QString& name) {
@@ -145,7 +160,7 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
     auto lock = std::make_unique<QLockFile>(InstanceLockPath());
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0)) {
-        CMessageBox::Ok(tr("アプリケーションはすでに起動しています。"));
+        StartUpMessage(tr("アプリケーションはすでに起動しています。"));
         return false;
     }
     m_hInstanceMutex = std::move(lock);
@@ -166,7 +181,7 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
             if (!m_pMainFrame->OpenDocumentFile(path, &error, true)) {
                 opening.reset();
                 cursor.Release();
-                CMessageBox::Ok(error);
+                StartUpMessage(error);
                 m_pMainFrame.reset();
                 return false;
             }
@@ -188,6 +203,12 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
         for (;;) {
             if (m_cntl.Connect())
                 break;
+            if (m_bUnattended) {
+                // a dialog no one can answer is one that could not be shown: go on
+                StartUpMessage(typeSelect.FailureText());
+                typeSelect.m_nResult = -1;
+                break;
+            }
             cursor.Release();
             const int choice = typeSelect.DoModal();
             cursor.Again();

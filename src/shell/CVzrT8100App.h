@@ -34,6 +34,12 @@ public:
 
     static CVzrT8100App* Instance();
 
+    // No one can see or answer the start-up's windows (a run without a display): what
+    // would be asked goes to the error output, and the failure dialog counts as one that
+    // could not be shown.
+    void SetUnattended(bool unattended) { m_bUnattended = unattended; }
+    static bool IsHeadlessPlatform();
+
     CVzrT8100Cntl& GetCntl() { return m_cntl; }
     CTestProperty& GetProperty() { return m_property; }
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
@@ -53,6 +59,10 @@ private:
     void UnloadResourceBundle();
     void LoadStandardTexts();
 
+    // Tells the operator at start-up, or the error output when no one can answer.
+    void StartUpMessage(const QString& text);
+
+    bool m_bUnattended = false;
     std::unique_ptr<QLockFile> m_hInstanceMutex;
     QString m_strResBundle; // registered resource bundle, empty when none was found
     std::unique_ptr<QTranslator> m_pResTranslator;

@@ -98,6 +98,7 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         CVzrT8100App app(argc, argv);
+        app.SetUnattended(CVzrT8100App::IsHeadlessPlatform());
         if (app.StartUp(cmd.m_listDocuments))
             result = app.exec();
         const int shutDown = app.ShutDown();

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 
 class TestProperty : public QObject {
     Q_OBJECT
@@ -178,6 +180,37 @@ private slots:
         CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_COMPANY_NAME, "ACME");
         QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_PROPERTY, INI_KEY_TEST_PLACE, ""),
                  QString("Shield room A-12"));
+    }
+
+    void failedWriteLeavesOldValue() {
+        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "HV-52P-7");
+        // a full disk: the new file cannot take more than a few bytes (root is bound too)
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit tight = saved;
+        tight.rlim_cur = 8;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
+        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "lost in writing");
+        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "lost as well");
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        // what was not written is not read either, in this run or the next
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "dflt"),
+                 QString("HV-52P-7"));
+        CTestProperty prop;
+        prop.LoadIni();
+        QCOMPARE(prop.m_strGunModel, QString("HV-52P-7"));
+        QCOMPARE(prop.m_strOperator, QString("未設定"));
+        // and a later good write of another key does not bring the lost values back
+        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_CUP_MODEL, "CUP-2");
+        QFile f(iniPath());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray content = f.readAll();
+        QVERIFY(content.contains("INI_KEY_CUP_MODEL=CUP-2"));
+        QVERIFY(content.contains("INI_KEY_GUN_MODEL=HV-52P-7"));
+        QVERIFY(!content.contains("lost"));
+        QVERIFY(!(QFile(iniPath()).permissions() & QFileDevice::WriteOwner));
     }
 
     void locationChangesBetweenCalls() {

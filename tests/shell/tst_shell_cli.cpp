@@ -2,6 +2,7 @@
 #include "CVzrT8100Sim.h"
 #include "data/CVzrT8100Doc.h"
 
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -17,8 +18,7 @@ class TestShellCli : public QObject {
         QString err;
     };
 
-    Run run(const QStringList& args) {
-        QProcess proc;
+    void prepare(QProcess& proc) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", m_dir.path());
         env.insert("XDG_RUNTIME_DIR", m_dir.path());
@@ -26,6 +26,11 @@ class TestShellCli : public QObject {
         env.insert("VZR_T8100_SYSTEM_PORTS", "0");
         env.remove("VZR_T8100_PORTS");
         proc.setProcessEnvironment(env);
+    }
+
+    Run run(const QStringList& args) {
+        QProcess proc;
+        prepare(proc);
         proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", args);
         Run result;
         if (!proc.waitForStarted())
@@ -75,6 +80,54 @@ private slots:
         const Run r = run({"--identify", "--simulate"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains("VALDMARK SYSTEMS, VZR-T81"), qPrintable(r.out));
+    }
+
+    void secondCopyWithoutDisplayEnds() {
+        QProcess first;
+        prepare(first);
+        first.setProcessChannelMode(QProcess::ForwardedChannels);
+        first.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", {"--simulate"});
+        QVERIFY(first.waitForStarted());
+        // until the first copy holds the single-instance lock
+        const QString lockPath = m_dir.filePath("VZR-T8100_Instance");
+        for (;;) {
+            qint64 pid = 0;
+            QString host, app;
+            if (QLockFile(lockPath).getLockInfo(&pid, &host, &app) && pid == first.processId())
+                break;
+            QVERIFY2(first.state() == QProcess::Running, "the first copy ended");
+            first.waitForFinished(50);
+        }
+        // no one could close a message box here: the second copy says why and ends
+        const Run second = run({});
+        QCOMPARE(second.exitCode, 0);
+        QVERIFY2(second.err.contains("アプリケーションはすでに起動しています。"),
+                 qPrintable(second.err));
+        QCOMPARE(first.state(), QProcess::Running);
+        first.terminate();
+        if (!first.waitForFinished(30000))
+            first.kill();
+        first.waitForFinished();
+    }
+
+    void withoutDisplayOrInstrumentStarts() {
+        QProcess proc;
+        prepare(proc);
+        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", {});
+        QVERIFY(proc.waitForStarted());
+        // the failure is reported and start-up goes on instead of waiting for an answer
+        QByteArray err;
+        while (!err.contains("VZR-T8100との通信に失敗しました。") &&
+               proc.state() == QProcess::Running) {
+            proc.waitForReadyRead(100);
+            err += proc.readAllStandardError();
+        }
+        QVERIFY2(err.contains("VZR-T8100との通信に失敗しました。"), err.constData());
+        QCOMPARE(proc.state(), QProcess::Running);
+        proc.terminate();
+        if (!proc.waitForFinished(30000))
+            proc.kill();
+        proc.waitForFinished();
     }
 
     void help() {

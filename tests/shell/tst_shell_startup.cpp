@@ -240,6 +240,20 @@ private slots:
         app().ShutDown();
     }
 
+    void unattendedStarts() {
+        // no display: the failure dialog cannot be answered, so it is not put up
+        app().SetUnattended(true);
+        WindowDriver driver;
+        driver.m_listChoices = {"exit"};
+        QVERIFY(app().StartUp());
+        QCOMPARE(driver.m_nFailureDialogs, 0);
+        QVERIFY(driver.m_listMessages.isEmpty());
+        QCOMPARE(g_sim->EnqCount(), 2 * g_searchEnqs);
+        QVERIFY(!app().m_cntl.IsConnected());
+        checkMainWindowUp();
+        app().ShutDown();
+    }
+
     void openFile() {
         const QString path = g_configDir->filePath("plan.vzt");
         {
