@@ -371,6 +371,14 @@ void CVzrT8100Sim::Serve() {
             }
         }
         WriteOut(out);
+        if (!out.isEmpty()) {
+            // The wait for the computer's ACK begins once the reply is all out, not when it
+            // was composed: slow bytes would otherwise use up the wait before the last one.
+            std::lock_guard lock(m_mutex);
+            if (m_state == LineState::AwaitAck) {
+                m_tpState = Clock::now();
+            }
+        }
         if (!flood.isEmpty()) {
             // junk that does not fit the line is simply lost
             WriteAll(flood.constData(), flood.size(), 0);
@@ -613,14 +621,12 @@ bool CVzrT8100Sim::PauseMs(int ms) {
 }
 
 void CVzrT8100Sim::Wake() {
-    int fd = -1;
-    {
-        std::lock_guard lock(m_mutex);
-        fd = m_afdWake[1];
-    }
-    if (fd >= 0) {
+    // Written under the lock: a Stop on another thread closing the pipe in between could
+    // otherwise leave the byte to a descriptor that has since been reused for something else.
+    std::lock_guard lock(m_mutex);
+    if (m_afdWake[1] >= 0) {
         const char c = 1;
-        [[maybe_unused]] const ssize_t n = ::write(fd, &c, 1);
+        [[maybe_unused]] const ssize_t n = ::write(m_afdWake[1], &c, 1);
     }
 }
 

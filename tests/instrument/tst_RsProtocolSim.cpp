@@ -67,7 +67,7 @@ private slots:
         QVERIFY(m_proto->GetReply().isEmpty());
         // Each exchange gave up after its one wait for ACK.
         QVERIFY(timer.elapsed() >= 2 * CRsPort::WAIT_MS - 20);
-        QCOMPARE(m_sim->EnqCount(), 2);
+        QTRY_COMPARE(m_sim->EnqCount(), 2);
         m_sim->SetSilent(false);
         QVERIFY(Identifies());
     }
@@ -76,38 +76,53 @@ private slots:
         m_sim->InjectBadBcc(1);
         QVERIFY(!m_proto->SendQuery("QD"));
         QVERIFY(m_proto->GetReply().isEmpty());
-        QCOMPARE(m_sim->AckCount(), 0);
         QVERIFY(m_proto->SendQuery("QD"));
-        QTRY_COMPARE(m_sim->AckCount(), 1);
+        // A command answered afterwards means the simulator has read every byte before it:
+        // only the good reply may have been acknowledged.
+        QVERIFY(m_proto->SendCommand("CB"));
+        QCOMPARE(m_sim->AckCount(), 1);
     }
 
     void garbageBeforeExchangeIsFlushed() {
-        m_sim->SendGarbage(QByteArray("\x06\x02QD10\x03", 7) + QByteArray(600, 'z'));
-        QTest::qWait(100);
+        const QByteArray garbage = QByteArray("\x06\x02QD10\x03", 7) + QByteArray(600, 'z');
+        m_sim->SendGarbage(garbage);
+        // All of it is waiting at our end before the exchange begins.
+        QTRY_COMPARE(m_proto->GetPort().BytesAvailable(), garbage.size());
         QVERIFY(Identifies());
+        QCOMPARE(m_proto->GetPort().BytesAvailable(), 0);
     }
 
     void floodingPeerFailsWithoutEnq() {
         m_sim->SetFlood(true);
-        QTest::qWait(100);
+        QTRY_VERIFY(m_proto->GetPort().BytesAvailable() > 0);
+        // The junk only looks like a pause when the simulator's thread is kept off the
+        // processor for longer than the quiet gap; on a loaded machine that can happen once,
+        // so one ENQ of the three attempts may slip out, never all of them.
         const int enqBefore = m_sim->EnqCount();
-        QVERIFY(!m_proto->SendCommand("CA"));
-        QVERIFY(!m_proto->SendQuery("QA"));
-        QCOMPARE(m_sim->EnqCount(), enqBefore);
+        int failed = 0;
+        failed += m_proto->SendCommand("CA") ? 0 : 1;
+        failed += m_proto->SendQuery("QA") ? 0 : 1;
+        failed += m_proto->SendCommand("CB") ? 0 : 1;
+        QVERIFY(failed >= 2);
+        QVERIFY(m_sim->EnqCount() - enqBefore <= 1);
         m_sim->SetFlood(false);
-        QTest::qWait(100);
+        QTest::qWait(100); // a chunk already on its way when the flood stopped
         QVERIFY(Identifies());
     }
 
     void slowButSteadyBytesStillCount() {
+        // The whole reply takes far longer than one wait, each gap stays well inside it.
         m_sim->SetByteDelayMs(20);
         QVERIFY(Identifies());
+        QVERIFY(m_proto->GetReply().size() > CRsPort::WAIT_MS / 20);
+        // The simulator waits for our ACK from its last byte on, so it is still heard.
+        QTRY_COMPARE(m_sim->AckCount(), 1);
     }
 
     void drippingReplyGivesUpAtFrameBound() {
-        // Every gap stays inside the per-byte wait, but the whole frame would take 24 s.
+        // Every gap stays well inside the per-byte wait, but the whole frame would take 15 s.
         m_sim->SetRawReply("QE", CVzrT8100Sim::Frame("QE" + QByteArray(58, '7')));
-        m_sim->SetByteDelayMs(400);
+        m_sim->SetByteDelayMs(250);
         QVERIFY(!m_proto->SendQuery("QE"));
         QVERIFY(m_proto->GetReply().isEmpty());
     }
