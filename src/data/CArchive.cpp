@@ -1,10 +1,13 @@
 #include "CArchive.h"
 
+#include "VzrEnums.h"
+
 #include <QIODevice>
 #include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 constexpr qsizetype kChunk = 64 * 1024;
@@ -98,6 +101,50 @@ bool CArchive::Flush() {
     }
     m_buffer.clear();
     return !m_failed;
+}
+
+void CArchive::Item(const QString& label, qint32& v) {
+    if (IsStoring()) {
+        Item(label, std::as_const(v));
+        return;
+    }
+    SkipString();
+    v = ReadInt32();
+}
+
+void CArchive::Item(const QString& label, quint32& v) {
+    if (IsStoring()) {
+        Item(label, std::as_const(v));
+        return;
+    }
+    SkipString();
+    v = ReadUInt32();
+}
+
+void CArchive::Item(const QString& label, const qint32& v) {
+    if (StoreLabel(label))
+        WriteInt32(v);
+}
+
+void CArchive::Item(const QString& label, const quint32& v) {
+    if (StoreLabel(label))
+        WriteUInt32(v);
+}
+
+bool CArchive::StoreLabel(const QString& label) {
+    if (!IsStoring()) {
+        m_failed = true; // a const record cannot take a loaded value
+        return false;
+    }
+    WriteString(label);
+    return true;
+}
+
+void CArchive::Mark(const QString& text) {
+    if (IsStoring())
+        WriteString(text);
+    else
+        SkipString();
 }
 
 qint64 CArchive::BytesLeft() const {
@@ -297,6 +344,13 @@ void CArchive::SkipString() {
         m_pos += part;
         bytes -= part;
     }
+}
+
+int CArchive::ReadVersion(QLatin1StringView expected) {
+    const QString version = ReadString();
+    if (m_failed)
+        return LOAD_BAD_FORMAT;
+    return version == expected ? LOAD_OK : LOAD_VERSION;
 }
 
 QString CArchive::DecodeUtf16(const char* data, qsizetype units) {

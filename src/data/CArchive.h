@@ -42,6 +42,17 @@ public:
     // Writes out the buffer; false when the device refused the bytes.
     bool Flush();
 
+    // Both directions. Records list their fields once, in stored order, through these:
+    // a labelled 32-bit field is the label text and the value; loading reads the label
+    // past (labels are not compared) and the value into v. A const field can only be
+    // stored.
+    void Item(const QString& label, qint32& v);
+    void Item(const QString& label, quint32& v);
+    void Item(const QString& label, const qint32& v);
+    void Item(const QString& label, const quint32& v);
+    // A text that only marks a place in a record: written, or read past.
+    void Mark(const QString& text);
+
     // Loading.
     quint8 ReadByte();
     quint16 ReadUInt16();
@@ -53,6 +64,9 @@ public:
     quint32 ReadCount();
     // Reads past a text item without keeping it (labels are not compared).
     void SkipString();
+    // Reads a record's version text: LOAD_OK when it is exactly expected, LOAD_VERSION
+    // when it differs, LOAD_BAD_FORMAT when the archive failed.
+    int ReadVersion(QLatin1StringView expected);
     // Bytes not yet read, or -1 when the device cannot tell (a sequential device).
     qint64 BytesLeft() const;
     // Checks that count items of at least minBytesEach bytes can still be read; marks
@@ -61,6 +75,7 @@ public:
 
 private:
     void Append(const char* data, qsizetype n);
+    bool StoreLabel(const QString& label);
     bool Fill(qint64 need);
     bool ReadStringLength(quint64* length, bool* wide);
     static QString DecodeUtf16(const char* data, qsizetype units);

@@ -95,56 +95,31 @@ QString CExecData::GetColumnText(int column) {
     }
 }
 
+namespace {
+// The labelled fields in stored order, for both directions (rec is const when storing).
+template <class Rec> void ExchangeFields(Rec& rec, CArchive& ar) {
+    ar.Item(QStringLiteral("[m_ulUsed]"), rec.m_ulUsed);
+    ar.Item(QStringLiteral("[m_lTestNo]"), rec.m_lTestNo);
+    ar.Item(QStringLiteral("[m_lTestPointNo]"), rec.m_lTestPointNo);
+    ar.Item(QStringLiteral("[m_nDiscMode]"), rec.m_nDiscMode);
+    ar.Item(QStringLiteral("[m_nIecLevel]"), rec.m_nIecLevel);
+    ar.Item(QStringLiteral("[m_nTrig]"), rec.m_nTrig);
+    ar.Item(QStringLiteral("[m_lVolt]"), rec.m_lVolt);
+    ar.Item(QStringLiteral("[m_nPola]"), rec.m_nPola);
+    ar.Item(QStringLiteral("[m_lCount]"), rec.m_lCount);
+    ar.Item(QStringLiteral("[m_lInterval]"), rec.m_lInterval);
+}
+} // namespace
+
 void CExecData::Store(CArchive& ar) const {
     ar.WriteString(QString::fromLatin1(kVersion));
-    ar.WriteString(QStringLiteral("[m_ulUsed]"));
-    ar.WriteUInt32(m_ulUsed);
-    ar.WriteString(QStringLiteral("[m_lTestNo]"));
-    ar.WriteInt32(m_lTestNo);
-    ar.WriteString(QStringLiteral("[m_lTestPointNo]"));
-    ar.WriteInt32(m_lTestPointNo);
-    ar.WriteString(QStringLiteral("[m_nDiscMode]"));
-    ar.WriteInt32(m_nDiscMode);
-    ar.WriteString(QStringLiteral("[m_nIecLevel]"));
-    ar.WriteInt32(m_nIecLevel);
-    ar.WriteString(QStringLiteral("[m_nTrig]"));
-    ar.WriteInt32(m_nTrig);
-    ar.WriteString(QStringLiteral("[m_lVolt]"));
-    ar.WriteInt32(m_lVolt);
-    ar.WriteString(QStringLiteral("[m_nPola]"));
-    ar.WriteInt32(m_nPola);
-    ar.WriteString(QStringLiteral("[m_lCount]"));
-    ar.WriteInt32(m_lCount);
-    ar.WriteString(QStringLiteral("[m_lInterval]"));
-    ar.WriteInt32(m_lInterval);
+    ExchangeFields(*this, ar);
 }
 
 int CExecData::Load(CArchive& ar) {
-    const QString version = ar.ReadString();
-    if (ar.IsFailed())
-        return LOAD_BAD_FORMAT;
-    if (version != QLatin1String(kVersion))
-        return LOAD_VERSION;
+    if (const int result = ar.ReadVersion(QLatin1StringView(kVersion)); result != LOAD_OK)
+        return result;
     // Labels are read and not compared; values are taken as stored.
-    ar.SkipString();
-    m_ulUsed = ar.ReadUInt32();
-    ar.SkipString();
-    m_lTestNo = ar.ReadInt32();
-    ar.SkipString();
-    m_lTestPointNo = ar.ReadInt32();
-    ar.SkipString();
-    m_nDiscMode = ar.ReadInt32();
-    ar.SkipString();
-    m_nIecLevel = ar.ReadInt32();
-    ar.SkipString();
-    m_nTrig = ar.ReadInt32();
-    ar.SkipString();
-    m_lVolt = ar.ReadInt32();
-    ar.SkipString();
-    m_nPola = ar.ReadInt32();
-    ar.SkipString();
-    m_lCount = ar.ReadInt32();
-    ar.SkipString();
-    m_lInterval = ar.ReadInt32();
+    ExchangeFields(*this, ar);
     return ar.IsFailed() ? LOAD_BAD_FORMAT : LOAD_OK;
 }

@@ -13,6 +13,9 @@ class CArchive;
 class CExecData {
 public:
     static constexpr int kColumnCount = 9;
+    // Fewest bytes a stored step can take (a text item takes at least 1 byte, an integer
+    // item 4): counts that the rest of a file cannot hold are refused with this.
+    static constexpr qint64 kMinStoredBytes = 1 + 10 * (1 + 4);
 
     quint32 m_ulUsed = 3;
     qint32 m_lTestNo = 0;

@@ -10,10 +10,8 @@
 namespace {
 const char* const kVersion = "Setting Data Ver.1.0.0.0";
 
-// Smallest stored sizes, used to refuse counts that the rest of a file cannot hold:
-// a text item takes at least 1 byte, an integer item 4.
-constexpr qint64 kMinStepBytes = 1 + 10 * (1 + 4);
-constexpr qint64 kMinNumberedStepBytes = 1 + kMinStepBytes; // "ExecDataNo.%d" in front
+// A condition's steps each have the "ExecDataNo.%d" label in front.
+constexpr qint64 kMinNumberedStepBytes = 1 + CExecData::kMinStoredBytes;
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("CSettingData", text);
@@ -91,17 +89,22 @@ void CSettingData::CopyTo(CSettingData& dest) const {
         dest.m_edlList.push_back(std::make_unique<CExecData>(*step));
 }
 
+CExecData CSettingData::MakeStep() const {
+    CExecData step;
+    step.m_lTestNo = m_lTestNo;
+    step.m_nDiscMode = m_nDiscMode;
+    step.m_nIecLevel = m_nIecLevel;
+    step.m_nTrig = m_nTrig;
+    step.m_lInterval = m_lInterval;
+    step.m_lCount = m_lCount;
+    step.m_lTestPointNo = 0;
+    step.m_nJudge = JUDGE_NONE;
+    return step;
+}
+
 void CSettingData::MakeExecList(CExecList& list) const {
     list.clear();
-    CExecData tmpl;
-    tmpl.m_lTestNo = m_lTestNo;
-    tmpl.m_nDiscMode = m_nDiscMode;
-    tmpl.m_nIecLevel = m_nIecLevel;
-    tmpl.m_nTrig = m_nTrig;
-    tmpl.m_lInterval = m_lInterval;
-    tmpl.m_lCount = m_lCount;
-    tmpl.m_lTestPointNo = 0;
-    tmpl.m_nJudge = JUDGE_NONE;
+    CExecData tmpl = MakeStep();
 
     const qint64 count = std::min(m_value.GetCount(), kMaxExpandVoltages);
     if (count <= 0)
@@ -140,15 +143,8 @@ QString CSettingData::GetColumnText(int column) const {
     case 1:
     case 2:
     case 5:
-    case 6: {
-        CExecData step;
-        step.m_nDiscMode = m_nDiscMode;
-        step.m_nIecLevel = m_nIecLevel;
-        step.m_nTrig = m_nTrig;
-        step.m_lCount = m_lCount;
-        step.m_lInterval = m_lInterval;
-        return step.GetColumnText(column);
-    }
+    case 6:
+        return MakeStep().GetColumnText(column);
     case 3:
         // Both bits read "+/-" even with the dialog's sweep flag clear: a plan read from
         // a file has the flag clear and must still show its polarity.
@@ -188,48 +184,43 @@ QString CSettingData::GetColumnText(int column) const {
     }
 }
 
+namespace {
+// The labelled fields from "[m_ulUsed]" to "[m_lInterval]" in stored order, for both
+// directions (rec is const when storing). The ten use/value pairs are always stored,
+// whatever the voltage kind.
+template <class Rec> void ExchangeFields(Rec& rec, CArchive& ar) {
+    ar.Item(QStringLiteral("[m_ulUsed]"), rec.m_ulUsed);
+    ar.Item(QStringLiteral("[m_lTestNo]"), rec.m_lTestNo);
+    ar.Item(QStringLiteral("[m_nDiscMode]"), rec.m_nDiscMode);
+    ar.Item(QStringLiteral("[m_nIecLevel]"), rec.m_nIecLevel);
+    ar.Item(QStringLiteral("[m_nTrig]"), rec.m_nTrig);
+    ar.Mark(QStringLiteral("@ START VOLT VALUE STRUCTURE @"));
+    auto& value = rec.m_value;
+    ar.Item(QStringLiteral("[m_nValueType]"), value.m_nValueType);
+    ar.Item(QStringLiteral("[m_lValue]"), value.m_lValue);
+    ar.Item(QStringLiteral("[m_lStart]"), value.m_lStart);
+    ar.Item(QStringLiteral("[m_lEnd]"), value.m_lEnd);
+    ar.Item(QStringLiteral("[m_lStep]"), value.m_lStep);
+    for (int i = 0; i < VoltValue::kMultiCount; ++i) {
+        ar.Item(QString::asprintf("[m_abUse[%d]]", i), value.m_abUse[i]);
+        ar.Item(QString::asprintf("[m_alValue[%d]]", i), value.m_alValue[i]);
+    }
+    ar.Mark(QStringLiteral("@ END VOLT VALUE STRUCTURE @"));
+    ar.Item(QStringLiteral("[m_ulPola]"), rec.m_ulPola);
+    ar.Item(QStringLiteral("[m_lCount]"), rec.m_lCount);
+    ar.Item(QStringLiteral("[m_lInterval]"), rec.m_lInterval);
+}
+} // namespace
+
 void CSettingData::Store(CArchive& ar) const {
     ar.WriteString(QStringLiteral("### START SETTING DATA ###"));
     ar.WriteString(QString::fromLatin1(kVersion));
-    ar.WriteString(QStringLiteral("[m_ulUsed]"));
-    ar.WriteUInt32(m_ulUsed);
-    ar.WriteString(QStringLiteral("[m_lTestNo]"));
-    ar.WriteInt32(m_lTestNo);
-    ar.WriteString(QStringLiteral("[m_nDiscMode]"));
-    ar.WriteInt32(m_nDiscMode);
-    ar.WriteString(QStringLiteral("[m_nIecLevel]"));
-    ar.WriteInt32(m_nIecLevel);
-    ar.WriteString(QStringLiteral("[m_nTrig]"));
-    ar.WriteInt32(m_nTrig);
-    ar.WriteString(QStringLiteral("@ START VOLT VALUE STRUCTURE @"));
-    ar.WriteString(QStringLiteral("[m_nValueType]"));
-    ar.WriteInt32(m_value.m_nValueType);
-    ar.WriteString(QStringLiteral("[m_lValue]"));
-    ar.WriteInt32(m_value.m_lValue);
-    ar.WriteString(QStringLiteral("[m_lStart]"));
-    ar.WriteInt32(m_value.m_lStart);
-    ar.WriteString(QStringLiteral("[m_lEnd]"));
-    ar.WriteInt32(m_value.m_lEnd);
-    ar.WriteString(QStringLiteral("[m_lStep]"));
-    ar.WriteInt32(m_value.m_lStep);
-    for (int i = 0; i < VoltValue::kMultiCount; ++i) {
-        ar.WriteString(QString::asprintf("[m_abUse[%d]]", i));
-        ar.WriteInt32(m_value.m_abUse[i]);
-        ar.WriteString(QString::asprintf("[m_alValue[%d]]", i));
-        ar.WriteInt32(m_value.m_alValue[i]);
-    }
-    ar.WriteString(QStringLiteral("@ END VOLT VALUE STRUCTURE @"));
-    ar.WriteString(QStringLiteral("[m_ulPola]"));
-    ar.WriteUInt32(m_ulPola);
-    ar.WriteString(QStringLiteral("[m_lCount]"));
-    ar.WriteInt32(m_lCount);
-    ar.WriteString(QStringLiteral("[m_lInterval]"));
-    ar.WriteInt32(m_lInterval);
+    ExchangeFields(*this, ar);
     ar.WriteString(QStringLiteral("m_edlList"));
     ar.WriteInt32(static_cast<qint32>(m_edlList.size()));
     qint32 k = 1;
     for (const auto& step : m_edlList) {
-        ar.WriteString(QStringLiteral("ExecDataNo.") + QString::number(k++));
+        ar.WriteString(QString::asprintf("ExecDataNo.%d", k++));
         step->Store(ar);
     }
     ar.WriteString(QStringLiteral("### END SETTING DATA ###"));
@@ -237,47 +228,11 @@ void CSettingData::Store(CArchive& ar) const {
 
 int CSettingData::Load(CArchive& ar) {
     ar.SkipString(); // start label
-    const QString version = ar.ReadString();
-    if (ar.IsFailed())
-        return LOAD_BAD_FORMAT;
-    if (version != QLatin1String(kVersion))
-        return LOAD_VERSION;
+    if (const int result = ar.ReadVersion(QLatin1StringView(kVersion)); result != LOAD_OK)
+        return result;
     // Labels are read and not compared; values are taken as stored.
-    ar.SkipString();
-    m_ulUsed = ar.ReadUInt32();
-    ar.SkipString();
-    m_lTestNo = ar.ReadInt32();
-    ar.SkipString();
-    m_nDiscMode = ar.ReadInt32();
-    ar.SkipString();
-    m_nIecLevel = ar.ReadInt32();
-    ar.SkipString();
-    m_nTrig = ar.ReadInt32();
-    ar.SkipString();
-    ar.SkipString();
-    m_value.m_nValueType = ar.ReadInt32();
-    ar.SkipString();
-    m_value.m_lValue = ar.ReadInt32();
-    ar.SkipString();
-    m_value.m_lStart = ar.ReadInt32();
-    ar.SkipString();
-    m_value.m_lEnd = ar.ReadInt32();
-    ar.SkipString();
-    m_value.m_lStep = ar.ReadInt32();
-    for (int i = 0; i < VoltValue::kMultiCount; ++i) {
-        ar.SkipString();
-        m_value.m_abUse[i] = ar.ReadInt32();
-        ar.SkipString();
-        m_value.m_alValue[i] = ar.ReadInt32();
-    }
-    ar.SkipString();
-    ar.SkipString();
-    m_ulPola = ar.ReadUInt32();
-    ar.SkipString();
-    m_lCount = ar.ReadInt32();
-    ar.SkipString();
-    m_lInterval = ar.ReadInt32();
-    ar.SkipString();
+    ExchangeFields(*this, ar);
+    ar.SkipString(); // "m_edlList"
     const qint32 count = ar.ReadInt32();
     if (ar.IsFailed())
         return LOAD_BAD_FORMAT;

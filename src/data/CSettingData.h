@@ -20,6 +20,9 @@ public:
     // 3,031 voltages. A sweep read from a file may ask for billions, so expansion stops
     // after this many instead of exhausting memory.
     static constexpr qint64 kMaxExpandVoltages = 10000;
+    // Fewest bytes a stored condition can take: 39 text items of at least 1 byte and 34
+    // integer items.
+    static constexpr qint64 kMinStoredBytes = 39 * 1 + 34 * 4;
 
     quint32 m_ulUsed = 3;
     qint32 m_lTestNo = 0;
@@ -65,6 +68,10 @@ public:
 
     // Field-by-field equality, the steps included (compared by value).
     bool IsEqual(const CSettingData& other) const;
+
+private:
+    // A step carrying the condition's fields, before its voltage and polarity are set.
+    CExecData MakeStep() const;
 };
 
 using CSettingList = std::vector<std::unique_ptr<CSettingData>>;

@@ -1,33 +1,23 @@
 #include "CStepListModel.h"
 
 namespace {
-constexpr int kRecordColumn[CStepListModel::kColumnCount] = {-1, 0, 1, 2, 3, 4, 6, 5, 7, 8};
-constexpr int kAlignment[CStepListModel::kColumnCount] = {Qt::AlignLeft | Qt::AlignVCenter,
-                                                          Qt::AlignCenter,
-                                                          Qt::AlignCenter,
-                                                          Qt::AlignCenter,
-                                                          Qt::AlignCenter,
-                                                          Qt::AlignRight | Qt::AlignVCenter,
-                                                          Qt::AlignRight | Qt::AlignVCenter,
-                                                          Qt::AlignRight | Qt::AlignVCenter,
-                                                          Qt::AlignCenter,
-                                                          Qt::AlignLeft | Qt::AlignVCenter};
-const char* const kHeading[CStepListModel::kColumnCount] = {
-    QT_TRANSLATE_NOOP("CStepListModel", "Step No."),
-    QT_TRANSLATE_NOOP("CStepListModel", "放電モード"),
-    QT_TRANSLATE_NOOP("CStepListModel", "IEC LEVEL"),
-    QT_TRANSLATE_NOOP("CStepListModel", "トリガ"),
-    QT_TRANSLATE_NOOP("CStepListModel", "極性"),
-    QT_TRANSLATE_NOOP("CStepListModel", "電圧 [kV]"),
-    QT_TRANSLATE_NOOP("CStepListModel", "放電間隔 [s]"),
-    QT_TRANSLATE_NOOP("CStepListModel", "放電回数 [回]"),
-    QT_TRANSLATE_NOOP("CStepListModel", "判定"),
-    QT_TRANSLATE_NOOP("CStepListModel", "コメント"),
+// The list control draws its first column left-aligned whatever is asked.
+constexpr CRecordListModel::Column kColumns[CStepListModel::kColumnCount] = {
+    {-1, Qt::AlignLeft | Qt::AlignVCenter, QT_TRANSLATE_NOOP("CStepListModel", "Step No.")},
+    {0, Qt::AlignCenter, QT_TRANSLATE_NOOP("CStepListModel", "放電モード")},
+    {1, Qt::AlignCenter, QT_TRANSLATE_NOOP("CStepListModel", "IEC LEVEL")},
+    {2, Qt::AlignCenter, QT_TRANSLATE_NOOP("CStepListModel", "トリガ")},
+    {3, Qt::AlignCenter, QT_TRANSLATE_NOOP("CStepListModel", "極性")},
+    {4, Qt::AlignRight | Qt::AlignVCenter, QT_TRANSLATE_NOOP("CStepListModel", "電圧 [kV]")},
+    {6, Qt::AlignRight | Qt::AlignVCenter, QT_TRANSLATE_NOOP("CStepListModel", "放電間隔 [s]")},
+    {5, Qt::AlignRight | Qt::AlignVCenter, QT_TRANSLATE_NOOP("CStepListModel", "放電回数 [回]")},
+    {7, Qt::AlignCenter, QT_TRANSLATE_NOOP("CStepListModel", "判定")},
+    {8, Qt::AlignLeft | Qt::AlignVCenter, QT_TRANSLATE_NOOP("CStepListModel", "コメント")},
 };
 } // namespace
 
 CStepListModel::CStepListModel(CExecList* list, QObject* parent)
-    : QAbstractTableModel(parent), m_list(list) {}
+    : CRecordListModel("Step No.", kColumns, parent), m_list(list) {}
 
 void CStepListModel::SetList(CExecList* list) {
     beginResetModel();
@@ -35,51 +25,15 @@ void CStepListModel::SetList(CExecList* list) {
     endResetModel();
 }
 
-void CStepListModel::Refresh() {
-    beginResetModel();
-    endResetModel();
-}
-
-void CStepListModel::RefreshRow(int row) {
-    if (row < 0 || row >= rowCount())
-        return;
-    emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
-}
-
 int CStepListModel::RecordColumn(int column) {
-    return column >= 0 && column < kColumnCount ? kRecordColumn[column] : -1;
+    return RecordColumnOf(kColumns, column);
 }
 
-int CStepListModel::rowCount(const QModelIndex& parent) const {
-    if (parent.isValid() || !m_list)
-        return 0;
-    return static_cast<int>(m_list->size());
+int CStepListModel::RecordCount() const {
+    return m_list ? static_cast<int>(m_list->size()) : 0;
 }
 
-int CStepListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : kColumnCount;
-}
-
-QVariant CStepListModel::data(const QModelIndex& index, int role) const {
-    if (!m_list || !index.isValid() || index.row() >= rowCount() || index.column() >= kColumnCount)
-        return QVariant();
-    if (role == Qt::TextAlignmentRole)
-        return kAlignment[index.column()];
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
-        return QVariant();
-    if (index.column() == 0)
-        return QString::asprintf("Step No.%3d", index.row() + 1);
-    // The record's own text: an out-of-range polarity or judgement is corrected in it.
-    return (*m_list)[static_cast<size_t>(index.row())]->GetColumnText(
-        kRecordColumn[index.column()]);
-}
-
-QVariant CStepListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole)
-        return tr(kHeading[section]);
-    if (role == Qt::TextAlignmentRole)
-        return kAlignment[section];
-    return QVariant();
+// The record's own text: an out-of-range polarity or judgement is corrected in it.
+QString CStepListModel::RecordText(int row, int recordColumn) const {
+    return (*m_list)[static_cast<size_t>(row)]->GetColumnText(recordColumn);
 }

@@ -13,11 +13,11 @@ const char* const kHeader = "Valdmark VZR-T8100 Data File";
 const char* const kFileVersion = "File Ver.1.0.0.0";
 const char* const kAppVersion = "App Ver.1.1.0.0";
 
-// Smallest stored sizes (a text item takes at least 1 byte, an integer item 4), used to
-// refuse counts that the rest of a file cannot hold.
+// A comment is a text item: at least 1 byte.
 constexpr qint64 kMinCommentBytes = 1;
-constexpr qint64 kMinSettingBytes = 39 * 1 + 34 * 4;
-constexpr qint64 kMinStepBytes = 1 + 10 * (1 + 4);
+// Nothing in the program writes comments, yet each one read costs a list entry many times
+// its one stored byte: a file claiming more than this many is not one of ours.
+constexpr quint32 kMaxComments = 1u << 20;
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("CVzrT8100Doc", text);
@@ -82,27 +82,21 @@ void CVzrT8100Doc::Store(CArchive& ar) const {
 }
 
 int CVzrT8100Doc::Load(CArchive& ar) {
-    int result = LOAD_OK;
     const QString header = ar.ReadString();
-    if (ar.IsFailed())
-        return LOAD_BAD_FORMAT;
-    if (!header.contains(QLatin1String(kHeader)))
-        result = LOAD_NOT_DATA_FILE;
-    const QString version = ar.ReadString();
     if (ar.IsFailed())
         return LOAD_BAD_FORMAT;
     // Older and newer versions are refused alike; the version message wins over the
     // header message.
-    if (version != QLatin1String(kFileVersion))
-        return LOAD_VERSION;
-    if (result != LOAD_OK)
+    if (const int result = ar.ReadVersion(QLatin1StringView(kFileVersion)); result != LOAD_OK)
         return result;
+    if (!header.contains(QLatin1StringView(kHeader)))
+        return LOAD_NOT_DATA_FILE;
 
     ar.SkipString(); // program version, not compared
     ar.SkipString(); // "[Test Point Comment]"
     m_strCommentList.clear();
     const quint32 comments = ar.ReadCount();
-    if (!ar.CanHold(comments, kMinCommentBytes))
+    if (comments > kMaxComments || !ar.CanHold(comments, kMinCommentBytes))
         return LOAD_BAD_FORMAT;
     for (quint32 i = 0; i < comments && !ar.IsFailed(); ++i)
         m_strCommentList.append(ar.ReadString());
@@ -116,7 +110,7 @@ int CVzrT8100Doc::Load(CArchive& ar) {
         // An empty plan gets one default condition, not expanded.
         m_pSettingList->push_back(std::make_unique<CSettingData>());
     } else {
-        if (!ar.CanHold(settings, kMinSettingBytes))
+        if (!ar.CanHold(settings, CSettingData::kMinStoredBytes))
             return LOAD_BAD_FORMAT;
         for (qint32 i = 0; i < settings; ++i) {
             auto setting = std::make_unique<CSettingData>();
@@ -133,7 +127,7 @@ int CVzrT8100Doc::Load(CArchive& ar) {
         return LOAD_BAD_FORMAT;
     // A step count of 0 leaves the plan as stored and the run list empty.
     m_pExecList->clear();
-    if (!ar.CanHold(steps, kMinStepBytes))
+    if (!ar.CanHold(steps, CExecData::kMinStoredBytes))
         return LOAD_BAD_FORMAT;
     for (qint32 i = 0; i < steps; ++i) {
         auto step = std::make_unique<CExecData>();

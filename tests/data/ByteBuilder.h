@@ -43,7 +43,14 @@ public:
     ByteBuilder& Text(const char* s) { return Text(QString::fromUtf8(s)); }
     // 8-bit text item with a one-byte length.
     ByteBuilder& Text8(const QByteArray& s) { return U8(static_cast<quint32>(s.size())).Raw(s); }
-    ByteBuilder& Label(const char* s, qint32 v) { return Text(s).I32(v); }
+    // Labels and marks: read and not compared, so a reader must take any text there. With
+    // otherLabels set they are written as other texts in 8-bit form.
+    bool otherLabels = false;
+    ByteBuilder& LabelText(const QString& s) {
+        return otherLabels ? Text8("#" + s.toLatin1().toLower() + "#") : Text(s);
+    }
+    ByteBuilder& LabelText(const char* s) { return LabelText(QString::fromUtf8(s)); }
+    ByteBuilder& Label(const char* s, qint32 v) { return LabelText(s).I32(v); }
 
     struct Step {
         quint32 used = 3;
@@ -53,7 +60,7 @@ public:
     };
     ByteBuilder& StepRecord(const Step& s) {
         Text(s.version);
-        Text("[m_ulUsed]").U32(s.used);
+        LabelText("[m_ulUsed]").U32(s.used);
         Label("[m_lTestNo]", s.testNo);
         Label("[m_lTestPointNo]", s.testPointNo);
         Label("[m_nDiscMode]", s.discMode);
@@ -78,40 +85,40 @@ public:
     };
     // A condition record followed by the given number of default-ish steps.
     ByteBuilder& SettingRecord(const Setting& s, const std::vector<Step>& steps = {}) {
-        Text("### START SETTING DATA ###");
+        LabelText("### START SETTING DATA ###");
         Text(s.version);
-        Text("[m_ulUsed]").U32(s.used);
+        LabelText("[m_ulUsed]").U32(s.used);
         Label("[m_lTestNo]", s.testNo);
         Label("[m_nDiscMode]", s.discMode);
         Label("[m_nIecLevel]", s.iecLevel);
         Label("[m_nTrig]", s.trig);
-        Text("@ START VOLT VALUE STRUCTURE @");
+        LabelText("@ START VOLT VALUE STRUCTURE @");
         Label("[m_nValueType]", s.valueType);
         Label("[m_lValue]", s.value);
         Label("[m_lStart]", s.start);
         Label("[m_lEnd]", s.end);
         Label("[m_lStep]", s.step);
         for (int i = 0; i < 10; ++i) {
-            Text(QString::asprintf("[m_abUse[%d]]", i)).I32(s.use[i]);
-            Text(QString::asprintf("[m_alValue[%d]]", i)).I32(s.values[i]);
+            LabelText(QString::asprintf("[m_abUse[%d]]", i)).I32(s.use[i]);
+            LabelText(QString::asprintf("[m_alValue[%d]]", i)).I32(s.values[i]);
         }
-        Text("@ END VOLT VALUE STRUCTURE @");
-        Text("[m_ulPola]").U32(s.pola);
+        LabelText("@ END VOLT VALUE STRUCTURE @");
+        LabelText("[m_ulPola]").U32(s.pola);
         Label("[m_lCount]", s.count);
         Label("[m_lInterval]", s.interval);
         Label("m_edlList", static_cast<qint32>(steps.size()));
         for (size_t k = 0; k < steps.size(); ++k) {
-            Text(QString::asprintf("ExecDataNo.%d", static_cast<int>(k + 1)));
+            LabelText(QString::asprintf("ExecDataNo.%d", static_cast<int>(k + 1)));
             StepRecord(steps[k]);
         }
-        Text("### END SETTING DATA ###");
+        LabelText("### END SETTING DATA ###");
         return *this;
     }
 
     // Items 1 to 5 with an empty comment list.
     ByteBuilder& Header(const QString& header = QStringLiteral("Valdmark VZR-T8100 Data File"),
                         const QString& version = QStringLiteral("File Ver.1.0.0.0")) {
-        Text(header).Text(version).Text("App Ver.1.1.0.0").Text("[Test Point Comment]");
+        Text(header).Text(version).LabelText("App Ver.1.1.0.0").LabelText("[Test Point Comment]");
         return U16(0);
     }
 };

@@ -89,10 +89,11 @@ QByteArray DefaultFile() {
 
 // A plan of two conditions (a sweep in both polarities and an AIR multiple), a comment
 // list and a run list with one step more than the plans hold.
-QByteArray RicherFile() {
+QByteArray RicherFile(bool otherLabels = false) {
     ByteBuilder b;
-    b.Text(kHeaderText).Text("File Ver.1.0.0.0").Text("App Ver.1.1.0.0");
-    b.Text("[Test Point Comment]").U16(2).Text("first").Text8("second");
+    b.otherLabels = otherLabels;
+    b.Text(kHeaderText).Text("File Ver.1.0.0.0").LabelText("App Ver.1.1.0.0");
+    b.LabelText("[Test Point Comment]").U16(2).Text("first").Text8("second");
     ByteBuilder::Setting a;
     a.valueType = VALUE_SWEEP;
     a.start = 2000;
@@ -177,6 +178,7 @@ private slots:
     void newDocument();
     void defaultFileBytes();
     void richerFileOpens();
+    void labelsNotCompared();
     void headerWithTextAround();
     void refused_data();
     void refused();
@@ -267,6 +269,17 @@ void TestDataFile::richerFileOpens() {
     QCOMPARE(LoadDoc(again, StoreDoc(doc)), LOAD_OK);
     QCOMPARE(again.m_strCommentList, doc.m_strCommentList);
     QCOMPARE(StoreDoc(again), StoreDoc(doc));
+}
+
+void TestDataFile::labelsNotCompared() {
+    // Every label and mark, the program version included, in other words and in 8-bit
+    // form: the same plan and run list come out.
+    const QByteArray odd = RicherFile(true);
+    QVERIFY(!odd.contains(ByteBuilder().Text("[m_lEnd]").bytes));
+    CVzrT8100Doc expected, doc;
+    QCOMPARE(LoadDoc(expected, RicherFile()), LOAD_OK);
+    QCOMPARE(LoadDoc(doc, odd), LOAD_OK);
+    QCOMPARE(StoreDoc(doc), StoreDoc(expected));
 }
 
 void TestDataFile::headerWithTextAround() {
@@ -493,6 +506,17 @@ void TestDataFile::commentCountForms() {
         CVzrT8100Doc back;
         QCOMPARE(LoadDoc(back, bytes), LOAD_OK);
         QCOMPARE(back.m_strCommentList.size(), n);
+    }
+
+    // A million empty comments and one more: refused before the list can grow to many
+    // times the file's size.
+    for (const quint32 n : {1u << 20, (1u << 20) + 1}) {
+        ByteBuilder b;
+        b.Text(kHeaderText).Text("File Ver.1.0.0.0").Text("App Ver.1.1.0.0");
+        b.Text("[Test Point Comment]").U16(0xFFFF).U32(n).Raw(QByteArray(qsizetype(n), '\0'));
+        Body(b, {ByteBuilder::Setting{}}, {{ByteBuilder::Step{}}}, {ByteBuilder::Step{}});
+        CVzrT8100Doc doc;
+        QCOMPARE(LoadDoc(doc, b.bytes), n == (1u << 20) ? LOAD_OK : LOAD_BAD_FORMAT);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -49,6 +50,16 @@ void TwoConditions(CVzrT8100Doc& doc) {
     doc.RebuildExecList();
 }
 
+// A resource bundle's translator: every text comes back as <context|text>.
+class MarkingTranslator : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char* = nullptr,
+                      int = -1) const override {
+        return QStringLiteral("<%1|%2>").arg(QLatin1String(context), QString::fromUtf8(sourceText));
+    }
+};
+
 const char* const kPlanHeadings = "Test No.\t放電モード\tIEC LEVEL\tトリガ\t極性\t電圧 [kV]\t"
                                   "放電間隔 [s]\t放電回数 [回]";
 const char* const kStepHeadings = "Step No.\t放電モード\tIEC LEVEL\tトリガ\t極性\t電圧 [kV]\t"
@@ -64,6 +75,7 @@ private slots:
     void largeRunList();
     void dump();
     void dumpRefused();
+    void textsGoThroughTranslator();
 };
 
 void TestDataModels::planModel() {
@@ -220,6 +232,33 @@ void TestDataModels::dumpRefused() {
     QCOMPARE(CDataFileDump::Run(dir.filePath("missing.vzt"), out, err), 1);
     QVERIFY(errText.contains("missing.vzt"));
     QVERIFY(outText.isEmpty());
+}
+
+void TestDataModels::textsGoThroughTranslator() {
+    MarkingTranslator translator;
+    QVERIFY(QCoreApplication::installTranslator(&translator));
+    CVzrT8100Doc doc;
+    CPlanListModel plan(doc.m_pSettingList.get());
+    CStepListModel steps(doc.m_pExecList.get());
+    const QStringList planHeadings = Headings(plan);
+    const QStringList stepHeadings = Headings(steps);
+    const QStringList planRow = Row(plan, 0);
+    const QStringList stepRow = Row(steps, 0);
+    const QString message = CVzrT8100Doc::LoadResultText(LOAD_VERSION);
+    QCoreApplication::removeTranslator(&translator);
+
+    // Each model's headings in its own context.
+    QCOMPARE(planHeadings.at(1), QString::fromUtf8("<CPlanListModel|放電モード>"));
+    QCOMPARE(stepHeadings.at(9), QString::fromUtf8("<CStepListModel|コメント>"));
+    // Record texts, table texts and units; numbers are not texts.
+    QCOMPARE(planRow.at(0), QString("Test No.  1"));
+    QCOMPARE(planRow.at(1), QString("<CExecData|CONTACT>"));
+    QCOMPARE(planRow.at(4), QString("<SelectTable|+>"));
+    QCOMPARE(planRow.at(5), QString("0.20"));
+    QCOMPARE(stepRow.at(8), QString("<SelectTable|------>"));
+    QCOMPARE(doc.GetSettingList()[0]->m_rngCount.strUnit, QString::fromUtf8("<CSettingData|[回]>"));
+    QVERIFY(message.startsWith("<CVzrT8100Doc|"));
+    QCOMPARE(CSettingData().m_rngVolt.strUnit, QString("[kV]"));
 }
 
 QTEST_GUILESS_MAIN(TestDataModels)

@@ -31,22 +31,12 @@ struct FakeCombo {
     void setCurrentIndex(int i) { current = i; }
 };
 
-QByteArray StoreBytes(const CExecData& step) {
+template <class T> QByteArray StoreBytes(const T& record) {
     QBuffer buf;
     buf.open(QIODevice::WriteOnly);
     {
         CArchive ar(&buf, CArchive::store);
-        step.Store(ar);
-    }
-    return buf.data();
-}
-
-QByteArray StoreBytes(const CSettingData& setting) {
-    QBuffer buf;
-    buf.open(QIODevice::WriteOnly);
-    {
-        CArchive ar(&buf, CArchive::store);
-        setting.Store(ar);
+        record.Store(ar);
     }
     return buf.data();
 }
@@ -113,6 +103,7 @@ private slots:
     void conditionVersionMismatch();
     void conditionStepVersionMismatch();
     void conditionHostileStepCount();
+    void archiveItems();
 };
 
 void TestDataRecords::tables() {
@@ -697,6 +688,38 @@ void TestDataRecords::conditionHostileStepCount() {
     CSettingData s;
     QCOMPARE(LoadBytes(s, bytes), LOAD_OK);
     QVERIFY(s.m_edlList.empty());
+}
+
+void TestDataRecords::archiveItems() {
+    QBuffer buf;
+    buf.open(QIODevice::WriteOnly);
+    {
+        CArchive ar(&buf, CArchive::store);
+        qint32 a = -2;
+        const quint32 b = 0xFEDCBA98u;
+        ar.Item(QStringLiteral("[a]"), a);
+        ar.Mark(QStringLiteral("@"));
+        ar.Item(QStringLiteral("[b]"), b);
+    }
+    QCOMPARE(buf.data().toHex(),
+             ByteBuilder().Label("[a]", -2).Text("@").Label("[b]", 0xFEDCBA98u).bytes.toHex());
+
+    QBuffer in;
+    in.setData(buf.data());
+    in.open(QIODevice::ReadOnly);
+    CArchive ar(&in, CArchive::load);
+    qint32 a = 0;
+    quint32 b = 0;
+    ar.Item(QStringLiteral("other"), a); // the label is read past, not compared
+    ar.Mark(QString());
+    ar.Item(QString(), b);
+    QCOMPARE(a, -2);
+    QCOMPARE(b, 0xFEDCBA98u);
+    QVERIFY(!ar.IsFailed());
+    // A const field cannot take a loaded value: the archive fails rather than skip it.
+    const qint32 fixed = 1;
+    ar.Item(QStringLiteral("[x]"), fixed);
+    QVERIFY(ar.IsFailed());
 }
 
 QTEST_GUILESS_MAIN(TestDataRecords)
