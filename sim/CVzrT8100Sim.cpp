@@ -25,6 +25,8 @@ constexpr int ACK_WAIT_MS = 500;    // reply sent, the computer's ACK awaited
 constexpr int WRITE_WAIT_MS = 500;  // a full line buffer is waited on this long
 constexpr int FLOOD_PERIOD_MS = 2;  // about 9600 baud of junk, with no quiet gap
 constexpr int FLOOD_CHUNK = 2;
+// One byte at 9600 baud: start bit, eight data bits, stop bit.
+constexpr std::chrono::microseconds BYTE_TIME(10 * 1000000 / 9600);
 
 // Texts on the line are Shift-JIS, as on the instrument's Japanese panel.
 QByteArray ToLine(const QString& text) {
@@ -186,6 +188,29 @@ void CVzrT8100Sim::SetTimeScale(double scale) {
     m_model.SetTimeScale(scale);
 }
 
+void CVzrT8100Sim::SetDischargeHold(bool on, int ms) {
+    std::lock_guard lock(m_mutex);
+    m_model.SetDischargeHold(on, ms);
+}
+
+void CVzrT8100Sim::SetLinePacing(bool on) {
+    m_bPacing = on;
+}
+
+bool CVzrT8100Sim::LinePacing() const {
+    return m_bPacing;
+}
+
+void CVzrT8100Sim::GunPress() {
+    std::lock_guard lock(m_mutex);
+    m_model.GunPress(Clock::now());
+}
+
+void CVzrT8100Sim::GunRelease() {
+    std::lock_guard lock(m_mutex);
+    m_model.GunRelease(Clock::now());
+}
+
 void CVzrT8100Sim::SetSilent(bool silent) {
     std::lock_guard lock(m_mutex);
     m_bSilent = silent;
@@ -260,8 +285,28 @@ void CVzrT8100Sim::InjectErrorOnNextStart(int code) {
     m_model.InjectErrorOnNextStart(code);
 }
 
+void CVzrT8100Sim::FailQuery(const QString& query, int count) {
+    std::lock_guard lock(m_mutex);
+    if (count > 0) {
+        m_hashFailQuery.insert(query.toLatin1(), count);
+    } else {
+        m_hashFailQuery.remove(query.toLatin1());
+    }
+}
+
+void CVzrT8100Sim::SilenceExchanges(int count) {
+    std::lock_guard lock(m_mutex);
+    m_nSilentExchanges = qMax(0, count);
+}
+
+void CVzrT8100Sim::StopAfterDischarges(int n, int code) {
+    std::lock_guard lock(m_mutex);
+    m_model.StopAfterDischarges(n, code);
+}
+
 quint8 CVzrT8100Sim::Status() const {
     std::lock_guard lock(m_mutex);
+    m_model.Advance(Clock::now());
     return m_model.Status();
 }
 
@@ -277,11 +322,13 @@ CVzrT8100Sim::Step CVzrT8100Sim::LoadedStep() const {
 
 int CVzrT8100Sim::ErrorCode() const {
     std::lock_guard lock(m_mutex);
+    m_model.Advance(Clock::now());
     return m_model.ErrorCode();
 }
 
 int CVzrT8100Sim::DischargesDone() const {
     std::lock_guard lock(m_mutex);
+    m_model.Advance(Clock::now());
     return m_model.DischargesDone();
 }
 
@@ -331,6 +378,9 @@ void CVzrT8100Sim::Serve() {
         ssize_t nRead = 0;
         if (fds[0].revents & POLLIN) {
             nRead = ::read(m_fdMaster, buffer, sizeof buffer);
+        }
+        if (nRead > 0) {
+            PaceInput(nRead, Clock::now());
         }
         if (nRead < 0 && errno != EAGAIN && errno != EINTR) {
             nRead = 0;
@@ -469,6 +519,12 @@ void CVzrT8100Sim::HandleByte(char byte, Clock::time_point now, QByteArray& out,
 
 void CVzrT8100Sim::AnswerEnq(QByteArray& out) {
     ++m_nEnq;
+    if (m_nSilentExchanges > 0) {
+        // a dropped line for this exchange: the computer's ENQ is lost
+        --m_nSilentExchanges;
+        m_state = LineState::Idle;
+        return;
+    }
     if (m_nNakPending > 0) {
         --m_nNakPending;
         out += NAK;
@@ -488,6 +544,15 @@ void CVzrT8100Sim::HandleText(const QByteArray& text, Clock::time_point now, QBy
         }
     }
     if (text.startsWith('Q')) {
+        const auto failing = m_hashFailQuery.find(text);
+        if (failing != m_hashFailQuery.end()) {
+            // the frame was heard, the reply never comes
+            if (--*failing <= 0) {
+                m_hashFailQuery.erase(failing);
+            }
+            m_state = LineState::Idle;
+            return;
+        }
         const auto raw = m_hashRaw.constFind(text);
         if (raw != m_hashRaw.cend()) {
             out += *raw;
@@ -564,16 +629,35 @@ void CVzrT8100Sim::WriteOut(const QByteArray& bytes) {
         return;
     }
     const int delayMs = m_nByteDelayMs;
-    if (delayMs <= 0) {
+    const bool bPacing = m_bPacing;
+    if (delayMs <= 0 && !bPacing) {
         WriteAll(bytes.constData(), bytes.size(), WRITE_WAIT_MS);
         return;
     }
+    // An answer cannot go out before the computer's last byte has come in.
+    if (bPacing && !PauseUntil(m_tpInputDone)) {
+        return;
+    }
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && !PauseMs(delayMs)) {
+        // each byte is there once it has crossed the line
+        Clock::duration gap = bPacing ? Clock::duration(BYTE_TIME) : Clock::duration::zero();
+        if (i > 0) {
+            gap = std::max<Clock::duration>(gap, std::chrono::milliseconds(delayMs));
+        }
+        if (gap > Clock::duration::zero() && !PauseUntil(Clock::now() + gap)) {
             return;
         }
         WriteAll(bytes.constData() + i, 1, WRITE_WAIT_MS);
     }
+}
+
+// The computer's bytes take their time on the line too: the last of them has arrived only
+// a byte time after the one before it.
+void CVzrT8100Sim::PaceInput(qsizetype bytes, Clock::time_point now) {
+    if (!m_bPacing) {
+        return;
+    }
+    m_tpInputDone = std::max(m_tpInputDone, now) + bytes * BYTE_TIME;
 }
 
 bool CVzrT8100Sim::WriteAll(const char* data, qsizetype size, int waitMs) {
@@ -602,16 +686,19 @@ bool CVzrT8100Sim::WriteAll(const char* data, qsizetype size, int waitMs) {
     return true;
 }
 
-bool CVzrT8100Sim::PauseMs(int ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+// Sleeps to the microsecond, waking early only to be stopped.
+bool CVzrT8100Sim::PauseUntil(Clock::time_point end) {
     char scratch[64];
     while (!m_bStop) {
-        const int remaining = MsSince(Clock::now(), end);
-        if (remaining <= 0) {
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(end - Clock::now());
+        if (remaining.count() <= 0) {
             return true;
         }
+        const timespec ts = {time_t(remaining.count() / 1000000000),
+                             long(remaining.count() % 1000000000)};
         pollfd pfd = {m_afdWake[0], POLLIN, 0};
-        if (::poll(&pfd, 1, remaining) > 0) {
+        if (::ppoll(&pfd, 1, &ts, nullptr) > 0) {
             // a wake-up for new garbage or flood is picked up by the next round anyway
             while (::read(m_afdWake[0], scratch, sizeof scratch) > 0) {
             }

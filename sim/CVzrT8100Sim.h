@@ -44,8 +44,20 @@ public:
 
     void SetModelText(const QString& text);
     void SetIdentText(const QString& text);
+    // The automatic trigger fires delayMs after "CA" for the trigger sources VZR and
+    // EXTERNAL; GUN and REMOTE steps wait for the gun or the computer's "CC".
     void SetAutoTrigger(bool on, int delayMs = 100);
     void SetTimeScale(double scale);
+    // The discharge bit of a finished series stays visible for ms (on by default).
+    void SetDischargeHold(bool on, int ms = CSimModel::DEFAULT_HOLD_MS);
+    // Every byte takes its time on the line at 9600 baud (10 bits, about 1.04 ms), both
+    // the computer's and the instrument's. Off by default.
+    void SetLinePacing(bool on);
+    bool LinePacing() const;
+
+    // The operator's discharge gun, independent of the computer's trigger commands.
+    void GunPress();
+    void GunRelease();
 
     void SetSilent(bool silent);
     void InjectNak(int count = 1);
@@ -59,6 +71,13 @@ public:
     void SetByteDelayMs(int ms);
     void SetFlood(bool on);
     void InjectErrorOnNextStart(int code);
+    // The next count frames of this query (e.g. "QD") get no reply, then it answers again.
+    void FailQuery(const QString& query, int count = 1);
+    // The next count exchanges get no answer at all (not even to ENQ), then the line is back.
+    void SilenceExchanges(int count);
+    // After n more discharges the instrument stops by itself with error code; the error
+    // stays until "PC0".
+    void StopAfterDischarges(int n, int code);
 
     quint8 Status() const;
     QStringList SequenceMemory() const;
@@ -85,13 +104,15 @@ private:
     int PollTimeoutMs() const;
     void WriteOut(const QByteArray& bytes);
     bool WriteAll(const char* data, qsizetype size, int waitMs);
-    bool PauseMs(int ms);
+    bool PauseUntil(Clock::time_point end);
+    void PaceInput(qsizetype bytes, Clock::time_point now);
     void Wake();
     void CloseFds();
     QByteArray ModelIdent() const;
 
     mutable std::mutex m_mutex;
-    CSimModel m_model;
+    // mutable: the instrument's clock runs on whenever anyone looks at it
+    mutable CSimModel m_model;
     QStringList m_listLog;
     int m_nEnq = 0;
     int m_nAck = 0;
@@ -104,6 +125,8 @@ private:
     QStringList m_listRefused;
     QHash<QByteArray, QByteArray> m_hashPayload;
     QHash<QByteArray, QByteArray> m_hashRaw;
+    QHash<QByteArray, int> m_hashFailQuery;
+    int m_nSilentExchanges = 0;
     QByteArray m_baGarbage;
     bool m_bFlood = false;
     Clock::time_point m_tpFlood;
@@ -116,6 +139,8 @@ private:
     quint8 m_ucBcc = 0;
 
     std::atomic<int> m_nByteDelayMs{0};
+    std::atomic<bool> m_bPacing{false};
+    Clock::time_point m_tpInputDone; // serving thread only: the computer's bytes all arrived
     std::atomic<bool> m_bStop{false};
     std::thread m_thread;
     int m_fdMaster = -1;

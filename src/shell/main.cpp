@@ -87,8 +87,10 @@ int main(int argc, char** argv) {
                                 << "\n";
             return 1;
         }
-        // a demonstration run discharges by itself
+        // steps with the trigger source VZR or EXTERNAL discharge by themselves, and the
+        // line takes its real time, so the program feels as with the instrument
         sim->SetAutoTrigger(true);
+        sim->SetLinePacing(true);
         CSerialPortTable::PrependPort(sim->PortPath());
     }
 
