@@ -456,10 +456,13 @@ bool CExecDlg::eventFilter(QObject* watched, QEvent* event) {
         }
         if (watched == m_ui->listResults && IsRunActive() && MovesSelection(key))
             return true;
-    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+                type == QEvent::MouseButtonRelease || type == QEvent::MouseMove) &&
                IsRunActive() && IsPartOfList(watched)) {
+        // a click's release and a drag with the button held would still select
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton)
+        const Qt::MouseButtons buttons = mouse->button() | mouse->buttons();
+        if (buttons & (Qt::LeftButton | Qt::RightButton))
             return true;
     }
     return QDialog::eventFilter(watched, event);
