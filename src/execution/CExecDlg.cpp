@@ -139,6 +139,7 @@ void CExecDlg::OpenDialog() {
     m_ui->buttonStop->setEnabled(false);
     m_ui->buttonTrig->setEnabled(false);
     ShowTrigLabel(CRunSequencer::TrigLabel::Hidden);
+    StyleLabels();
 
     m_ui->labelStepCount->setText(QString::asprintf("%d", m_seq.StepCount()));
     ShowStepNumber(m_seq.CurrentExec() ? m_seq.CurrentStep() : -1);
@@ -156,6 +157,34 @@ void CExecDlg::OpenDialog() {
     m_ui->checkJudgeAuto->setChecked(m_property.m_bJudgeAuto);
 
     m_seq.StartPolling();
+}
+
+// The trigger indicator reads at a glance across the bench; the values stand in fields.
+void CExecDlg::StyleLabels() {
+    for (QLabel* label : {m_ui->labelTrigOn, m_ui->labelTrigOff}) {
+        QFont font = label->font();
+        font.setBold(true);
+        font.setPointSizeF(font.pointSizeF() * 1.3);
+        label->setFont(font);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAutoFillBackground(true);
+    }
+    QPalette on = m_ui->labelTrigOn->palette();
+    on.setColor(QPalette::WindowText, QColor(0xD0, 0x10, 0x10));
+    m_ui->labelTrigOn->setPalette(on);
+    QPalette off = m_ui->labelTrigOff->palette();
+    off.setColor(QPalette::WindowText, QColor(0x20, 0x40, 0x90));
+    m_ui->labelTrigOff->setPalette(off);
+
+    for (QLabel* label : {m_ui->labelStepNo, m_ui->labelStepCount, m_ui->labelIntervalNow,
+                          m_ui->labelIntervalStep, m_ui->labelDone, m_ui->labelCount,
+                          m_ui->labelJudgeStepNo}) {
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+    }
 }
 
 // ---- results list ----------------------------------------------------------------------

@@ -87,6 +87,7 @@ private:
     void FocusStop() override;
 
     void OpenDialog();
+    void StyleLabels();
     // A run is active while STOP is enabled.
     bool IsRunActive() const;
     // The results list or one of its parts (header, scroll bars).

@@ -308,11 +308,14 @@ private slots:
         m_seq->OnStart(-1);
         QTest::qWait(CRunSequencer::TIMER_PERIOD_MS * 2);
         QCOMPARE(m_face->progress[CRunSequencer::PROGRESS_INTERVAL_NOW], QString("------"));
+        Step(0).m_nJudge = JUDGE_B;
         m_inst.sim->ClearLog();
         m_seq->OnTrig();
         QCOMPARE(m_inst.Log(), QString("QD CC QC "));
         QCOMPARE(m_face->label, TrigLabel::On);
         QVERIFY(QTest::qWaitFor([this] { return m_seq->TrigOn(); }, WAIT_MS));
+        // seen discharging before its first discharge: the old judgement goes
+        QCOMPARE(Step(0).m_nJudge, JUDGE_NONE);
 
         m_inst.sim->ClearLog();
         m_seq->OnTrig(); // the trigger is on: this switches it off
@@ -334,6 +337,23 @@ private slots:
         QVERIFY(WaitForIdle());
         QCOMPARE(m_inst.sim->DischargesDone(), 3);
         QCOMPARE(Step(0).m_nJudge, JUDGE_A);
+    }
+
+    // Discharging seen clears a CONTACT step's judgement; an AIR step's only when nothing
+    // was counted yet, so a judgement survives an AIR step first seen mid-series.
+    void dischargingClearsTheJudgement() {
+        m_property.m_bJudgeAuto = true;
+        m_inst.sim->SetAutoTrigger(true, 0);
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        // 10 ms apart: dozens are counted before the first poll
+        conds.push_back(Condition(DISC_CONTACT, TRIG_VZR, 2000, 40, 60, POLA_BIT_PLUS));
+        conds.push_back(Condition(DISC_AIR, TRIG_VZR, 2000, 40, 60, POLA_BIT_PLUS));
+        Open(Plan(std::move(conds)));
+        Step(0).m_nJudge = JUDGE_B;
+        Step(1).m_nJudge = JUDGE_B;
+        m_seq->OnStart(-1);
+        QVERIFY(WaitForIdle());
+        QCOMPARE(Judges(m_doc->GetExecList()), (QList<qint32>{JUDGE_A, JUDGE_B}));
     }
 
     // An error on START: its text, "PC0", idle polling; nothing runs.
