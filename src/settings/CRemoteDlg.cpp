@@ -3,6 +3,9 @@
 #include "instrument/CVzrT8100Cntl.h"
 #include "ui_CRemoteDlg.h"
 
+#include <QHideEvent>
+#include <QShowEvent>
+
 namespace {
 const char* const STATE_CONNECT = "Connect";
 const char* const STATE_NONE = "None";
@@ -28,13 +31,16 @@ CRemoteDlg::CRemoteDlg(CVzrT8100Cntl& cntl, QWidget* parent)
 
 CRemoteDlg::~CRemoteDlg() = default;
 
+// Minimising and restoring (spontaneous events) leave the watch running.
 void CRemoteDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    m_timerWatch.start();
+    if (!event->spontaneous())
+        m_timerWatch.start();
 }
 
 void CRemoteDlg::hideEvent(QHideEvent* event) {
-    m_timerWatch.stop();
+    if (!event->spontaneous())
+        m_timerWatch.stop();
     QDialog::hideEvent(event);
 }
 
