@@ -60,8 +60,8 @@ CExecDlg::CExecDlg(CSettingList* pSettingList, CExecList* pExecList, QWidget* pa
 
 CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
                    CExecList* pExecList, QWidget* parent)
-    : QDialog(parent), m_cntl(cntl), m_property(property), m_pSettingList(pSettingList),
-      m_pExecList(pExecList), m_ui(new Ui::CExecDlg), m_seq(cntl, pExecList, property, *this) {
+    : QDialog(parent), m_property(property), m_pSettingList(pSettingList), m_pExecList(pExecList),
+      m_ui(new Ui::CExecDlg), m_seq(cntl, pExecList, property, *this) {
     m_ui->setupUi(this);
 
     for (int id = 0; id < int(m_timers.size()); ++id) {
@@ -177,9 +177,9 @@ void CExecDlg::StyleLabels() {
     off.setColor(QPalette::WindowText, QColor(0x20, 0x40, 0x90));
     m_ui->labelTrigOff->setPalette(off);
 
-    for (QLabel* label : {m_ui->labelStepNo, m_ui->labelStepCount, m_ui->labelIntervalNow,
-                          m_ui->labelIntervalStep, m_ui->labelDone, m_ui->labelCount,
-                          m_ui->labelJudgeStepNo}) {
+    for (QLabel* label :
+         {m_ui->labelStepNo, m_ui->labelStepCount, m_ui->labelIntervalNow, m_ui->labelIntervalStep,
+          m_ui->labelDone, m_ui->labelCount, m_ui->labelJudgeStepNo}) {
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -98,7 +98,6 @@ private:
     // Writes the report workbook of the plan and the run list.
     void WriteReportWorkbook();
 
-    CVzrT8100Cntl& m_cntl;
     CTestProperty& m_property;
     CSettingList* m_pSettingList; // read by the report only
     CExecList* m_pExecList;
