@@ -41,6 +41,22 @@ bool MakeFolder(const QString& folder, QString& reason) {
     return false;
 }
 
+// A text that itself reads like the workbook's escape for a character XML cannot carry
+// ("_x0041_") would be decoded on reading: its underscore is escaped in turn.
+std::string EscapeLiteralEscapes(const char* text) {
+    auto hex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    };
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        if (p[0] == '_' && p[1] == 'x' && hex(p[2]) && hex(p[3]) && hex(p[4]) && hex(p[5]) &&
+            p[6] == '_')
+            out += "_x005F";
+        out += *p;
+    }
+    return out;
+}
+
 QString Column(int column) {
     QString name;
     for (int c = column + 1; c > 0; c = (c - 1) / 26)
@@ -431,6 +447,8 @@ void CMsExcelControl::WriteWorkbook(const QString& path) {
                 err = worksheet_write_number(ws, c.row, c.column, number, top);
             } else if (c.length == 0) {
                 err = worksheet_write_blank(ws, c.row, c.column, top);
+            } else if (std::strstr(data, "_x")) {
+                err = worksheet_write_string(ws, c.row, c.column, EscapeLiteralEscapes(data).c_str(), top);
             } else {
                 err = worksheet_write_string(ws, c.row, c.column, data, top);
             }

@@ -12,6 +12,7 @@ workbook: missing parts, XML that does not parse, a sheet or a string that is no
 """
 import json
 import posixpath
+import re
 import sys
 import zipfile
 import xml.etree.ElementTree as ET
@@ -29,9 +30,14 @@ def fail(message):
     sys.exit(1)
 
 
+ESCAPE = re.compile(r"_x([0-9A-Fa-f]{4})_")
+
+
 def text_of(element):
-    """The text of an <si> or <is>: a plain <t> or the runs' <t>s."""
-    return "".join(t.text or "" for t in element.iter("{%s}t" % NS["m"]))
+    """The text of an <si> or <is>: a plain <t> or the runs' <t>s, with the _xHHHH_
+    escapes of characters XML cannot carry decoded as the spreadsheet applications do."""
+    raw = "".join(t.text or "" for t in element.iter("{%s}t" % NS["m"]))
+    return ESCAPE.sub(lambda m: chr(int(m.group(1), 16)), raw)
 
 
 def read(path):
