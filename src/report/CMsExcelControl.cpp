@@ -28,7 +28,10 @@ QString Native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-enum : std::uint8_t { KIND_TEXT = CMsExcelControl::CELL_TEXT, KIND_NUMBER = CMsExcelControl::CELL_NUMBER };
+enum : std::uint8_t {
+    KIND_TEXT = CMsExcelControl::CELL_TEXT,
+    KIND_NUMBER = CMsExcelControl::CELL_NUMBER
+};
 
 // Creates every missing level of folder; false with the reason when it cannot.
 bool MakeFolder(const QString& folder, QString& reason) {
@@ -153,11 +156,13 @@ void CMsExcelControl::SetSheetName(const QString& name) {
     if (name.isEmpty())
         throw CExcelError(op, where, Tr("シート名が空です"));
     if (name.size() > kMaxSheetNameChars)
-        throw CExcelError(op, where,
-                          Tr("シート名「%1」が%2文字を超えています").arg(name).arg(kMaxSheetNameChars));
+        throw CExcelError(
+            op, where,
+            Tr("シート名「%1」が%2文字を超えています").arg(name).arg(kMaxSheetNameChars));
     for (QChar c : name) {
         if (QStringLiteral("[]:*?/\\").contains(c))
-            throw CExcelError(op, where, Tr("シート名「%1」に使えない文字 %2 があります").arg(name, c));
+            throw CExcelError(op, where,
+                              Tr("シート名「%1」に使えない文字 %2 があります").arg(name, c));
     }
     if (name.startsWith(QLatin1Char('\'')) || name.endsWith(QLatin1Char('\'')))
         throw CExcelError(op, where, Tr("シート名「%1」の先頭と末尾に ' は使えません").arg(name));
@@ -177,7 +182,9 @@ bool CMsExcelControl::ParseCellName(QStringView cell, int& row, int& column) {
     qint64 col = 0;
     const qsizetype letters = i;
     while (i < n && i - letters < 4) {
-        const char16_t c = cell[i].toUpper().unicode();
+        char16_t c = cell[i].unicode();
+        if (c >= u'a' && c <= u'z')
+            c = char16_t(c - u'a' + u'A');
         if (c < u'A' || c > u'Z')
             break;
         col = col * 26 + (c - u'A' + 1);
@@ -204,7 +211,9 @@ bool CMsExcelControl::ParseNumber(QStringView text, double& value) {
     const QStringView t = text.trimmed();
     qsizetype i = 0;
     const qsizetype n = t.size();
-    auto digit = [&](qsizetype k) { return k < n && t[k] >= QLatin1Char('0') && t[k] <= QLatin1Char('9'); };
+    auto digit = [&](qsizetype k) {
+        return k < n && t[k] >= QLatin1Char('0') && t[k] <= QLatin1Char('9');
+    };
     if (i < n && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
         ++i;
     qsizetype mantissa = 0;
@@ -275,7 +284,11 @@ void CMsExcelControl::SetCellText(QStringView cell, QStringView text) {
     if (!ParseCellName(cell, row, column))
         throw CExcelError(QStringLiteral("SetCellText"), SheetPlace(),
                           Tr("セル名「%1」が正しくありません").arg(cell));
-    CellRec rec{static_cast<std::uint32_t>(row), static_cast<std::uint16_t>(column), KIND_TEXT, 0, 0,
+    CellRec rec{static_cast<std::uint32_t>(row),
+                static_cast<std::uint16_t>(column),
+                KIND_TEXT,
+                0,
+                0,
                 m_pool.size()};
     double number = 0;
     QStringView value = text;
@@ -286,9 +299,10 @@ void CMsExcelControl::SetCellText(QStringView cell, QStringView text) {
         value = {};
     }
     if (value.size() > kMaxCellChars)
-        throw CExcelError(QStringLiteral("SetCellText"),
-                          SheetPlace() + Tr(" セル %1").arg(cell.toString().toUpper()),
-                          Tr("文字数 %1 が上限 %2 を超えています").arg(value.size()).arg(kMaxCellChars));
+        throw CExcelError(
+            QStringLiteral("SetCellText"),
+            SheetPlace() + Tr(" セル %1").arg(cell.toString().toUpper()),
+            Tr("文字数 %1 が上限 %2 を超えています").arg(value.size()).arg(kMaxCellChars));
     if (rec.kind == KIND_NUMBER)
         m_pool.append(reinterpret_cast<const char*>(&number), sizeof number);
     else
@@ -397,7 +411,8 @@ void CMsExcelControl::SortRowOrder(std::vector<CellRec>& cells) {
             if (k + 2 < runs.size()) {
                 std::inplace_merge(cells.begin() + static_cast<std::ptrdiff_t>(runs[k]),
                                    cells.begin() + static_cast<std::ptrdiff_t>(runs[k + 1]),
-                                   cells.begin() + static_cast<std::ptrdiff_t>(runs[k + 2]), before);
+                                   cells.begin() + static_cast<std::ptrdiff_t>(runs[k + 2]),
+                                   before);
                 merged.push_back(runs[k + 2]);
             } else {
                 merged.push_back(runs[k + 1]);
@@ -437,7 +452,8 @@ void CMsExcelControl::WriteWorkbook(const QString& path) {
         SortRowOrder(cells);
         for (size_t i = 0; i < cells.size(); ++i) {
             const CellRec& c = cells[i];
-            if (i + 1 < cells.size() && cells[i + 1].row == c.row && cells[i + 1].column == c.column)
+            if (i + 1 < cells.size() && cells[i + 1].row == c.row &&
+                cells[i + 1].column == c.column)
                 continue;
             const char* data = m_pool.data() + c.offset;
             lxw_error err;
@@ -447,8 +463,9 @@ void CMsExcelControl::WriteWorkbook(const QString& path) {
                 err = worksheet_write_number(ws, c.row, c.column, number, top);
             } else if (c.length == 0) {
                 err = worksheet_write_blank(ws, c.row, c.column, top);
-            } else if (std::strstr(data, "_x")) {
-                err = worksheet_write_string(ws, c.row, c.column, EscapeLiteralEscapes(data).c_str(), top);
+            } else if (std::memchr(data, '_', c.length) && std::strstr(data, "_x")) {
+                err = worksheet_write_string(ws, c.row, c.column,
+                                             EscapeLiteralEscapes(data).c_str(), top);
             } else {
                 err = worksheet_write_string(ws, c.row, c.column, data, top);
             }
@@ -499,7 +516,8 @@ void CMsExcelControl::ShowExcel() {
     }
     // the temporary file was private while it was written; a report is an ordinary file
     QFile::setPermissions(m_strTemporary, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                              QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
+                                              QFile::WriteUser | QFile::ReadGroup |
+                                              QFile::ReadOther);
 
     QString target;
     if (!m_strExplicitFile.isEmpty()) {

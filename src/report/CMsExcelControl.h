@@ -76,7 +76,8 @@ public:
     qint64 CellWrites(int sheet) const;
     // Every cell write held for the sheet, in the order written (in row order once the
     // workbook was written); row and column 0-based.
-    void VisitCells(int sheet, const std::function<void(int row, int column, const Cell&)>& visit) const;
+    void VisitCells(int sheet,
+                    const std::function<void(int row, int column, const Cell&)>& visit) const;
 
     // $DOCUMENTS/VZR-T8100, where reports go.
     static QString ReportsFolder();
@@ -124,8 +125,8 @@ private:
     QString m_strTitle;
     QString m_strOutputPath;
     QString m_strStartError;
-    QString m_strFolder;      // where the workbook goes, checked by StartExcel
+    QString m_strFolder;       // where the workbook goes, checked by StartExcel
     QString m_strExplicitFile; // an explicit target file, empty for a generated name
-    QString m_strTemporary;   // the file being written, removed unless renamed
+    QString m_strTemporary;    // the file being written, removed unless renamed
     QString m_strFilePath;
 };

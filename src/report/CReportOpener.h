@@ -17,8 +17,8 @@ public:
     // that cannot be started or written is told to the operator; the records stay as
     // they are. True when the workbook was written (opened or not); path gets it.
     static bool CreateAndOpen(const CSettingList& plan, CExecList& steps,
-                              const CTestProperty& property, const QString& title,
-                              QWidget* parent, QString* path = nullptr);
+                              const CTestProperty& property, const QString& title, QWidget* parent,
+                              QString* path = nullptr);
 
     // Shows the path in the status bar and opens the workbook; when nothing opens it, the
     // operator is told where it is. True when an application took it.

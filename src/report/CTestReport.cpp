@@ -60,31 +60,31 @@ constexpr int kReportColumns[] = {0, 1, 2, 3, 4, 6, 5};
 
 void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTestProperty& p) {
     excel.SelectSheet(0);
-    excel.SetSheetName(QStringLiteral("試験条件"));
+    excel.SetSheetName(Tr("試験条件"));
 
     const struct {
         const char16_t* label;
         const char16_t* value;
-        const char16_t* text;
+        const char* text;
         const QString& field;
     } pairs[] = {
-        {u"B2", u"C2", u"企業名", p.m_strCompanyName},
-        {u"B3", u"C3", u"試験場所", p.m_strTestPlace},
-        {u"B5", u"C5", u"試験器 モデル名", p.m_strEquipmentModel},
-        {u"B6", u"C6", u"試験器 シリアルNo.", p.m_strEquipmentSerialNo},
-        {u"B7", u"C7", u"放電ガン モデル名", p.m_strGunModel},
-        {u"B8", u"C8", u"放電ガン シリアルNo.", p.m_strGunSerialNo},
-        {u"B9", u"C9", u"放電カップ モデル名", p.m_strCupModel},
-        {u"B10", u"C10", u"放電カップ シリアルNo.", p.m_strCupSerialNo},
-        {u"B11", u"C11", u"CRユニット モデル名", p.m_strCrUnitModel},
-        {u"B12", u"C12", u"CRユニット シリアルNo.", p.m_strCrUnitSerialNo},
-        {u"B14", u"C14", u"品名/型名", p.m_strModel},
-        {u"B15", u"C15", u"シリアル番号", p.m_strSerial},
-        {u"B16", u"C16", u"試験者名", p.m_strOperator},
-        {u"B17", u"C17", u"規格名", p.m_strStandard},
+        {u"B2", u"C2", "企業名", p.m_strCompanyName},
+        {u"B3", u"C3", "試験場所", p.m_strTestPlace},
+        {u"B5", u"C5", "試験器 モデル名", p.m_strEquipmentModel},
+        {u"B6", u"C6", "試験器 シリアルNo.", p.m_strEquipmentSerialNo},
+        {u"B7", u"C7", "放電ガン モデル名", p.m_strGunModel},
+        {u"B8", u"C8", "放電ガン シリアルNo.", p.m_strGunSerialNo},
+        {u"B9", u"C9", "放電カップ モデル名", p.m_strCupModel},
+        {u"B10", u"C10", "放電カップ シリアルNo.", p.m_strCupSerialNo},
+        {u"B11", u"C11", "CRユニット モデル名", p.m_strCrUnitModel},
+        {u"B12", u"C12", "CRユニット シリアルNo.", p.m_strCrUnitSerialNo},
+        {u"B14", u"C14", "品名/型名", p.m_strModel},
+        {u"B15", u"C15", "シリアル番号", p.m_strSerial},
+        {u"B16", u"C16", "試験者名", p.m_strOperator},
+        {u"B17", u"C17", "規格名", p.m_strStandard},
     };
     for (const auto& pair : pairs) {
-        excel.SetCellText(pair.label, pair.text);
+        excel.SetCellText(pair.label, Tr(pair.text));
         excel.SetCellText(pair.value, Value(pair.field));
     }
 
@@ -95,17 +95,18 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTe
         date = when.toString(QStringLiteral("yyyy/MM/dd"));
         time = when.toString(QStringLiteral("HH:mm:ss"));
     }
-    excel.SetCellText(u"G14", u"試験日");
+    excel.SetCellText(u"G14", Tr("試験日"));
     excel.SetCellText(u"H14", Value(date));
-    excel.SetCellText(u"G15", u"試験時刻");
+    excel.SetCellText(u"G15", Tr("試験時刻"));
     excel.SetCellText(u"H15", Value(time));
-    excel.SetCellText(u"G16", u"温度");
+    excel.SetCellText(u"G16", Tr("温度"));
     excel.SetCellText(u"H16", Value(p.m_strTemperature));
-    excel.SetCellText(u"G17", u"湿度");
+    excel.SetCellText(u"G17", Tr("湿度"));
     excel.SetCellText(u"H17", Value(p.m_strHumidity));
 
     for (int i = 0; i < 7; ++i)
-        excel.SetCellText(CellName(char('B' + i), 22), CSettingData::GetColumnTitle(kReportColumns[i]));
+        excel.SetCellText(CellName(char('B' + i), 22),
+                          CSettingData::GetColumnTitle(kReportColumns[i]));
     qint64 row = 22;
     for (const auto& condition : plan) {
         ++row;
@@ -118,7 +119,7 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTe
 
 void WriteSteps(CMsExcelControl& excel, CExecList& steps) {
     excel.SelectSheet(1);
-    excel.SetSheetName(QStringLiteral("試験内容"));
+    excel.SetSheetName(Tr("試験内容"));
 
     const char columns[] = {'B', 'C', 'D', 'E', 'F', 'G', 'H', 'J', 'K'};
     const int sources[] = {0, 1, 2, 3, 4, 6, 5, 7, 8};
@@ -135,7 +136,7 @@ void WriteSteps(CMsExcelControl& excel, CExecList& steps) {
         for (int i = 0; i < 9; ++i)
             excel.SetCellText(CellName(columns[i], row), value(step->GetColumnText(sources[i])));
     }
-    excel.SetCellText(u"J2", u"総合判定");
+    excel.SetCellText(u"J2", Tr("総合判定"));
 }
 
 } // namespace

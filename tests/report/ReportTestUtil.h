@@ -125,7 +125,8 @@ inline QString Difference(const QJsonObject& actual, const QJsonObject& expected
                 value != want[QStringLiteral("value")].toString() ||
                 got[QStringLiteral("valign")] != want[QStringLiteral("valign")])
                 return QStringLiteral("%1!%2 is %3, expected %4")
-                    .arg(name, it.key(), QString::fromUtf8(QJsonDocument(got).toJson(QJsonDocument::Compact)),
+                    .arg(name, it.key(),
+                         QString::fromUtf8(QJsonDocument(got).toJson(QJsonDocument::Compact)),
                          QString::fromUtf8(QJsonDocument(want).toJson(QJsonDocument::Compact)));
         }
         for (auto it = ac.begin(); it != ac.end(); ++it) {

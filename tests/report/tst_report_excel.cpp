@@ -21,8 +21,7 @@ QStringList FilesIn(const QString& folder) {
 
 // Runs f with the process unable to write files larger than limit bytes: the disk is full
 // for it.
-template <typename F>
-void WithFileSizeLimit(rlim_t limit, F f) {
+template <typename F> void WithFileSizeLimit(rlim_t limit, F f) {
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -182,13 +181,15 @@ private slots:
         }
         // a text longer than a cell takes names the cell; the workbook goes on
         try {
-            excel.SetCellText(u"k11", QString(CMsExcelControl::kMaxCellChars + 1, QLatin1Char('x')));
+            excel.SetCellText(u"k11",
+                              QString(CMsExcelControl::kMaxCellChars + 1, QLatin1Char('x')));
             QFAIL("an overlong text was taken");
         } catch (const CExcelError& e) {
             QVERIFY2(e.Where().contains(QStringLiteral("K11")), qPrintable(e.Text()));
         }
         excel.SetCellText(u"K11", QString(CMsExcelControl::kMaxCellChars, QLatin1Char('x')));
-        excel.SetCellText(u"K12", QLatin1Char('\'') + QString(CMsExcelControl::kMaxCellChars, QLatin1Char('y')));
+        excel.SetCellText(u"K12", QLatin1Char('\'') +
+                                      QString(CMsExcelControl::kMaxCellChars, QLatin1Char('y')));
         QCOMPARE(excel.GetCell(1, u"K11").text.size(), CMsExcelControl::kMaxCellChars);
         QCOMPARE(excel.GetCell(1, u"K12").text.size(), CMsExcelControl::kMaxCellChars);
         QCOMPARE(excel.CellWrites(1), 2);
@@ -270,7 +271,8 @@ private slots:
         const QDateTime now = QDateTime::currentDateTime();
         QStringList taken;
         for (int s = 0; s < 30; ++s) {
-            const QString name = CMsExcelControl::ReportFileName(QStringLiteral("Test1"), now.addSecs(s));
+            const QString name =
+                CMsExcelControl::ReportFileName(QStringLiteral("Test1"), now.addSecs(s));
             QFile f(dir.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("old report");
@@ -355,7 +357,8 @@ private slots:
         QVERIFY(excel.StartExcel());
         excel.SelectSheet(1);
         for (int row = 1; row <= 2000; ++row)
-            excel.SetCellText(QStringLiteral("K%1").arg(row), QStringLiteral("'comment %1").arg(row));
+            excel.SetCellText(QStringLiteral("K%1").arg(row),
+                              QStringLiteral("'comment %1").arg(row));
         bool thrown = false;
         WithFileSizeLimit(4096, [&] {
             try {

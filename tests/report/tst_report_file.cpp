@@ -63,15 +63,22 @@ private slots:
             const QString type = conditions[QLatin1String(cell)][QStringLiteral("type")].toString();
             QVERIFY2(type == QLatin1String("s") || type == QLatin1String("inlineStr"), cell);
         }
-        QCOMPARE(conditions[QStringLiteral("C15")][QStringLiteral("value")].toString(), QStringLiteral("0012"));
-        QCOMPARE(conditions[QStringLiteral("H16")][QStringLiteral("value")].toString(), QStringLiteral("25"));
+        QCOMPARE(conditions[QStringLiteral("C15")][QStringLiteral("value")].toString(),
+                 QStringLiteral("0012"));
+        QCOMPARE(conditions[QStringLiteral("H16")][QStringLiteral("value")].toString(),
+                 QStringLiteral("25"));
         QCOMPARE(conditions[QStringLiteral("A25")][QStringLiteral("value")].toString(),
                  QStringLiteral("Test No.   3"));
-        QCOMPARE(content[QStringLiteral("J2")][QStringLiteral("value")].toString(), QStringLiteral("総合判定"));
-        QCOMPARE(content[QStringLiteral("K11")][QStringLiteral("value")].toString(), QStringLiteral("異常なし"));
-        QCOMPARE(content[QStringLiteral("G17")][QStringLiteral("value")].toString(), QStringLiteral("------"));
-        QCOMPARE(content[QStringLiteral("K12")][QStringLiteral("type")].toString(), QStringLiteral("blank"));
-        QCOMPARE(content[QStringLiteral("K12")][QStringLiteral("valign")].toString(), QStringLiteral("top"));
+        QCOMPARE(content[QStringLiteral("J2")][QStringLiteral("value")].toString(),
+                 QStringLiteral("総合判定"));
+        QCOMPARE(content[QStringLiteral("K11")][QStringLiteral("value")].toString(),
+                 QStringLiteral("異常なし"));
+        QCOMPARE(content[QStringLiteral("G17")][QStringLiteral("value")].toString(),
+                 QStringLiteral("------"));
+        QCOMPARE(content[QStringLiteral("K12")][QStringLiteral("type")].toString(),
+                 QStringLiteral("blank"));
+        QCOMPARE(content[QStringLiteral("K12")][QStringLiteral("valign")].toString(),
+                 QStringLiteral("top"));
         QCOMPARE(sheets[2][QStringLiteral("cells")].toObject().size(), 0);
     }
 
@@ -100,10 +107,13 @@ private slots:
         QVERIFY2(!book.isEmpty(), qPrintable(error));
         const QString difference = ReportTest::Difference(book, ReportTest::Expected(excel));
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        const QJsonObject cells = book[QStringLiteral("sheets")][0][QStringLiteral("cells")].toObject();
-        QCOMPARE(cells[QStringLiteral("B8")][QStringLiteral("type")].toString(), QStringLiteral("n"));
+        const QJsonObject cells =
+            book[QStringLiteral("sheets")][0][QStringLiteral("cells")].toObject();
+        QCOMPARE(cells[QStringLiteral("B8")][QStringLiteral("type")].toString(),
+                 QStringLiteral("n"));
         QCOMPARE(cells[QStringLiteral("B7")][QStringLiteral("value")].toString(),
-                 QStringLiteral("lone ") + QChar(QChar::ReplacementCharacter) + QStringLiteral(" surrogate"));
+                 QStringLiteral("lone ") + QChar(QChar::ReplacementCharacter) +
+                     QStringLiteral(" surrogate"));
     }
 
     void commandLineAndDialogShareTheLayout() {
@@ -111,8 +121,9 @@ private slots:
         CMsExcelControl excel;
         CVzrT8100Doc doc;
         QVERIFY(!WriteReport(excel, doc).isEmpty());
-        const CTestReport::Outcome made = CTestReport::Create(
-            doc.GetSettingList(), doc.GetExecList(), Settings(), QStringLiteral("Test1"), m_dir.path());
+        const CTestReport::Outcome made =
+            CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), Settings(),
+                                QStringLiteral("Test1"), m_dir.path());
         QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
         const QJsonObject book = ReportTest::ReadWorkbook(made.m_strPath);
         const QString difference = ReportTest::Difference(book, ReportTest::Expected(excel));
@@ -132,9 +143,10 @@ private slots:
         QTemporaryDir out;
         auto convert = [&](const QString& format) {
             QProcess p;
-            p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + out.filePath("profile"),
-                              QStringLiteral("--headless"), QStringLiteral("--convert-to"), format,
-                              QStringLiteral("--outdir"), out.path(), path});
+            p.start(soffice,
+                    {QStringLiteral("-env:UserInstallation=file://") + out.filePath("profile"),
+                     QStringLiteral("--headless"), QStringLiteral("--convert-to"), format,
+                     QStringLiteral("--outdir"), out.path(), path});
             if (!p.waitForFinished(240000) || p.exitCode() != 0)
                 qWarning() << p.readAllStandardError();
         };
@@ -143,7 +155,8 @@ private slots:
         QVERIFY(QFileInfo(base + QStringLiteral(".pdf")).size() > 0);
 
         // every sheet as LibreOffice shows it, cell for cell
-        convert(QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1"));
+        convert(QStringLiteral(
+            "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1"));
         for (int s = 0; s < 2; ++s) {
             QFile csv(base + QLatin1Char('-') + excel.SheetName(s) + QStringLiteral(".csv"));
             QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(csv.fileName()));
@@ -154,8 +167,12 @@ private slots:
             qsizetype expected = 0;
             excel.VisitCells(s, [&](int row, int column, const CMsExcelControl::Cell& cell) {
                 const QString text = shown.value(row).value(column);
-                QVERIFY2(text == cell.text, qPrintable(QStringLiteral("sheet %1 row %2 column %3: '%4', expected '%5'")
-                                                           .arg(s + 1).arg(row + 1).arg(column + 1).arg(text, cell.text)));
+                QVERIFY2(text == cell.text,
+                         qPrintable(QStringLiteral("sheet %1 row %2 column %3: '%4', expected '%5'")
+                                        .arg(s + 1)
+                                        .arg(row + 1)
+                                        .arg(column + 1)
+                                        .arg(text, cell.text)));
                 expected += cell.text.isEmpty() ? 0 : 1;
             });
             QCOMPARE(cells, expected); // and nothing else

@@ -55,7 +55,8 @@ class TestReportLayout : public QObject {
     }
     QString Text(int sheet, const char* cell) const {
         const CMsExcelControl::Cell c = m_excel->GetCell(sheet, QString::fromLatin1(cell));
-        return c.kind == CMsExcelControl::CELL_TEXT ? c.text : QStringLiteral("<%1>").arg(int(c.kind));
+        return c.kind == CMsExcelControl::CELL_TEXT ? c.text
+                                                    : QStringLiteral("<%1>").arg(int(c.kind));
     }
     bool Written(int sheet, const QString& cell) const {
         return m_excel->GetCell(sheet, cell).kind != CMsExcelControl::CELL_NONE;
@@ -79,40 +80,73 @@ private slots:
         Report(Settings());
         QCOMPARE(m_excel->SheetName(0), QStringLiteral("試験条件"));
         const char* const expected[][2] = {
-            {"B2", "企業名"},           {"C2", "株式会社 試験所"},
-            {"B3", "試験場所"},         {"C3", "第2試験室"},
-            {"B5", "試験器 モデル名"},  {"C5", "VZR-T8100"},
-            {"B6", "試験器 シリアルNo."}, {"C6", "0012"},
-            {"B7", "放電ガン モデル名"}, {"C7", "HV-52P"},
-            {"B8", "放電ガン シリアルNo."}, {"C8", "1e3"},
-            {"B9", "放電カップ モデル名"}, {"C9", "14-20385C"},
-            {"B10", "放電カップ シリアルNo."}, {"C10", "-5"},
-            {"B11", "CRユニット モデル名"}, {"C11", "17-20388C"},
-            {"B12", "CRユニット シリアルNo."}, {"C12", ""},
-            {"B14", "品名/型名"},       {"C14", "2026/12/08"},
-            {"B15", "シリアル番号"},    {"C15", "000123"},
-            {"B16", "試験者名"},        {"C16", "=SUM(A1)"},
-            {"B17", "規格名"},          {"C17", "IEC61000-4-2"},
-            {"G14", "試験日"},          {"H14", "----"},
-            {"G15", "試験時刻"},        {"H15", "----"},
-            {"G16", "温度"},            {"H16", "25"},
-            {"G17", "湿度"},            {"H17", "50.0 %"},
-            {"B22", "放電モード"},      {"C22", "IEC LEVEL"},
-            {"D22", "トリガ"},          {"E22", "極性"},
-            {"F22", "電圧[kV]"},        {"G22", "放電間隔[s]"},
+            {"B2", "企業名"},
+            {"C2", "株式会社 試験所"},
+            {"B3", "試験場所"},
+            {"C3", "第2試験室"},
+            {"B5", "試験器 モデル名"},
+            {"C5", "VZR-T8100"},
+            {"B6", "試験器 シリアルNo."},
+            {"C6", "0012"},
+            {"B7", "放電ガン モデル名"},
+            {"C7", "HV-52P"},
+            {"B8", "放電ガン シリアルNo."},
+            {"C8", "1e3"},
+            {"B9", "放電カップ モデル名"},
+            {"C9", "14-20385C"},
+            {"B10", "放電カップ シリアルNo."},
+            {"C10", "-5"},
+            {"B11", "CRユニット モデル名"},
+            {"C11", "17-20388C"},
+            {"B12", "CRユニット シリアルNo."},
+            {"C12", ""},
+            {"B14", "品名/型名"},
+            {"C14", "2026/12/08"},
+            {"B15", "シリアル番号"},
+            {"C15", "000123"},
+            {"B16", "試験者名"},
+            {"C16", "=SUM(A1)"},
+            {"B17", "規格名"},
+            {"C17", "IEC61000-4-2"},
+            {"G14", "試験日"},
+            {"H14", "----"},
+            {"G15", "試験時刻"},
+            {"H15", "----"},
+            {"G16", "温度"},
+            {"H16", "25"},
+            {"G17", "湿度"},
+            {"H17", "50.0 %"},
+            {"B22", "放電モード"},
+            {"C22", "IEC LEVEL"},
+            {"D22", "トリガ"},
+            {"E22", "極性"},
+            {"F22", "電圧[kV]"},
+            {"G22", "放電間隔[s]"},
             {"H22", "放電回数[回]"},
-            {"A23", "Test No.   1"},    {"B23", "CONTACT"},
-            {"C23", "IEC LEVEL 2"},     {"D23", "VZR"},
-            {"E23", "+/-"},             {"F23", "開始：2.00, 刻み：1.00, 終了：4.00"},
-            {"G23", "1.50"},            {"H23", "20"},
-            {"A24", "Test No.   2"},    {"B24", "AIR"},
-            {"C24", "IEC LEVEL 4"},     {"D24", "GUN"},
-            {"E24", "-"},               {"F24", "15.00"},
-            {"G24", "------"},          {"H24", "10"},
-            {"A25", "Test No.   3"},    {"B25", "CONTACT"},
-            {"C25", "------"},          {"D25", ""},
-            {"E25", "+"},               {"F25", "30.50"},
-            {"G25", "1.00"},            {"H25", "10"},
+            {"A23", "Test No.   1"},
+            {"B23", "CONTACT"},
+            {"C23", "IEC LEVEL 2"},
+            {"D23", "VZR"},
+            {"E23", "+/-"},
+            {"F23", "開始：2.00, 刻み：1.00, 終了：4.00"},
+            {"G23", "1.50"},
+            {"H23", "20"},
+            {"A24", "Test No.   2"},
+            {"B24", "AIR"},
+            {"C24", "IEC LEVEL 4"},
+            {"D24", "GUN"},
+            {"E24", "-"},
+            {"F24", "15.00"},
+            {"G24", "------"},
+            {"H24", "10"},
+            {"A25", "Test No.   3"},
+            {"B25", "CONTACT"},
+            {"C25", "------"},
+            {"D25", ""},
+            {"E25", "+"},
+            {"F25", "30.50"},
+            {"G25", "1.00"},
+            {"H25", "10"},
         };
         for (const auto& [cell, text] : expected)
             QCOMPARE(Text(0, cell), QString::fromUtf8(text));
@@ -131,7 +165,10 @@ private slots:
             m_excel->VisitCells(sheet, [&](int row, int column, const CMsExcelControl::Cell& c) {
                 QVERIFY2(c.kind == CMsExcelControl::CELL_TEXT,
                          qPrintable(QStringLiteral("sheet %1 row %2 column %3: %4")
-                                        .arg(sheet).arg(row + 1).arg(column).arg(c.text)));
+                                        .arg(sheet)
+                                        .arg(row + 1)
+                                        .arg(column)
+                                        .arg(c.text)));
             });
         }
     }
@@ -158,22 +195,52 @@ private slots:
         QCOMPARE(m_excel->SheetName(1), QStringLiteral("試験内容"));
         const char* const expected[][2] = {
             {"J2", "総合判定"},
-            {"B10", "放電モード"}, {"C10", "IEC LEVEL"}, {"D10", "トリガ"}, {"E10", "極性"},
-            {"F10", "電圧[kV]"}, {"G10", "放電間隔[s]"}, {"H10", "放電回数[回]"},
-            {"J10", "判定"}, {"K10", "コメント"},
+            {"B10", "放電モード"},
+            {"C10", "IEC LEVEL"},
+            {"D10", "トリガ"},
+            {"E10", "極性"},
+            {"F10", "電圧[kV]"},
+            {"G10", "放電間隔[s]"},
+            {"H10", "放電回数[回]"},
+            {"J10", "判定"},
+            {"K10", "コメント"},
             // the sweep: +2, -2, +3, -3, +4, -4 kV
-            {"A11", "Step No.   1"}, {"B11", "CONTACT"}, {"C11", "IEC LEVEL 2"}, {"D11", "VZR"},
-            {"E11", "+"}, {"F11", "2.00"}, {"G11", "1.50"}, {"H11", "20"}, {"J11", "------"},
+            {"A11", "Step No.   1"},
+            {"B11", "CONTACT"},
+            {"C11", "IEC LEVEL 2"},
+            {"D11", "VZR"},
+            {"E11", "+"},
+            {"F11", "2.00"},
+            {"G11", "1.50"},
+            {"H11", "20"},
+            {"J11", "------"},
             {"K11", ""},
-            {"A12", "Step No.   2"}, {"E12", "-"}, {"F12", "2.00"}, {"J12", "B"},
+            {"A12", "Step No.   2"},
+            {"E12", "-"},
+            {"F12", "2.00"},
+            {"J12", "B"},
             {"K12", "表示が消えた"},
-            {"A14", "Step No.   4"}, {"E14", "-"}, {"F14", "3.00"},
-            {"A16", "Step No.   6"}, {"E16", "-"}, {"F16", "4.00"},
+            {"A14", "Step No.   4"},
+            {"E14", "-"},
+            {"F14", "3.00"},
+            {"A16", "Step No.   6"},
+            {"E16", "-"},
+            {"F16", "4.00"},
             // the AIR step: no interval
-            {"A17", "Step No.   7"}, {"B17", "AIR"}, {"C17", "IEC LEVEL 4"}, {"D17", "GUN"},
-            {"E17", "-"}, {"F17", "15.00"}, {"G17", "------"}, {"H17", "10"}, {"J17", "------"},
+            {"A17", "Step No.   7"},
+            {"B17", "AIR"},
+            {"C17", "IEC LEVEL 4"},
+            {"D17", "GUN"},
+            {"E17", "-"},
+            {"F17", "15.00"},
+            {"G17", "------"},
+            {"H17", "10"},
+            {"J17", "------"},
             // outlying level and trigger
-            {"A18", "Step No.   8"}, {"C18", "------"}, {"D18", ""}, {"F18", "30.50"},
+            {"A18", "Step No.   8"},
+            {"C18", "------"},
+            {"D18", ""},
+            {"F18", "30.50"},
         };
         for (const auto& [cell, text] : expected)
             QCOMPARE(Text(1, cell), QString::fromUtf8(text));
@@ -202,8 +269,9 @@ private slots:
 
     void createWritesTheWorkbook() {
         QTemporaryDir dir;
-        const CTestReport::Outcome made = CTestReport::Create(
-            m_doc.GetSettingList(), m_doc.GetExecList(), Settings(), QStringLiteral("plan.vzt"), dir.path());
+        const CTestReport::Outcome made =
+            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
+                                QStringLiteral("plan.vzt"), dir.path());
         QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
         QVERIFY2(QFileInfo(made.m_strPath).fileName().startsWith(QStringLiteral("plan_")),
                  qPrintable(made.m_strPath));
@@ -216,15 +284,16 @@ private slots:
         QFile blocker(dir.filePath("file"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        const CTestReport::Outcome none = CTestReport::Create(
-            m_doc.GetSettingList(), m_doc.GetExecList(), Settings(), QStringLiteral("Test1"),
-            dir.filePath("file/report.xlsx"));
+        const CTestReport::Outcome none =
+            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
+                                QStringLiteral("Test1"), dir.filePath("file/report.xlsx"));
         QCOMPARE(none.m_nResult, CTestReport::REPORT_NO_WORKBOOK);
         const QStringList lines = none.m_strMessage.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QStringLiteral("MS-Excel 2000以降が見つかりません。"));
         QCOMPARE(lines[1], QStringLiteral("レポートを作成できません。"));
-        QVERIFY2(lines[2].contains(QDir::toNativeSeparators(dir.filePath("file"))), qPrintable(lines[2]));
+        QVERIFY2(lines[2].contains(QDir::toNativeSeparators(dir.filePath("file"))),
+                 qPrintable(lines[2]));
     }
 
     void failureInTheMiddle() {
@@ -233,11 +302,13 @@ private slots:
         auto& steps = m_doc.GetExecList();
         steps[4]->m_strComment = QString(40000, QLatin1Char('c'));
         steps[4]->m_nJudge = JUDGE_C;
-        CTestReport::Outcome failed = CTestReport::Create(
-            m_doc.GetSettingList(), steps, Settings(), QStringLiteral("Test1"), dir.path());
+        CTestReport::Outcome failed = CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
+                                                          QStringLiteral("Test1"), dir.path());
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
-        QVERIFY2(failed.m_strDetail.contains(QStringLiteral("K15")), qPrintable(failed.m_strDetail));
-        QVERIFY2(failed.m_strDetail.contains(QStringLiteral("試験内容")), qPrintable(failed.m_strDetail));
+        QVERIFY2(failed.m_strDetail.contains(QStringLiteral("K15")),
+                 qPrintable(failed.m_strDetail));
+        QVERIFY2(failed.m_strDetail.contains(QStringLiteral("試験内容")),
+                 qPrintable(failed.m_strDetail));
         QVERIFY(failed.m_strMessage.contains(failed.m_strDetail));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
         // the records are as they were
@@ -253,12 +324,13 @@ private slots:
         rlimit small = saved;
         small.rlim_cur = 2048;
         setrlimit(RLIMIT_FSIZE, &small);
-        failed = CTestReport::Create(m_doc.GetSettingList(), steps, Settings(), QStringLiteral("Test1"),
-                                     dir.path());
+        failed = CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
+                                     QStringLiteral("Test1"), dir.path());
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
-        QVERIFY2(failed.m_strDetail.startsWith(QStringLiteral("ShowExcel")), qPrintable(failed.m_strDetail));
+        QVERIFY2(failed.m_strDetail.startsWith(QStringLiteral("ShowExcel")),
+                 qPrintable(failed.m_strDetail));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 };

@@ -86,8 +86,8 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
         m_doc.GetExecList()[0]->m_nJudge = JUDGE_D;
         QString path;
-        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), m_property,
-                                             QStringLiteral("Test1"), &m_main, &path));
+        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                             m_property, QStringLiteral("Test1"), &m_main, &path));
         QCOMPARE(QFileInfo(path).absolutePath(), CMsExcelControl::ReportsFolder());
         QCOMPARE(m_catcher.m_urls, QList<QUrl>{QUrl::fromLocalFile(path)});
         QVERIFY2(StatusText().contains(QDir::toNativeSeparators(path)), qPrintable(StatusText()));
@@ -102,8 +102,8 @@ private slots:
         AnswerNextBox(seen);
         QString path;
         // the report still counts as made
-        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), m_property,
-                                             QStringLiteral("Test1"), &m_main, &path));
+        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                             m_property, QStringLiteral("Test1"), &m_main, &path));
         QVERIFY(seen.shown);
         QVERIFY2(seen.text.contains(QDir::toNativeSeparators(path)), qPrintable(seen.text));
         QVERIFY(QFileInfo::exists(path));
@@ -119,11 +119,12 @@ private slots:
         blocker.close();
         BoxSeen seen;
         AnswerNextBox(seen);
-        QVERIFY(!CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), m_property,
-                                              QStringLiteral("Test1"), &m_main));
+        QVERIFY(!CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                              m_property, QStringLiteral("Test1"), &m_main));
         QVERIFY(seen.shown);
         QVERIFY(seen.cursorRestored);
-        QVERIFY2(seen.text.startsWith(QStringLiteral("MS-Excel 2000以降が見つかりません。\nレポートを作成できません。\n")),
+        QVERIFY2(seen.text.startsWith(QStringLiteral(
+                     "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。\n")),
                  qPrintable(seen.text));
         QVERIFY2(seen.text.contains(QDir::toNativeSeparators(folder)), qPrintable(seen.text));
         QVERIFY(m_catcher.m_urls.isEmpty());
@@ -142,8 +143,9 @@ private slots:
         rlimit small = saved;
         small.rlim_cur = 2048;
         setrlimit(RLIMIT_FSIZE, &small);
-        const bool made = CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
-                                                       m_property, QStringLiteral("Test1"), &m_main);
+        const bool made =
+            CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), m_property,
+                                         QStringLiteral("Test1"), &m_main);
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         QVERIFY(!made);
@@ -151,7 +153,8 @@ private slots:
         QVERIFY(seen.cursorRestored);
         QVERIFY2(seen.text.contains(QStringLiteral("ShowExcel")), qPrintable(seen.text));
         QVERIFY(m_catcher.m_urls.isEmpty());
-        QVERIFY(QDir(CMsExcelControl::ReportsFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(
+            QDir(CMsExcelControl::ReportsFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 };
 

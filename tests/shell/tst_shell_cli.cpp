@@ -177,7 +177,8 @@ private slots:
         qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
         CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_COMPANY_NAME,
                                       QStringLiteral("株式会社 試験所"));
-        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_SERIAL, QStringLiteral("0012"));
+        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_SERIAL,
+                                      QStringLiteral("0012"));
         const QString path = m_dir.filePath("plan.vzt");
         CVzrT8100Doc doc;
         ReportTest::FillThreeConditions(doc);
@@ -218,7 +219,8 @@ private slots:
         QCOMPARE(conditions["H14"]["value"].toString(), QStringLiteral("----"));
         const QJsonObject steps = book["sheets"][1]["cells"].toObject();
         for (int row = 11; row < 19; ++row)
-            QCOMPARE(steps[QStringLiteral("J%1").arg(row)]["value"].toString(), QStringLiteral("------"));
+            QCOMPARE(steps[QStringLiteral("J%1").arg(row)]["value"].toString(),
+                     QStringLiteral("------"));
 
         // an existing file named with --out is replaced
         const Run again = run({"--report", plan, "--out", out});
@@ -271,7 +273,8 @@ private slots:
         const Run missing = run({"--report", plan, "--out", m_dir.filePath("no/such/report.xlsx")});
         QVERIFY(missing.exitCode != 0);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("no")));
-        QVERIFY(QDir(m_dir.path()).entryList({".vzr-report*"}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(
+            QDir(m_dir.path()).entryList({".vzr-report*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 };
