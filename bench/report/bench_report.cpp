@@ -141,7 +141,9 @@ QString FindPython() {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // --keep leaves the workbooks and the cell list for a look afterwards
     QTemporaryDir dir;
+    dir.setAutoRemove(!app.arguments().contains(QStringLiteral("--keep")));
     if (!dir.isValid()) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
@@ -178,6 +180,8 @@ int main(int argc, char** argv) {
     std::printf("      targets: < 5000 ms, < 400 MB\n");
     std::fflush(stdout);
 
+    if (!dir.autoRemove())
+        std::printf("kept in %s\n", qPrintable(dir.path()));
     if (app.arguments().contains(QStringLiteral("--no-python")))
         return 0;
     const QString python = FindPython();

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 
+#include <cstdint>
 #include <new>
 
 namespace {
@@ -50,9 +51,71 @@ public:
         m_text.append(text);
         return m_text;
     }
+    // "'Step No.   5": the number right-aligned in four places ("%s%4d").
+    QStringView Label(QStringView prefix, qint64 number) {
+        char16_t digits[20];
+        int n = 0;
+        do {
+            digits[n++] = char16_t(u'0' + number % 10);
+            number /= 10;
+        } while (number > 0 && n < 20);
+        m_text.resize(0);
+        m_text.append(QLatin1Char('\''));
+        m_text.append(prefix);
+        for (int pad = n; pad < 4; ++pad)
+            m_text.append(QLatin1Char(' '));
+        while (n > 0)
+            m_text.append(QChar(digits[--n]));
+        return m_text;
+    }
 
 private:
     QString m_text;
+};
+
+// The column texts of the steps. Consecutive steps of one condition share most of them,
+// so a text is asked of the step again only when the fields it shows have changed;
+// polarity and judgement are always asked, for the step clamps them in its record.
+class StepTexts {
+public:
+    const QString& Get(CExecData& step, int column) {
+        qint64 key;
+        switch (column) {
+        case 0:
+            key = step.m_nDiscMode != DISC_CONTACT;
+            break;
+        case 1:
+            key = step.m_nIecLevel;
+            break;
+        case 2:
+            key = step.m_nTrig;
+            break;
+        case 4:
+            key = step.m_lVolt;
+            break;
+        case 5:
+            key = step.m_lCount;
+            break;
+        case 6:
+            key = step.m_nDiscMode != DISC_CONTACT ? kAir : step.m_lInterval;
+            break;
+        default:
+            m_text[column] = step.GetColumnText(column);
+            return m_text[column];
+        }
+        if (!m_bValid[column] || m_key[column] != key) {
+            m_text[column] = step.GetColumnText(column);
+            m_key[column] = key;
+            m_bValid[column] = true;
+        }
+        return m_text[column];
+    }
+
+private:
+    static constexpr qint64 kAir = qint64(INT32_MIN) - 1; // no interval value can be this
+    QString m_text[CExecData::kColumnCount];
+    qint64 m_key[CExecData::kColumnCount] = {};
+    bool m_bValid[CExecData::kColumnCount] = {};
 };
 
 // The plan and step columns in the report's order: interval before count.
@@ -127,14 +190,13 @@ void WriteSteps(CMsExcelControl& excel, CExecList& steps) {
         excel.SetCellText(CellName(columns[i], 10), CExecData::GetColumnTitle(sources[i]));
 
     ValueText value;
+    StepTexts texts;
     qint64 row = 10;
     for (const auto& step : steps) {
         ++row;
-        excel.SetCellText(CellName('A', row), value(CTestReport::RowLabel("Step No.", row - 10)));
-        // mode by any non-zero value, polarity clamped in the record: as the results list
-        // shows the step
+        excel.SetCellText(CellName('A', row), value.Label(u"Step No.", row - 10));
         for (int i = 0; i < 9; ++i)
-            excel.SetCellText(CellName(columns[i], row), value(step->GetColumnText(sources[i])));
+            excel.SetCellText(CellName(columns[i], row), value(texts.Get(*step, sources[i])));
     }
     excel.SetCellText(u"J2", Tr("総合判定"));
 }
