@@ -238,9 +238,11 @@ private slots:
             {"J17", "------"},
             // outlying level and trigger
             {"A18", "Step No.   8"},
+            {"B18", "CONTACT"},
             {"C18", "------"},
             {"D18", ""},
             {"F18", "30.50"},
+            {"G18", "1.00"},
         };
         for (const auto& [cell, text] : expected)
             QCOMPARE(Text(1, cell), QString::fromUtf8(text));
