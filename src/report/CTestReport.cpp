@@ -4,7 +4,6 @@
 #include "settings/CTestProperty.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 
 #include <cstdint>
 #include <new>
@@ -151,13 +150,9 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTe
         excel.SetCellText(pair.value, Value(pair.field));
     }
 
-    QString date = QStringLiteral("----");
-    QString time = QStringLiteral("----");
-    if (p.m_tmTest != 0) {
-        const QDateTime when = QDateTime::fromSecsSinceEpoch(p.m_tmTest, Qt::LocalTime);
-        date = when.toString(QStringLiteral("yyyy/MM/dd"));
-        time = when.toString(QStringLiteral("HH:mm:ss"));
-    }
+    // "----" while no test time is set, as the test environment dialog shows it
+    const QString date = CTestProperty::TestDateText(p.m_tmTest);
+    const QString time = CTestProperty::TestTimeText(p.m_tmTest);
     excel.SetCellText(u"G14", Tr("試験日"));
     excel.SetCellText(u"H14", Value(date));
     excel.SetCellText(u"G15", Tr("試験時刻"));
