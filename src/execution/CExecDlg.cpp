@@ -4,6 +4,7 @@
 #include "data/CStepListModel.h"
 #include "data/SelectTable.h"
 #include "instrument/CVzrT8100Cntl.h"
+#include "report/CReportOpener.h"
 #include "settings/CTestProperty.h"
 #include "shell/CMessageBox.h"
 #include "shell/CVzrT8100App.h"
@@ -21,15 +22,6 @@ namespace {
 
 // Widths of the results list's columns, in percent of its client width less a scroll bar.
 constexpr int kColumnPercent[CStepListModel::kColumnCount] = {10, 10, 12, 8, 6, 10, 12, 13, 7, 12};
-
-// The wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 bool IsEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -454,13 +446,19 @@ void CExecDlg::OnClose() {
 
 void CExecDlg::CreateReport() {
     m_seq.SetResultExist(false);
-    WaitCursor wait;
-    WriteReportWorkbook();
+    // A report that was not written reported nothing: closing still offers one, since the
+    // judgements live nowhere else.
+    if (!WriteReportWorkbook())
+        m_seq.SetResultExist(true);
 }
 
-void CExecDlg::WriteReportWorkbook() {
-    // The report layout (settings, plan and judged steps into a new workbook) is written
-    // here; it reads m_pSettingList, m_pExecList and m_property.
+bool CExecDlg::WriteReportWorkbook() {
+    // the wait cursor shows while the workbook is written and is gone for any message
+    const CSettingList noPlan;
+    CExecList noSteps;
+    return CReportOpener::CreateAndOpen(m_pSettingList ? *m_pSettingList : noPlan,
+                                        m_pExecList ? *m_pExecList : noSteps, m_property,
+                                        m_strTitle, this);
 }
 
 bool CExecDlg::IsPartOfList(QObject* object) const {

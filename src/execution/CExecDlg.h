@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QString>
 #include <QTimer>
 
 #include <array>
@@ -37,6 +38,8 @@ public:
     // The Excel report of the plan and the judged steps; afterwards closing asks again
     // only once a new judgement is entered.
     void CreateReport();
+    // The document's title, which names the report's workbook.
+    void SetDocumentTitle(const QString& title) { m_strTitle = title; }
 
     bool ResultExist() const { return m_seq.ResultExist(); }
     const CRunSequencer& Sequencer() const { return m_seq; }
@@ -95,12 +98,14 @@ private:
     void ShowStepNumber(int row);
     int SelectedRow() const;
     void SelectRow(int row);
-    // Writes the report workbook of the plan and the run list.
-    void WriteReportWorkbook();
+    // Writes the report workbook of the plan and the run list and hands it to the desktop;
+    // false when none was written (the operator has been told why).
+    bool WriteReportWorkbook();
 
     CTestProperty& m_property;
     CSettingList* m_pSettingList; // read by the report only
     CExecList* m_pExecList;
+    QString m_strTitle;
 
     std::unique_ptr<Ui::CExecDlg> m_ui;
     CStepListModel* m_pModel = nullptr;

@@ -7,12 +7,16 @@
 #include "data/SelectTable.h"
 #include "execution/CExecDlg.h"
 #include "execution/CJudgeDlg.h"
+#include "report/CMsExcelControl.h"
 #include "settings/CTestProperty.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,7 +70,8 @@ private:
             boxTexts.append(box->text());
             if (onBox)
                 onBox(box->text());
-            box->button(boxAnswer(box->text()))->click();
+            QAbstractButton* button = box->button(boxAnswer(box->text()));
+            (button ? button : box->escapeButton())->click();
         } else if (auto* judge = qobject_cast<CJudgeDlg*>(modal)) {
             m_last = modal;
             judgeTitles.append(judge->windowTitle());
@@ -87,6 +92,15 @@ QString Utf8(const char* text) {
 
 } // namespace
 
+// Stands in for the desktop's spreadsheet application.
+class CUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> m_urls;
+public slots:
+    void open(const QUrl& url) { m_urls.append(url); }
+};
+
 class TestExecDlg : public QObject {
     Q_OBJECT
 
@@ -95,6 +109,7 @@ class TestExecDlg : public QObject {
     std::unique_ptr<CVzrT8100Doc> m_doc;
     std::unique_ptr<CExecDlg> m_dlg;
     std::unique_ptr<CModalAnswerer> m_modal;
+    CUrlCatcher m_catcher;
 
     template <class T> T* Find(const char* name) {
         T* widget = m_dlg->findChild<T*>(QLatin1String(name));
@@ -111,6 +126,7 @@ class TestExecDlg : public QObject {
         m_doc = std::move(doc);
         m_dlg = std::make_unique<CExecDlg>(cntl ? *cntl : *m_inst.cntl, m_property,
                                            &m_doc->GetSettingList(), &m_doc->GetExecList());
+        m_dlg->SetDocumentTitle(QStringLiteral("Test1.vzt"));
         m_dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
     }
@@ -155,6 +171,10 @@ private slots:
         QVERIFY(m_inst.Start());
         m_property = CTestProperty();
         m_modal = std::make_unique<CModalAnswerer>();
+        m_catcher.m_urls.clear();
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
+        QDir(CMsExcelControl::ReportsFolder()).removeRecursively();
+        QFile::remove(CMsExcelControl::ReportsFolder());
     }
 
     void cleanup() {
@@ -162,6 +182,12 @@ private slots:
         m_doc.reset();
         m_modal.reset();
         m_inst.Stop();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    // Workbooks in the reports folder.
+    static QStringList Reports() {
+        return QDir(CMsExcelControl::ReportsFolder()).entryList({"*.xlsx"}, QDir::Files);
     }
 
     // What the dialog shows when it opens, and its first idle poll.
@@ -395,15 +421,55 @@ private slots:
         QCOMPARE(m_modal->boxTexts, QStringList{question});
         QVERIFY(m_dlg->isVisible());
         QVERIFY(m_dlg->ResultExist());
+        QVERIFY(Reports().isEmpty());
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::Yes; };
         Button("buttonClose")->click();
         QCOMPARE(m_modal->boxTexts.size(), 2);
         QVERIFY(m_dlg->isVisible());
         QVERIFY(!m_dlg->ResultExist()); // the report was made
+        QCOMPARE(Reports().size(), 1);
+        QVERIFY2(Reports().first().startsWith("Test1_"), qPrintable(Reports().first()));
+        QCOMPARE(m_catcher.m_urls.size(), 1);
         Button("buttonClose")->click();
         QCOMPARE(m_modal->boxTexts.size(), 2);
         QVERIFY(m_dlg->isHidden());
         QCOMPARE(Step(2).m_nJudge, JUDGE_C); // judgements stay in the records
+    }
+
+    // The report button makes the workbook and clears the closing question; a report that
+    // could not be written is told, and leaves the judgements and the question in place.
+    void reportButton() {
+        Open(MixedPlan());
+        QVERIFY(WaitForIdlePoll());
+        Step(0).m_nJudge = JUDGE_B;
+        ClickRow(3, true);
+        QTRY_COMPARE(m_modal->judgePresets.size(), 1);
+        QTRY_VERIFY(m_dlg->ResultExist());
+        Button("buttonReport")->click();
+        QCOMPARE(Reports().size(), 1);
+        QCOMPARE(m_catcher.m_urls.size(), 1);
+        QVERIFY(!m_dlg->ResultExist());
+        QVERIFY(m_modal->boxTexts.isEmpty());
+
+        // the reports folder is taken by a file: no workbook can be made
+        QVERIFY(QDir(CMsExcelControl::ReportsFolder()).removeRecursively());
+        QFile blocker(CMsExcelControl::ReportsFolder());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        m_dlg->CreateReport();
+        QCOMPARE(m_modal->boxTexts.size(), 1);
+        QVERIFY2(m_modal->boxTexts.first().startsWith(
+                     Utf8("MS-Excel 2000以降が見つかりません。\nレポートを作成できません。")),
+                 qPrintable(m_modal->boxTexts.first()));
+        QVERIFY(m_dlg->ResultExist());
+        QCOMPARE(Step(0).m_nJudge, JUDGE_B);
+        QCOMPARE(m_catcher.m_urls.size(), 1);
+        QVERIFY(m_dlg->isVisible());
+        m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
+        Button("buttonClose")->click();
+        QCOMPARE(m_modal->boxTexts.last(),
+                 Utf8("試験結果が存在します。\nレポートを作成しますか？"));
+        QVERIFY(m_dlg->isHidden());
     }
 
     // 確定 stores the controls into the current step, "------" included, and alone never
