@@ -7,6 +7,7 @@
 #include "instrument/CSerialPortTable.h"
 #include "instrument/CVzrT8100Cntl.h"
 
+#include <QSerialPort>
 #include <QTest>
 
 #include <memory>
@@ -105,6 +106,55 @@ private slots:
         QCOMPARE(cntl.GetPortNo(), 4);
         QCOMPARE(stranger.CommandLog(), QStringList({"QA"}));
         QTRY_COMPARE(silent.EnqCount(), 1);
+    }
+
+    void searchKeepsOneTableWhileItChanges() {
+        // two instruments on ports 3 and 5, strangers elsewhere
+        CVzrT8100Sim s1, s2, a, s4, b, plugged;
+        for (CVzrT8100Sim* sim : {&s1, &s2, &a, &s4, &b, &plugged})
+            QVERIFY(sim->Start());
+        for (CVzrT8100Sim* sim : {&s1, &s2, &s4})
+            sim->SetIdentText("ACME CORP, SOMETHING ELSE");
+        const QStringList table = {s1.PortPath(), s2.PortPath(), a.PortPath(), s4.PortPath(),
+                                   b.PortPath()};
+        CSerialPortTable::SetExplicitPorts(table);
+        // an instrument on a USB adapter is plugged in while port 1 is being asked
+        s1.SetLogCallback([&](const QString&) {
+            CSerialPortTable::SetExplicitPorts(QStringList{plugged.PortPath()} + table);
+        });
+        CVzrT8100Cntl cntl;
+        QCOMPARE(CSerialPortTable::Ports().first(), plugged.PortPath());
+        QVERIFY(cntl.IsConnected());
+        QCOMPARE(cntl.GetPortNo(), 3);
+        QCOMPARE(cntl.GetProtocol().GetPort().PortPath(), a.PortPath());
+        QCOMPARE(a.CommandLog(), QStringList({"QA"}));
+        QCOMPARE(s2.CommandLog(), QStringList({"QA"}));
+        QCOMPARE(b.EnqCount(), 0);
+        QCOMPARE(plugged.EnqCount(), 0);
+        s1.SetLogCallback(nullptr);
+    }
+
+    void searchTellsWhyPortsCouldNotBeOpened() {
+        CVzrT8100Sim held;
+        QVERIFY(held.Start());
+        QSerialPort holder; // another user of the line has it
+        holder.setPortName(held.PortPath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        const QString lockFile = CPortProblem::FindLockFile(held.PortPath());
+        QVERIFY(!lockFile.isEmpty());
+        CSerialPortTable::SetExplicitPorts({"/dev/vzr-no-such-port", held.PortPath()});
+        CVzrT8100Cntl cntl;
+        QVERIFY(!cntl.IsConnected());
+        QCOMPARE(cntl.PortProblems(),
+                 QStringList(
+                     {"/dev/vzr-no-such-port: no such device",
+                      held.PortPath() + ": in use by this program (lock file " + lockFile + ")"}));
+        QCOMPARE(held.EnqCount(), 0);
+        // let go, and the next search finds the instrument there
+        holder.close();
+        QVERIFY(cntl.Connect());
+        QCOMPARE(cntl.GetPortNo(), 2);
+        QCOMPARE(cntl.PortProblems(), QStringList({"/dev/vzr-no-such-port: no such device"}));
     }
 
     void connectWithoutInstrumentLeavesDisconnected() {

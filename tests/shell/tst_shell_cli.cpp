@@ -2,10 +2,16 @@
 #include "CVzrT8100Sim.h"
 #include "data/CVzrT8100Doc.h"
 
+#include "instrument/CPortProblem.h"
+
 #include <QLockFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestShellCli : public QObject {
     Q_OBJECT
@@ -76,6 +82,39 @@ private slots:
         QCOMPARE(none.exitCode, 1);
     }
 
+    void identifyNamesPortHeldByAnother() {
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        QSerialPort holder; // this test is the other program
+        holder.setPortName(sim.PortPath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        const QString lockFile = CPortProblem::FindLockFile(sim.PortPath());
+        const Run r = run({"--identify", "--port", sim.PortPath()});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(
+            r.err.contains(QString("%1: in use by another program (process %2, lock file %3)\n")
+                               .arg(sim.PortPath())
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(lockFile)),
+            qPrintable(r.err));
+        QVERIFY(r.err.contains("VZR-T8100が見つかりませんでした。"));
+        QCOMPARE(sim.EnqCount(), 0);
+    }
+
+    void identifyNamesPortUserMayNotOpen() {
+        if (geteuid() == 0)
+            QSKIP("root ignores file modes: the _nobody entry runs this unprivileged");
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        QCOMPARE(::chmod(QFile::encodeName(sim.PortPath()).constData(), 0), 0);
+        const Run r = run({"--identify", "--port", sim.PortPath(), "--port", "/dev/vzr-gone"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(sim.PortPath() + ": permission denied: "), qPrintable(r.err));
+        QVERIFY2(r.err.contains("/dev/vzr-gone: no such device\n"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(sim.EnqCount(), 0);
+    }
+
     void identifyAgainstEmbeddedSimulator() {
         const Run r = run({"--identify", "--simulate"});
         QCOMPARE(r.exitCode, 0);
@@ -111,9 +150,15 @@ private slots:
     }
 
     void withoutDisplayOrInstrumentStarts() {
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        QSerialPort holder; // the instrument's port is held by another program
+        holder.setPortName(sim.PortPath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
         QProcess proc;
         prepare(proc);
-        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", {});
+        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100",
+                   {"--port", sim.PortPath()});
         QVERIFY(proc.waitForStarted());
         // the failure is reported and start-up goes on instead of waiting for an answer
         QByteArray err;
@@ -123,6 +168,14 @@ private slots:
             err += proc.readAllStandardError();
         }
         QVERIFY2(err.contains("VZR-T8100との通信に失敗しました。"), err.constData());
+        // and why the port could not be had, before it
+        const QByteArray why = (sim.PortPath() + ": in use by another program (process " +
+                                QString::number(QCoreApplication::applicationPid()))
+                                   .toLocal8Bit();
+        QVERIFY2(err.indexOf(why) >= 0 &&
+                     err.indexOf(why) < err.indexOf("VZR-T8100との通信に失敗しました。"),
+                 err.constData());
+        QCOMPARE(err.count(why), 1);
         QCOMPARE(proc.state(), QProcess::Running);
         proc.terminate();
         if (!proc.waitForFinished(30000))
