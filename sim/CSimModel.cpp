@@ -255,6 +255,17 @@ void CSimModel::Advance(Clock::time_point now) {
     }
 }
 
+std::optional<CSimModel::Clock::time_point> CSimModel::NextDue() const {
+    std::optional<Clock::time_point> due;
+    if (m_bAutoPending) {
+        due = m_tpAuto;
+    }
+    if (m_bDischarging && (!due || m_tpNext < *due)) {
+        due = m_tpNext;
+    }
+    return due;
+}
+
 quint8 CSimModel::Status() const {
     quint8 status = 0;
     if (m_bRunning) {

@@ -48,8 +48,12 @@ public:
     std::optional<QByteArray> Query(const QByteArray& text, Clock::time_point now);
     // Runs the instrument's clock up to now: automatic trigger and due discharges.
     void Advance(Clock::time_point now);
-    // Whether anything is timed (the server then polls its clock more often).
-    bool IsBusy() const { return m_bDischarging || m_bAutoPending; }
+    // Whether anything is timed.
+    bool IsBusy() const { return NextDue().has_value(); }
+    // When the next timed thing happens (automatic trigger, next discharge); nothing when
+    // nothing is timed. The server sleeps until then: every timed part of the model must
+    // show here, or it is only noticed at the next byte on the line.
+    std::optional<Clock::time_point> NextDue() const;
 
     quint8 Status() const;
     Step LoadedStep() const { return m_step; }

@@ -55,6 +55,8 @@ private slots:
     void garbageAndFlood();
     void slowBytes();
     void reopenAfterClose();
+    void commandLogKeepsTheRecentPart();
+    void servingThreadSleepsUntilDue();
     void programPrintsItsPath();
 
 private:
@@ -492,6 +494,51 @@ void TestSim::reopenAfterClose() {
     QVERIFY(m_pSim->Start());
     QVERIFY(m_line.Open(m_pSim->PortPath()));
     QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+}
+
+void TestSim::commandLogKeepsTheRecentPart() {
+    QCOMPARE(m_pSim->LogCapacity(), CVzrT8100Sim::DEFAULT_LOG_CAPACITY);
+    m_pSim->SetLogCapacity(4);
+    for (const char* text : {"PJ1", "PJ2", "PJ3", "PJ4", "PJ5", "PJ6"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ3", "PJ4", "PJ5", "PJ6"}));
+    QCOMPARE(m_pSim->LoggedCount(), 6);
+    // a smaller ring keeps the newest
+    m_pSim->SetLogCapacity(2);
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ5", "PJ6"}));
+    QCOMPARE(m_line.Command("PJ7"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ6", "PJ7"}));
+    m_pSim->ClearLog();
+    QVERIFY(m_pSim->CommandLog().isEmpty());
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), QStringList{"CB"});
+    QCOMPARE(m_pSim->LoggedCount(), 1);
+}
+
+void TestSim::servingThreadSleepsUntilDue() {
+    // idle, nothing on the line: nothing to wake up for
+    qint64 before = m_pSim->WakeCount();
+    QTest::qWait(600);
+    QVERIFY2(m_pSim->WakeCount() - before <= 1, qPrintable(QString::number(m_pSim->WakeCount())));
+
+    // a series of three discharges a second apart, watched from outside without a query:
+    // the thread wakes for each discharge, not on a beat of a few milliseconds
+    for (const char* text : {"PH0", "PK100", "PJ3", "CA", "CC"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    before = m_pSim->WakeCount();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 3, 20000);
+    QCOMPARE(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING);
+    const qint64 woken = m_pSim->WakeCount() - before;
+    QVERIFY2(woken >= 3 && woken <= 8, qPrintable(QString::number(woken)));
+
+    // the automatic trigger is a timed event as well
+    m_pSim->SetAutoTrigger(true, 300);
+    for (const char* text : {"PK10", "PJ2", "CA"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 2, 20000);
 }
 
 void TestSim::programPrintsItsPath() {
