@@ -2,14 +2,18 @@
 #include "CVzrT8100Sim.h"
 #include "data/CVzrT8100Doc.h"
 
+#include "HostileStream.h"
+#include "data/CArchive.h"
 #include "instrument/CPortProblem.h"
 
+#include <QBuffer>
 #include <QLockFile>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +26,7 @@ class TestShellCli : public QObject {
         int exitCode = -1;
         QString out;
         QString err;
+        qint64 unread = 0; // bytes of the input the program had not taken when it ended
     };
 
     void prepare(QProcess& proc) {
@@ -48,7 +53,39 @@ class TestShellCli : public QObject {
         return result;
     }
 
+    // The program with its standard input fed from a pipe, written as the program reads.
+    Run runWithInput(const QStringList& args, const QByteArray& input) {
+        QProcess proc;
+        prepare(proc);
+        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", args);
+        Run result;
+        if (!proc.waitForStarted())
+            return result;
+        qint64 written = 0;
+        while (written < input.size() && proc.state() == QProcess::Running) {
+            const qint64 n = proc.write(input.constData() + written,
+                                        std::min<qint64>(16 * 1024, input.size() - written));
+            if (n <= 0)
+                break;
+            written += n;
+            while (proc.bytesToWrite() > 0 && proc.state() == QProcess::Running)
+                proc.waitForBytesWritten(100);
+        }
+        result.unread = input.size() - written + proc.bytesToWrite();
+        proc.closeWriteChannel();
+        proc.waitForFinished(-1);
+        result.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
+        result.out = QString::fromUtf8(proc.readAllStandardOutput());
+        result.err = QString::fromUtf8(proc.readAllStandardError());
+        return result;
+    }
+
 private slots:
+    void initTestCase() {
+        // a program that stops reading closes the pipe under our feet
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+
     void identifyFindsInstrument() {
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
@@ -211,10 +248,56 @@ private slots:
         QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
         const Run ok = run({"--dump", path});
         QCOMPARE(ok.exitCode, 0);
-        QVERIFY(!ok.out.isEmpty());
+        QVERIFY(ok.err.isEmpty());
+        // the plan's heading and its one condition, the run list's heading and its one step
+        const QStringList lines = ok.out.split('\n');
+        QCOMPARE(lines.size(), 5);
+        QVERIFY2(lines[1].startsWith("Test No.  1\tCONTACT\t"), qPrintable(ok.out));
+        QVERIFY2(lines[3].startsWith("Step No.  1\tCONTACT\t"), qPrintable(ok.out));
+        QCOMPARE(lines[4], QString());
+
         const Run missing = run({"--dump", m_dir.filePath("missing.vzt")});
-        QVERIFY(missing.exitCode != 0);
-        QVERIFY(!missing.err.isEmpty());
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(m_dir.filePath("missing.vzt")), qPrintable(missing.err));
+        QVERIFY(missing.out.isEmpty());
+    }
+
+    void dumpFromStandardInput() {
+        CVzrT8100Doc doc;
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            QVERIFY(buffer.open(QIODevice::WriteOnly));
+            CArchive ar(&buffer, CArchive::store);
+            QCOMPARE(doc.Serialize(ar), int(LOAD_OK));
+        }
+        const Run piped = runWithInput({"--dump", "/dev/stdin"}, bytes);
+        QCOMPARE(piped.exitCode, 0);
+        QVERIFY2(piped.out.contains("Test No.  1\tCONTACT\t"), qPrintable(piped.err));
+        // the same file named directly gives the same dump
+        const QString path = m_dir.filePath("same.vzt");
+        QVERIFY(doc.SaveFile(path, nullptr));
+        QCOMPARE(piped.out, run({"--dump", path}).out);
+    }
+
+    void dumpRefusesHostileStream_data() {
+        QTest::addColumn<QByteArray>("stream");
+        const QByteArray head = Hostile::Header() + QByteArray(2, '\0');
+        QTest::newRow("conditions without number")
+            << head + Hostile::kEmpty + Hostile::Int32(0x7FFFFFFF) +
+                   Hostile::MinimalCondition().repeated(2000);
+        QTest::newRow("text of 2^31-1 units") << QByteArray::fromHex("fffeffffffff") +
+                                                     Hostile::Int32(0x7FFFFFFF) +
+                                                     QByteArray(1024 * 1024, 'A');
+    }
+    void dumpRefusesHostileStream() {
+        QFETCH(QByteArray, stream);
+        const Run r = runWithInput({"--dump", "/dev/stdin"}, stream);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, QString("予期しないファイル形式です。\n"));
+        QVERIFY(r.out.isEmpty());
+        // refused after its first chunk: most of the stream was never read
+        QVERIFY2(r.unread > stream.size() / 2, qPrintable(QString::number(r.unread)));
     }
 };
 
