@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <memory>
@@ -109,10 +110,6 @@ private slots:
         QVERIFY(peer.IsValid());
         CSerialPortTable::SetExplicitPorts({"/dev/vzr-missing", peer.SlavePath()});
         CRsPort port;
-        QCOMPARE(port.m_dwBaudRate, quint32(9600));
-        QCOMPARE(port.m_byByteSize, quint32(8));
-        QCOMPARE(port.m_byParity, quint32(0));
-        QCOMPARE(port.m_byStopBits, quint32(0));
 
         QVERIFY(!port.Open(1)); // missing device
         QCOMPARE(port.m_nPortNo, 0);
@@ -121,9 +118,23 @@ private slots:
         QVERIFY(!port.Open(200));
         QCOMPARE(port.m_nPortNo, 0);
 
+        // the line as the instrument needs it: 9600 baud, 8N1, no flow control, raw bytes
+        termios before{};
+        QCOMPARE(::tcgetattr(peer.SlaveFd(), &before), 0);
+        before.c_cflag |= PARENB | CSTOPB | CRTSCTS;
+        before.c_iflag |= IXON | IXOFF;
+        ::cfsetspeed(&before, B1200);
+        QCOMPARE(::tcsetattr(peer.SlaveFd(), TCSANOW, &before), 0);
         QVERIFY(port.Open(2));
         QCOMPARE(port.m_nPortNo, 2);
         QVERIFY(port.IsOpen());
+        termios line{};
+        QCOMPARE(::tcgetattr(peer.SlaveFd(), &line), 0);
+        QCOMPARE(::cfgetospeed(&line), speed_t(B9600));
+        QCOMPARE(::cfgetispeed(&line), speed_t(B9600));
+        QCOMPARE(line.c_cflag & CSIZE, tcflag_t(CS8));
+        QCOMPARE(line.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+        QCOMPARE(line.c_iflag & (IXON | IXOFF), tcflag_t(0));
         const quint8 bytes[] = {0x05, 0x41};
         QVERIFY(port.Write(bytes, 2));
         QCOMPARE(peer.Read(2), QByteArray("\x05\x41"));

@@ -201,8 +201,14 @@ private slots:
         QCOMPARE(m_sim->CommandLog(), QStringList({"CC", "CD", "CA", "CB", "PC0"}));
         m_sim->RefuseCommand("CA");
         QVERIFY(!m_cntl->StartTest());
+        // a PC0 the instrument refuses still reaches it, and the line stays usable
         m_sim->RefuseCommand("PC0");
-        QVERIFY(m_cntl->SendPC0()); // its answer does not matter
+        m_sim->ClearLog();
+        m_cntl->SendPC0();
+        QCOMPARE(m_sim->CommandLog(), QStringList({"PC0"}));
+        m_sim->ClearRefusals();
+        QVERIFY(m_cntl->TriggerOff());
+        QCOMPARE(m_sim->CommandLog(), QStringList({"PC0", "CD"}));
     }
 
     void statusByte_data() {
@@ -333,7 +339,10 @@ private slots:
         QVERIFY(!cntl.StopTest());
         QVERIFY(!cntl.TriggerOn());
         QVERIFY(!cntl.TriggerOff());
-        QVERIFY(cntl.SendPC0());
+        // nothing to send PC0 to, and no way to a connection either
+        cntl.SendPC0();
+        QVERIFY(!cntl.IsConnected());
+        QVERIFY(!cntl.GetProtocol().GetPort().IsOpen());
         QVERIFY(!cntl.GetStatus(status));
         QCOMPARE(status, quint8(0));
         text = "stale";
