@@ -2,7 +2,8 @@
 // the way the run dialog polls. Prints the resident memory over many exchanges and how often
 // the simulator's thread wakes up. It is not a test.
 //
-// usage: bench_sim [EXCHANGES]   (default 100000)
+// usage: bench_sim [EXCHANGES] [--unbounded]   (default 100000; --unbounded keeps every
+// logged text, for comparison with the ring)
 #include "CVzrT8100Sim.h"
 
 #include "instrument/CRsBasicProtocol.h"
@@ -14,6 +15,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -42,8 +44,11 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     qputenv("VZR_T8100_SYSTEM_PORTS", "0");
     const int total = argc > 1 ? qMax(1, QByteArray(argv[1]).toInt()) : 100000;
+    const bool unbounded = argc > 2 && QByteArray(argv[2]) == "--unbounded";
 
     CVzrT8100Sim sim;
+    if (unbounded)
+        sim.SetLogCapacity(std::numeric_limits<int>::max());
     if (!sim.Start()) {
         std::fprintf(stderr, "bench_sim: the simulator did not start\n");
         return 1;
