@@ -4,6 +4,7 @@
 #include "data/CDataFileDump.h"
 #include "instrument/CSerialPortTable.h"
 #include "instrument/CVzrT8100Cntl.h"
+#include "report/CReportCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -57,6 +58,13 @@ int dump(int argc, char** argv, const QString& path) {
     return result;
 }
 
+int report(int argc, char** argv, const QString& path, const QString& outputPath) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return CReportCommand::Run(path, outputPath, out, err);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -75,6 +83,8 @@ int main(int argc, char** argv) {
     }
     case CCommandLine::MODE_DUMP:
         return dump(argc, argv, cmd.m_strDumpFile);
+    case CCommandLine::MODE_REPORT:
+        return report(argc, argv, cmd.m_strReportFile, cmd.m_strReportOut);
     default:
         break;
     }
