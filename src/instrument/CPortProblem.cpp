@@ -176,8 +176,11 @@ CPortProblem CPortProblem::Diagnose(const QString& path, const OpenFailure& fail
         return {PROBLEM_LOCKED, Tr("locked by the lock file %1").arg(lockFile)};
     }
 
+    if (failure.bPermission && failure.strText.contains(QLatin1String("lock file")))
+        return {PROBLEM_PERMISSION,
+                Tr("permission denied: no lock folder this user may write (/var/lock, /run/lock)")};
     // Readable and writable, no lock file: another program opened it exclusively.
-    if (failure.bPermission && !failure.strText.contains(QLatin1String("lock file")))
+    if (failure.bPermission)
         return {PROBLEM_BUSY, Tr("busy: another program has it open")};
     return {PROBLEM_OTHER, failure.strText.isEmpty() ? Tr("cannot be opened") : failure.strText};
 }
