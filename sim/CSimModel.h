@@ -60,11 +60,12 @@ public:
     std::optional<QByteArray> Query(const QByteArray& text, Clock::time_point now);
     // Runs the instrument's clock up to now: automatic trigger and due discharges.
     void Advance(Clock::time_point now);
-    // Whether anything is timed (the server then polls its clock more often).
-    bool IsBusy() const { return m_bDischarging || m_bAutoPending; }
-    // When the clock next has something to do (a discharge, the automatic trigger); nothing
-    // while no series runs and no trigger is pending. The status is worked out on demand,
-    // so the end of a held discharge bit needs no wake-up.
+    // Whether anything is timed.
+    bool IsBusy() const { return NextDue().has_value(); }
+    // When the next timed thing happens (automatic trigger, next discharge); nothing when
+    // nothing is timed. The server sleeps until then: every timed part of the model must
+    // show here, or it is only noticed at the next byte on the line. The status is worked
+    // out on demand, so the end of a held discharge bit needs no wake-up.
     std::optional<Clock::time_point> NextDue() const;
 
     // The operator's gun, independent of the computer's "CC"/"CD": in CONTACT a press

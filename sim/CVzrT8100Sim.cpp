@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -27,6 +28,7 @@ constexpr int FLOOD_PERIOD_MS = 2;  // about 9600 baud of junk, with no quiet ga
 constexpr int FLOOD_CHUNK = 2;
 // One byte at 9600 baud: start bit, eight data bits, stop bit.
 constexpr std::chrono::microseconds BYTE_TIME(10 * 1000000 / 9600);
+constexpr int HUNG_UP_LOOK_MS = 50; // a hung-up side is looked at again this often
 
 // Texts on the line are Shift-JIS, as on the instrument's Japanese panel.
 QByteArray ToLine(const QString& text) {
@@ -146,12 +148,57 @@ QString CVzrT8100Sim::PortPath() const {
 
 QStringList CVzrT8100Sim::CommandLog() const {
     std::lock_guard lock(m_mutex);
-    return m_listLog;
+    if (m_nLogHead == 0) {
+        return m_listLog;
+    }
+    return m_listLog.mid(m_nLogHead) + m_listLog.mid(0, m_nLogHead);
 }
 
 void CVzrT8100Sim::ClearLog() {
     std::lock_guard lock(m_mutex);
     m_listLog.clear();
+    m_nLogHead = 0;
+    m_nLogged = 0;
+}
+
+int CVzrT8100Sim::LogCapacity() const {
+    std::lock_guard lock(m_mutex);
+    return m_nLogCapacity;
+}
+
+void CVzrT8100Sim::SetLogCapacity(int capacity) {
+    std::lock_guard lock(m_mutex);
+    capacity = qMax(1, capacity);
+    // keep the most recent entries, oldest first
+    QStringList recent =
+        m_nLogHead == 0 ? m_listLog : m_listLog.mid(m_nLogHead) + m_listLog.mid(0, m_nLogHead);
+    if (recent.size() > capacity) {
+        recent.erase(recent.begin(), recent.end() - capacity);
+    }
+    m_listLog = recent;
+    m_nLogHead = 0;
+    m_nLogCapacity = capacity;
+}
+
+qint64 CVzrT8100Sim::LoggedCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_nLogged;
+}
+
+qint64 CVzrT8100Sim::WakeCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_nWakeups;
+}
+
+void CVzrT8100Sim::AppendLog(const QString& text) {
+    ++m_nLogged;
+    if (m_listLog.size() < m_nLogCapacity) {
+        m_listLog.append(text);
+        return;
+    }
+    // full: the oldest entry makes room
+    m_listLog[m_nLogHead] = text;
+    m_nLogHead = (m_nLogHead + 1) % m_listLog.size();
 }
 
 int CVzrT8100Sim::EnqCount() const {
@@ -179,13 +226,19 @@ void CVzrT8100Sim::SetIdentText(const QString& text) {
 }
 
 void CVzrT8100Sim::SetAutoTrigger(bool on, int delayMs) {
-    std::lock_guard lock(m_mutex);
-    m_model.SetAutoTrigger(on, delayMs);
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.SetAutoTrigger(on, delayMs);
+    }
+    Wake(); // the serving thread may be asleep until a time that no longer holds
 }
 
 void CVzrT8100Sim::SetTimeScale(double scale) {
-    std::lock_guard lock(m_mutex);
-    m_model.SetTimeScale(scale);
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.SetTimeScale(scale);
+    }
+    Wake();
 }
 
 void CVzrT8100Sim::SetDischargeHold(bool on, int ms) {
@@ -202,21 +255,30 @@ bool CVzrT8100Sim::LinePacing() const {
 }
 
 void CVzrT8100Sim::GunPress() {
-    std::lock_guard lock(m_mutex);
-    m_model.GunPress(Clock::now());
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.GunPress(Clock::now());
+    }
+    Wake(); // a series may start or pause: the serving thread's sleep no longer holds
 }
 
 void CVzrT8100Sim::GunRelease() {
-    std::lock_guard lock(m_mutex);
-    m_model.GunRelease(Clock::now());
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.GunRelease(Clock::now());
+    }
+    Wake(); // a series may start or pause: the serving thread's sleep no longer holds
 }
 
 void CVzrT8100Sim::SetSilent(bool silent) {
-    std::lock_guard lock(m_mutex);
-    m_bSilent = silent;
-    // the cable is back: whatever was half received is gone
-    m_state = LineState::Idle;
-    m_baFrame.clear();
+    {
+        std::lock_guard lock(m_mutex);
+        m_bSilent = silent;
+        // the cable is back: whatever was half received is gone
+        m_state = LineState::Idle;
+        m_baFrame.clear();
+    }
+    Wake();
 }
 
 void CVzrT8100Sim::InjectNak(int count) {
@@ -361,7 +423,7 @@ void CVzrT8100Sim::Serve() {
         int timeoutMs = 0;
         {
             std::lock_guard lock(m_mutex);
-            timeoutMs = PollTimeoutMs();
+            timeoutMs = PollTimeoutMs(Clock::now());
         }
         pollfd fds[2] = {{m_fdMaster, POLLIN, 0}, {m_afdWake[0], POLLIN, 0}};
         const int rc = ::poll(fds, 2, timeoutMs);
@@ -371,6 +433,12 @@ void CVzrT8100Sim::Serve() {
         if (m_bStop) {
             break;
         }
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_nWakeups;
+        }
+        // a side that hung up answers every poll at once: look again only now and then
+        const int hungUpWaitMs = timeoutMs < 0 ? HUNG_UP_LOOK_MS : qMin(timeoutMs, HUNG_UP_LOOK_MS);
         if (fds[1].revents & POLLIN) {
             while (::read(m_afdWake[0], buffer, sizeof buffer) > 0) {
             }
@@ -385,11 +453,11 @@ void CVzrT8100Sim::Serve() {
         if (nRead < 0 && errno != EAGAIN && errno != EINTR) {
             nRead = 0;
             pollfd wake = {m_afdWake[0], POLLIN, 0};
-            ::poll(&wake, 1, timeoutMs);
+            ::poll(&wake, 1, hungUpWaitMs);
         } else if (!(fds[0].revents & POLLIN) && (fds[0].revents & (POLLHUP | POLLERR))) {
             // nothing to read from a hung-up side: wait out the clock instead of spinning
             pollfd wake = {m_afdWake[0], POLLIN, 0};
-            ::poll(&wake, 1, timeoutMs);
+            ::poll(&wake, 1, hungUpWaitMs);
         }
 
         QByteArray out;
@@ -436,14 +504,44 @@ void CVzrT8100Sim::Serve() {
     }
 }
 
-int CVzrT8100Sim::PollTimeoutMs() const {
+int CVzrT8100Sim::PollTimeoutMs(Clock::time_point now) const {
     if (m_bFlood) {
         return 1;
     }
-    if (m_model.IsBusy() || m_state != LineState::Idle) {
-        return 2;
+    std::optional<Clock::time_point> due = m_model.NextDue();
+    auto earliest = [&due](Clock::time_point when) {
+        if (!due || when < *due) {
+            due = when;
+        }
+    };
+    // a line state is given up once its wait is over (Tick compares with '>')
+    const auto after = [this](int ms) { return m_tpState + std::chrono::milliseconds(ms + 1); };
+    switch (m_state) {
+    case LineState::Idle:
+        break;
+    case LineState::AwaitFrame:
+        earliest(after(FRAME_WAIT_MS));
+        break;
+    case LineState::InFrame:
+    case LineState::AwaitBcc:
+        earliest(after(BYTE_GAP_MS));
+        break;
+    case LineState::AwaitAck:
+        earliest(after(ACK_WAIT_MS));
+        break;
     }
-    return 50;
+    if (!m_baGarbage.isEmpty()) {
+        return 0;
+    }
+    if (!due) {
+        return -1;
+    }
+    if (*due <= now) {
+        return 0;
+    }
+    // rounded up: waking a little early would only mean a second wake-up for nothing
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+    return int(qMin<qint64>(wait, std::numeric_limits<int>::max()));
 }
 
 void CVzrT8100Sim::HandleByte(char byte, Clock::time_point now, QByteArray& out,
@@ -499,7 +597,7 @@ void CVzrT8100Sim::HandleByte(char byte, Clock::time_point now, QByteArray& out,
             break;
         }
         const QString strText = FromLine(text);
-        m_listLog.append(strText);
+        AppendLog(strText);
         logged.append(strText);
         m_tpState = now;
         HandleText(text, now, out);

@@ -37,8 +37,18 @@ public:
     bool IsServing() const;
     QString PortPath() const;
 
+    // The most recent correctly framed texts, oldest first: the log is a ring of
+    // LogCapacity() entries, so a simulator that serves all day keeps its memory.
     QStringList CommandLog() const;
     void ClearLog();
+    static constexpr int DEFAULT_LOG_CAPACITY = 4096;
+    int LogCapacity() const;
+    void SetLogCapacity(int capacity);
+    // Texts logged since the start or the last ClearLog, the ones dropped from the ring too.
+    qint64 LoggedCount() const;
+    // Times the serving thread woke up: it sleeps until a byte comes or the next timed
+    // event is due, never on a fixed beat (except while flooding the line).
+    qint64 WakeCount() const;
     int EnqCount() const;
     int AckCount() const; // ACKs the computer sent for reply frames
 
@@ -101,7 +111,10 @@ private:
     void HandleText(const QByteArray& text, Clock::time_point now, QByteArray& out);
     void AnswerEnq(QByteArray& out);
     void Tick(Clock::time_point now, QByteArray& out);
-    int PollTimeoutMs() const;
+    // How long the serving thread may sleep: until the model's next event or the line
+    // state's deadline, -1 for as long as nothing comes.
+    int PollTimeoutMs(Clock::time_point now) const;
+    void AppendLog(const QString& text);
     void WriteOut(const QByteArray& bytes);
     bool WriteAll(const char* data, qsizetype size, int waitMs);
     bool PauseUntil(Clock::time_point end);
@@ -113,7 +126,11 @@ private:
     mutable std::mutex m_mutex;
     // mutable: the instrument's clock runs on whenever anyone looks at it
     mutable CSimModel m_model;
-    QStringList m_listLog;
+    QStringList m_listLog; // ring: m_nLogHead is the oldest entry once it is full
+    qsizetype m_nLogHead = 0;
+    int m_nLogCapacity = DEFAULT_LOG_CAPACITY;
+    qint64 m_nLogged = 0;
+    qint64 m_nWakeups = 0;
     int m_nEnq = 0;
     int m_nAck = 0;
     QByteArray m_baModel;

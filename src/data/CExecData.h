@@ -49,3 +49,6 @@ public:
 };
 
 using CExecList = std::vector<std::unique_ptr<CExecData>>;
+
+// Memory one step read from a stream keeps: the record, its allocation, its list slot.
+inline constexpr qint64 kExecDataHeldBytes = sizeof(CExecData) + 32;

@@ -26,6 +26,9 @@ int identify(int argc, char** argv) {
     QTextStream err(stderr);
     CVzrT8100Cntl cntl; // searches the port table
     if (!cntl.IsConnected()) {
+        // the ports that could not even be opened, and why
+        for (const QString& line : cntl.PortProblems())
+            err << line << Qt::endl;
         err << QCoreApplication::translate("main",
                                            "VZR-T8100が見つかりませんでした。"
                                            "電源や通信ケーブルの接続状態を確認してください。")
@@ -35,7 +38,7 @@ int identify(int argc, char** argv) {
     QString reply;
     const bool identified = cntl.Identify(reply);
     out << QCoreApplication::translate("main", "ポート: %1")
-               .arg(CSerialPortTable::DevicePath(cntl.GetPortNo()))
+               .arg(cntl.GetProtocol().GetPort().PortPath())
         << Qt::endl;
     out << QCoreApplication::translate("main", "応答: %1").arg(reply) << Qt::endl;
     if (!identified) {

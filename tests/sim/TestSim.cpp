@@ -59,6 +59,8 @@ private slots:
     void garbageAndFlood();
     void slowBytes();
     void reopenAfterClose();
+    void commandLogKeepsTheRecentPart();
+    void servingThreadSleepsUntilDue();
     void programPrintsItsPath();
 
 private:
@@ -642,10 +644,17 @@ void TestSim::slowBytes() {
     QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
     QCOMPARE(m_line.ReadByte(5000), int(CTestLine::ACK));
     QVERIFY(m_line.Write(CTestLine::Frame("QA")));
-    const QByteArray reply = m_line.ReadQuiet(300);
+    // the whole frame, up to its BCC, however long the machine keeps us waiting
+    QByteArray reply;
+    while (!reply.endsWith(QByteArray(1, CTestLine::ETX))) {
+        const int byte = m_line.ReadByte(5000);
+        QVERIFY(byte >= 0);
+        reply += char(byte);
+    }
+    QVERIFY(m_line.ReadByte(5000) >= 0);
     QVERIFY(reply.startsWith(CTestLine::STX + QByteArray("QAVALDMARK")));
     QVERIFY(reply.size() * 20 > 500);
-    QTest::qWait(100);
+    QTest::qWait(100); // a little after the last byte, well inside the 500 ms
     QVERIFY(m_line.Write(QByteArray(1, CTestLine::ACK)));
     QVERIFY(QTest::qWaitFor([this] { return m_pSim->AckCount() == 2; }));
     m_pSim->SetByteDelayMs(600);
@@ -668,6 +677,52 @@ void TestSim::reopenAfterClose() {
     QVERIFY(m_pSim->Start());
     QVERIFY(m_line.Open(m_pSim->PortPath()));
     QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+}
+
+void TestSim::commandLogKeepsTheRecentPart() {
+    QCOMPARE(m_pSim->LogCapacity(), CVzrT8100Sim::DEFAULT_LOG_CAPACITY);
+    m_pSim->SetLogCapacity(4);
+    for (const char* text : {"PJ1", "PJ2", "PJ3", "PJ4", "PJ5", "PJ6"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ3", "PJ4", "PJ5", "PJ6"}));
+    QCOMPARE(m_pSim->LoggedCount(), 6);
+    // a smaller ring keeps the newest
+    m_pSim->SetLogCapacity(2);
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ5", "PJ6"}));
+    QCOMPARE(m_line.Command("PJ7"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ6", "PJ7"}));
+    m_pSim->ClearLog();
+    QVERIFY(m_pSim->CommandLog().isEmpty());
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), QStringList{"CB"});
+    QCOMPARE(m_pSim->LoggedCount(), 1);
+}
+
+void TestSim::servingThreadSleepsUntilDue() {
+    // idle, nothing on the line: nothing to wake up for
+    qint64 before = m_pSim->WakeCount();
+    QTest::qWait(600);
+    QVERIFY2(m_pSim->WakeCount() - before <= 1, qPrintable(QString::number(m_pSim->WakeCount())));
+
+    // a series of three discharges a second apart, watched from outside without a query:
+    // the thread wakes for each discharge, not on a beat of a few milliseconds
+    for (const char* text : {"PH0", "PK100", "PJ3", "CA", "CC"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    before = m_pSim->WakeCount();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 3, 20000);
+    const qint64 woken = m_pSim->WakeCount() - before;
+    // the held discharge bit runs out without waking the thread
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING, 5000);
+    QVERIFY2(woken >= 3 && woken <= 8, qPrintable(QString::number(woken)));
+
+    // the automatic trigger is a timed event as well
+    m_pSim->SetAutoTrigger(true, 300);
+    for (const char* text : {"PK10", "PJ2", "CA"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 2, 20000);
 }
 
 void TestSim::programPrintsItsPath() {
