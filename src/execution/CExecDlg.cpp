@@ -1,22 +1,29 @@
 #include "CExecDlg.h"
 
 #include "CJudgeDlg.h"
+#include "CRunRecord.h"
+#include "CRunRecordReader.h"
+#include "CRunRecordStore.h"
 #include "data/CStepListModel.h"
 #include "data/SelectTable.h"
 #include "instrument/CVzrT8100Cntl.h"
 #include "report/CReportOpener.h"
 #include "settings/CTestProperty.h"
 #include "shell/CMessageBox.h"
+#include "shell/CStatusNote.h"
 #include "shell/CVzrT8100App.h"
 
 #include "ui_CExecDlg.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 
 namespace {
 
@@ -52,9 +59,10 @@ CExecDlg::CExecDlg(CSettingList* pSettingList, CExecList* pExecList, QWidget* pa
 
 CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
                    CExecList* pExecList, QWidget* parent)
-    : QDialog(parent), m_property(property), m_pSettingList(pSettingList), m_pExecList(pExecList),
-      m_ui(new Ui::CExecDlg), m_seq(cntl, pExecList, property, *this) {
+    : QDialog(parent), m_cntl(cntl), m_property(property), m_pSettingList(pSettingList),
+      m_pExecList(pExecList), m_ui(new Ui::CExecDlg), m_seq(cntl, pExecList, property, *this) {
     m_ui->setupUi(this);
+    m_strBaseTitle = windowTitle();
 
     for (int id = 0; id < int(m_timers.size()); ++id) {
         m_timers[size_t(id)].setSingleShot(true);
@@ -117,6 +125,7 @@ CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* p
 }
 
 CExecDlg::~CExecDlg() {
+    m_seq.SetObserver(nullptr);
     m_seq.Close();
 }
 
@@ -189,6 +198,11 @@ void CExecDlg::InitResultColumns() {
 
 void CExecDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    if (!m_bRecordBegun) {
+        // once the dialog stands on the screen, before anything the operator does
+        m_bRecordBegun = true;
+        QTimer::singleShot(0, this, &CExecDlg::BeginRecord);
+    }
     if (m_bColumnsSized)
         return;
     m_bColumnsSized = true;
@@ -273,6 +287,8 @@ void CExecDlg::OnRowDoubleClicked(const QModelIndex& index) {
     m_seq.SetResultExist(true);
     record->m_nJudge = dlg.m_nJudge;
     record->m_strComment = dlg.m_strComment;
+    if (m_pRecord)
+        m_pRecord->Judged(row, CRunSequencer::JUDGED_DIALOG);
     ShowJudgeControls();
     UpdateStepRow(*record, row);
 }
@@ -293,6 +309,8 @@ void CExecDlg::ApplyJudgeControls() {
         return;
     current->m_nJudge = m_ui->comboJudge->currentData().toInt();
     current->m_strComment = m_ui->editComment->text();
+    if (m_pRecord)
+        m_pRecord->Judged(m_seq.CurrentStep(), CRunSequencer::JUDGED_APPLY);
     UpdateStepRow(*current, m_seq.CurrentStep());
 }
 
@@ -309,6 +327,8 @@ void CExecDlg::OnJudgeAll() {
         for (const std::unique_ptr<CExecData>& record : *m_pExecList)
             record->m_nJudge = judge;
     }
+    if (m_pRecord)
+        m_pRecord->JudgedAll(judge);
     FillResultList();
 }
 
@@ -320,6 +340,8 @@ void CExecDlg::OnDeleteComments() {
         for (const std::unique_ptr<CExecData>& record : *m_pExecList)
             record->m_strComment.clear();
     }
+    if (m_pRecord)
+        m_pRecord->CommentsCleared();
     FillResultList();
 }
 
@@ -441,6 +463,8 @@ void CExecDlg::OnClose() {
                                   QString::fromLatin1(INI_KEY_JUDGE_AUTO),
                                   QString::asprintf("%d", m_property.m_bJudgeAuto ? 1 : 0));
     m_seq.Close();
+    if (m_pRecord)
+        m_pRecord->Closed();
     QDialog::done(QDialog::Rejected);
 }
 
@@ -456,9 +480,78 @@ bool CExecDlg::WriteReportWorkbook() {
     // the wait cursor shows while the workbook is written and is gone for any message
     const CSettingList noPlan;
     CExecList noSteps;
-    return CReportOpener::CreateAndOpen(m_pSettingList ? *m_pSettingList : noPlan,
-                                        m_pExecList ? *m_pExecList : noSteps, m_property,
-                                        m_strTitle, this);
+    QString path;
+    if (!CReportOpener::CreateAndOpen(m_pSettingList ? *m_pSettingList : noPlan,
+                                      m_pExecList ? *m_pExecList : noSteps, m_property, m_strTitle,
+                                      this, &path))
+        return false;
+    if (m_pRecord)
+        m_pRecord->ReportMade(path);
+    return true;
+}
+
+// ---- the run record --------------------------------------------------------------------
+
+QString CExecDlg::RestoreQuestion(const QDateTime& start, qint64 judged) {
+    return tr("前回の試験結果（%1、判定 %2 件）を復元しますか？")
+        .arg(start.toString(QStringLiteral("yyyy/MM/dd HH:mm")))
+        .arg(judged);
+}
+
+void CExecDlg::BeginRecord() {
+    if (m_pRecord || !m_pExecList)
+        return;
+    const QString dataFile =
+        m_strDataFile.isEmpty() ? QString() : QFileInfo(m_strDataFile).absoluteFilePath();
+
+    // the latest run of this data file and run list that left results, unless the run
+    // list holds them already (the dialog opened again on the same document)
+    QString restoredFrom;
+    CRunRecordReader previous;
+    if (CRunRecordStore::FindLatestResults(dataFile, *m_pExecList, previous) &&
+        !previous.SameResults(*m_pExecList) &&
+        CMessageBox::YesNo(RestoreQuestion(previous.Start(), previous.JudgedCount()), this) ==
+            QMessageBox::Yes) {
+        previous.ApplyTo(*m_pExecList);
+        restoredFrom = previous.GetPath();
+        if (previous.JudgedCount() > 0)
+            m_seq.SetResultExist(true); // results no report may have carried yet
+        FillResultList();
+    }
+
+    m_pRecord = std::make_unique<CRunRecord>(*m_pExecList);
+    m_pRecord->SetHealthHandler([this](bool ok, const QString& text) { OnRecordHealth(ok, text); });
+    CRunRecord::Header header;
+    header.strIdent = m_cntl.IdentReply();
+    header.strPort = m_cntl.PortPath();
+    header.strDataFile = dataFile;
+    header.strTitle = m_strTitle;
+    header.tmStart = QDateTime::currentDateTime();
+    m_pRecord->Begin(header, m_property);
+    m_pRecord->StateAtOpening(restoredFrom.isEmpty() ? CRunSequencer::JUDGED_OPENING
+                                                     : CRunSequencer::JUDGED_RESTORED,
+                              restoredFrom);
+    m_seq.SetObserver(m_pRecord.get());
+
+    if (!m_pRecord->IsFailing()) {
+        const QString where = QDir::toNativeSeparators(m_pRecord->Path());
+        CStatusNote::Show(this,
+                          m_pRecord->BesideProblem().isEmpty()
+                              ? tr("試験記録: %1").arg(where)
+                              : tr("試験記録: %1（データファイルのフォルダに書き込めません: %2）")
+                                    .arg(where, m_pRecord->BesideProblem()));
+    }
+}
+
+void CExecDlg::OnRecordHealth(bool ok, const QString& text) {
+    // told once each way: the run goes on regardless
+    if (ok) {
+        setWindowTitle(m_strBaseTitle);
+        CStatusNote::Show(this, tr("試験記録: %1").arg(text));
+    } else {
+        setWindowTitle(m_strBaseTitle + tr(" - 試験記録を書き込めません"));
+        CStatusNote::Show(this, tr("試験記録を書き込めません: %1").arg(text));
+    }
 }
 
 bool CExecDlg::IsPartOfList(QObject* object) const {

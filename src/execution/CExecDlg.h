@@ -4,6 +4,7 @@
 #include "data/CSettingData.h"
 #include "execution/CRunSequencer.h"
 
+#include <QDateTime>
 #include <QDialog>
 #include <QIcon>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <array>
 #include <memory>
 
+class CRunRecord;
 class CStepListModel;
 class CTestProperty;
 class CVzrT8100Cntl;
@@ -40,6 +42,14 @@ public:
     void CreateReport();
     // The document's title, which names the report's workbook.
     void SetDocumentTitle(const QString& title) { m_strTitle = title; }
+    // The data file the run list comes from; empty (the default) for a document never
+    // saved. The run record goes beside it, and its earlier runs can be restored.
+    void SetDataFilePath(const QString& path) { m_strDataFile = path; }
+
+    // The run record of this opening of the dialog; none before the dialog was first shown.
+    const CRunRecord* Record() const { return m_pRecord.get(); }
+    // "前回の試験結果（YYYY/MM/DD HH:MM、判定 N 件）を復元しますか？"
+    static QString RestoreQuestion(const QDateTime& start, qint64 judged);
 
     bool ResultExist() const { return m_seq.ResultExist(); }
     const CRunSequencer& Sequencer() const { return m_seq; }
@@ -101,11 +111,19 @@ private:
     // Writes the report workbook of the plan and the run list and hands it to the desktop;
     // false when none was written (the operator has been told why).
     bool WriteReportWorkbook();
+    // As the dialog is first shown: offers the latest run's results, then begins the record.
+    void BeginRecord();
+    void OnRecordHealth(bool ok, const QString& text);
 
+    CVzrT8100Cntl& m_cntl; // the sequencer's; the record names its instrument
     CTestProperty& m_property;
     CSettingList* m_pSettingList; // read by the report only
     CExecList* m_pExecList;
     QString m_strTitle;
+    QString m_strDataFile;
+    QString m_strBaseTitle; // "試験実行"
+    std::unique_ptr<CRunRecord> m_pRecord;
+    bool m_bRecordBegun = false;
 
     std::unique_ptr<Ui::CExecDlg> m_ui;
     CStepListModel* m_pModel = nullptr;

@@ -124,6 +124,8 @@ void CRunSequencer::OnRunTick(int id) {
     quint8 status = 0;
     if (!m_cntl.GetStatus(status)) {
         ForgetCount();
+        if (m_pObserver)
+            m_pObserver->CommunicationError(m_nStep);
         m_owner.ShowMessage(Tr("通信エラーが発生しました。"));
         Arm(TIMER_IDLE);
         return;
@@ -137,8 +139,7 @@ void CRunSequencer::OnRunTick(int id) {
         ForgetCount();
         if (bContactTimer) {
             m_bTrigOn = false;
-            QString error;
-            m_cntl.GetErrorText(error);
+            const QString error = QueryError();
             if (!error.isEmpty()) {
                 m_owner.ShowMessage(error);
                 m_cntl.SendPC0();
@@ -165,9 +166,14 @@ void CRunSequencer::OnRunTick(int id) {
         // only before its first discharge, since the trigger may be toggled mid-step)
         m_bTrigOn = true;
         m_owner.ShowTrigLabel(TrigLabel::On);
+        if (m_pObserver)
+            m_pObserver->DischargeSeen(m_nStep);
         if (bContactTimer || remaining == m_pCurExec->m_lCount) {
+            const bool bChanged = m_pCurExec->m_nJudge != JUDGE_NONE;
             m_pCurExec->m_nJudge = JUDGE_NONE;
             m_owner.UpdateStepRow(m_nStep);
+            if (bChanged && m_pObserver)
+                m_pObserver->Judged(m_nStep, JUDGED_DISCHARGE);
         }
     }
     if (!bActive) {
@@ -183,6 +189,8 @@ void CRunSequencer::CompleteStep() {
     m_pCurExec = RecordAt(m_nStep);
     if (!m_pCurExec)
         return;
+    if (m_pObserver)
+        m_pObserver->StepCompleted(m_nStep);
 
     if (m_property.m_bJudgeAuto) {
         // a judgement entered while the step discharged stays
@@ -190,6 +198,8 @@ void CRunSequencer::CompleteStep() {
             m_pCurExec->m_nJudge = JUDGE_A;
             m_owner.UpdateStepRow(m_nStep);
             m_bResultExist = true;
+            if (m_pObserver)
+                m_pObserver->Judged(m_nStep, JUDGED_AUTO);
         }
     } else {
         m_cntl.StopTest();
@@ -199,6 +209,8 @@ void CRunSequencer::CompleteStep() {
             m_bResultExist = true;
             m_pCurExec->m_nJudge = judge;
             m_pCurExec->m_strComment = comment;
+            if (m_pObserver)
+                m_pObserver->Judged(m_nStep, JUDGED_DIALOG);
             m_owner.ShowJudgeControls();
             m_owner.UpdateStepRow(m_nStep);
         }
@@ -213,6 +225,8 @@ void CRunSequencer::CompleteStep() {
         LoadStep();
     } else {
         m_cntl.StopTest();
+        if (m_pObserver)
+            m_pObserver->TestEnded();
         m_owner.ShowMessage(Tr("試験が終了しました。"));
         m_nStep = 0;
         m_pCurExec = RecordAt(0);
@@ -222,8 +236,19 @@ void CRunSequencer::CompleteStep() {
 
 void CRunSequencer::LoadStep() {
     m_cntl.SendStep(*m_pCurExec); // the result is not examined: "QC" after START is the check
+    if (m_pObserver)
+        m_pObserver->StepLoaded(m_nStep);
     m_cntl.TriggerOff();
     m_cntl.StartTest();
+}
+
+QString CRunSequencer::QueryError() {
+    QString error;
+    qint32 code = 0;
+    m_cntl.GetErrorText(error, &code);
+    if (!error.isEmpty() && m_pObserver)
+        m_pObserver->InstrumentError(m_nStep, code, error);
+    return error;
 }
 
 void CRunSequencer::OnStart(int selectedRow) {
@@ -235,9 +260,10 @@ void CRunSequencer::OnStart(int selectedRow) {
     // nothing of this step has been seen yet, whatever an earlier, stopped one showed
     m_bTrigOn = false;
     ForgetCount();
+    if (m_pObserver)
+        m_pObserver->RunStarted(m_nStep);
     LoadStep();
-    QString error;
-    m_cntl.GetErrorText(error);
+    const QString error = QueryError();
     if (error.isEmpty()) {
         Arm(RunTimerOf(m_pCurExec));
     } else {
@@ -258,6 +284,8 @@ void CRunSequencer::OnStop() {
     m_cntl.TriggerOff();
     m_owner.ShowTrigLabel(TrigLabel::Hidden);
     ForgetCount();
+    if (m_pObserver)
+        m_pObserver->RunStopped(m_nStep);
     Arm(TIMER_IDLE);
 }
 
@@ -279,10 +307,16 @@ void CRunSequencer::OnTrig() {
         m_cntl.TriggerOn();
         bPressed = true;
     }
+    QString error;
+    qint32 code = 0;
     if (bPressed) {
-        QString error;
-        m_cntl.GetErrorText(error);
+        m_cntl.GetErrorText(error, &code);
         m_owner.ShowTrigLabel(error.isEmpty() ? TrigLabel::On : TrigLabel::Off);
+    }
+    if (m_pObserver) {
+        m_pObserver->TrigPressed(m_nStep, bPressed && error.isEmpty());
+        if (!error.isEmpty())
+            m_pObserver->InstrumentError(m_nStep, code, error);
     }
     m_owner.ShowStepRow(m_nStep);
 }

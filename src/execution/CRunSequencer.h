@@ -62,7 +62,42 @@ public:
         ~Owner() = default;
     };
 
+    // How a step's judgement or comment came to be set.
+    enum JudgePath {
+        JUDGED_AUTO,      // judge-auto gave A as the step completed
+        JUDGED_DIALOG,    // OK in the judgement dialog
+        JUDGED_APPLY,     // 確定, or Enter in the judgement controls
+        JUDGED_DISCHARGE, // cleared as the step began to discharge
+        JUDGED_OPENING,   // already in the run list as the dialog opened
+        JUDGED_RESTORED,  // put back from an earlier run
+    };
+
+    // Told what a run does, each time after it happened and before the run goes on (the
+    // run record keeps it). Every call is synchronous; steps are rows of the run list.
+    class Observer {
+    public:
+        virtual void RunStarted(int step) = 0;
+        // The step's values were sent to the instrument.
+        virtual void StepLoaded(int step) = 0;
+        virtual void DischargeSeen(int step) = 0;
+        virtual void StepCompleted(int step) = 0;
+        // The step's judgement or comment changed; the record holds the new values.
+        virtual void Judged(int step, JudgePath path) = 0;
+        virtual void RunStopped(int step) = 0;
+        // TRIG was pressed; on: the trigger indicator shows "TRIG ON" afterwards.
+        virtual void TrigPressed(int step, bool on) = 0;
+        virtual void InstrumentError(int step, qint32 code, const QString& text) = 0;
+        virtual void CommunicationError(int step) = 0;
+        // The last step is done ("試験が終了しました。").
+        virtual void TestEnded() = 0;
+
+    protected:
+        ~Observer() = default;
+    };
+
     CRunSequencer(CVzrT8100Cntl& cntl, CExecList* pExecList, CTestProperty& property, Owner& owner);
+    // Who is told what the run does; none by default.
+    void SetObserver(Observer* observer) { m_pObserver = observer; }
     CRunSequencer(const CRunSequencer&) = delete;
     CRunSequencer& operator=(const CRunSequencer&) = delete;
 
@@ -116,10 +151,13 @@ private:
     void LoadStep();
     void ForgetCount();
     CExecData* RecordAt(int row) const;
+    // Asks the instrument for an error; a non-zero one is told to the observer.
+    QString QueryError();
 
     CVzrT8100Cntl& m_cntl;
     CTestProperty& m_property;
     Owner& m_owner;
+    Observer* m_pObserver = nullptr;
 
     bool m_bResultExist = false;
     int m_nStep = 0;

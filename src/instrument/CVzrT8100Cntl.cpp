@@ -36,6 +36,7 @@ bool CVzrT8100Cntl::Connect() {
     CRsPort& port = m_protocol.GetPort();
     port.Close();
     m_listPortProblems.clear();
+    m_strIdentReply.clear();
 
     // One snapshot of the table serves the listing and every open of this search.
     quint8 list[CRsPort::ENUM_LIST_SIZE];
@@ -54,6 +55,7 @@ bool CVzrT8100Cntl::Connect() {
         if (!port.Open(list[i]))
             problems.insert(list[i], port.LastOpenProblem());
         if (m_protocol.SendQuery(QStringLiteral("QA")) && m_protocol.GetReply().contains(Ident())) {
+            m_strIdentReply = m_protocol.GetReply();
             found = true;
             break;
         }
@@ -73,12 +75,19 @@ int CVzrT8100Cntl::GetPortNo() const {
     return m_protocol.GetPort().m_nPortNo;
 }
 
+QString CVzrT8100Cntl::PortPath() const {
+    return IsConnected() ? m_protocol.GetPort().PortPath() : QString();
+}
+
 bool CVzrT8100Cntl::Identify(QString& reply) {
     reply.clear();
     if (!m_protocol.SendQuery(QStringLiteral("QA")))
         return false;
     reply = m_protocol.GetReply();
-    return reply.contains(Ident());
+    if (!reply.contains(Ident()))
+        return false;
+    m_strIdentReply = reply;
+    return true;
 }
 
 bool CVzrT8100Cntl::StartTest() {
@@ -110,10 +119,12 @@ bool CVzrT8100Cntl::GetStatus(quint8& status) {
     return true;
 }
 
-bool CVzrT8100Cntl::GetErrorText(QString& text) {
-    qint32 code = 0;
-    const bool ok = QueryInt("QC", code);
-    text = ErrorText(code);
+bool CVzrT8100Cntl::GetErrorText(QString& text, qint32* code) {
+    qint32 value = 0;
+    const bool ok = QueryInt("QC", value);
+    text = ErrorText(value);
+    if (code)
+        *code = value;
     return ok;
 }
 
@@ -202,6 +213,7 @@ bool CVzrT8100Cntl::Preamble() {
         return false;
     if (!m_protocol.GetReply().contains(Ident()))
         return false;
+    m_strIdentReply = m_protocol.GetReply();
     if (!m_protocol.SendCommand(QStringLiteral("CB")))
         return false;
     SendPC0();

@@ -52,7 +52,8 @@ public:
     // Its acknowledgement is of no interest: always true.
     bool SendPC0();
     bool GetStatus(quint8& status);
-    bool GetErrorText(QString& text);
+    // The error text, and when asked the code it stands for (0: no error).
+    bool GetErrorText(QString& text, qint32* code = nullptr);
     bool GetInterval(qint32& interval);
     bool GetRemainingCount(qint32& count);
 
@@ -71,6 +72,12 @@ public:
     // The status byte of a "QD" reply: low nibbles of the first two payload bytes.
     static quint8 PayloadToStatus(const QString& reply);
 
+    // The last "QA" reply that identified the instrument (the search, Identify, every step
+    // loaded); empty before any. Asking it costs no exchange on the line.
+    QString IdentReply() const { return m_strIdentReply; }
+    // The device of the open port, empty when none is open.
+    QString PortPath() const;
+
     CRsBasicProtocol& GetProtocol() { return m_protocol; }
     const CRsBasicProtocol& GetProtocol() const { return m_protocol; }
 
@@ -81,4 +88,5 @@ private:
 
     CRsBasicProtocol m_protocol;
     QStringList m_listPortProblems;
+    QString m_strIdentReply;
 };

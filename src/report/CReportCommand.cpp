@@ -2,6 +2,7 @@
 
 #include "CTestReport.h"
 #include "data/CVzrT8100Doc.h"
+#include "execution/CRunRecordReader.h"
 #include "settings/CTestProperty.h"
 
 #include <QCoreApplication>
@@ -9,31 +10,57 @@
 #include <QStringConverter>
 #include <QTextStream>
 
+namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CReportCommand", text);
+}
+
+} // namespace
+
 int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTextStream& out,
-                        QTextStream& err) {
+                        QTextStream& err, const QString& resultsRecord) {
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    CVzrT8100Doc doc;
-    QString errorText;
-    if (!doc.OpenFile(dataFile, &errorText)) {
-        err << errorText << '\n';
+    auto fail = [&err](const QString& text) {
+        err << text << '\n';
         err.flush();
         return 1;
-    }
+    };
+    CVzrT8100Doc doc;
+    QString errorText;
+    if (!doc.OpenFile(dataFile, &errorText))
+        return fail(errorText);
     CTestProperty property;
-    property.LoadIni();
-    property.m_tmTest = 0; // no run yet: the report shows "----"
-    // a data file holds no judgements or comments: the steps read as unjudged already
+    if (resultsRecord.isEmpty()) {
+        property.LoadIni();
+        property.m_tmTest = 0; // no run yet: the report shows "----"
+        // a data file holds no judgements or comments: the steps read as unjudged already
+    } else {
+        CRunRecordReader reader;
+        const QString shown = QDir::toNativeSeparators(resultsRecord);
+        if (reader.Read(resultsRecord) != CRunRecordReader::READ_OK)
+            return fail(Tr("試験記録を読めません: %1: %2").arg(shown, reader.ErrorText()));
+        if (!reader.Matches(doc.GetExecList()))
+            return fail(Tr("試験記録 %1 はデータファイル %2 の試験計画と一致しません。\n"
+                           "ステップ、その順序または値が記録された試験と異なります。")
+                            .arg(shown, QDir::toNativeSeparators(dataFile)));
+        if (reader.StoppedAtLine() > 0)
+            err << Tr("試験記録 %1 は %2 行目の前までを読みました: %3")
+                       .arg(shown)
+                       .arg(reader.StoppedAtLine())
+                       .arg(reader.ErrorText())
+                << '\n';
+        reader.ApplyTo(doc.GetExecList());
+        property = reader.Property();
+    }
 
     const CTestReport::Outcome outcome = CTestReport::Create(
         doc.GetSettingList(), doc.GetExecList(), property, doc.GetTitle(), outputPath);
-    if (outcome.m_nResult != CTestReport::REPORT_MADE) {
-        err << QCoreApplication::translate("CReportCommand", "レポートを作成できません。") << '\n'
-            << outcome.m_strDetail << '\n';
-        err.flush();
-        return 1;
-    }
+    if (outcome.m_nResult != CTestReport::REPORT_MADE)
+        return fail(Tr("レポートを作成できません。") + QLatin1Char('\n') + outcome.m_strDetail);
     out << QDir::toNativeSeparators(outcome.m_strPath) << '\n';
     out.flush();
+    err.flush();
     return 0;
 }

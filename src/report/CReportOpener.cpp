@@ -2,31 +2,17 @@
 
 #include "CTestReport.h"
 #include "shell/CMessageBox.h"
+#include "shell/CStatusNote.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QMainWindow>
-#include <QStatusBar>
 #include <QUrl>
 
 namespace {
 
 QString Tr(const char* text) {
     return QCoreApplication::translate("CReportOpener", text);
-}
-
-// The main window the widget belongs to, else the application's first one.
-QMainWindow* MainWindowOf(QWidget* widget) {
-    for (QWidget* w = widget; w; w = w->parentWidget()) {
-        if (auto* main = qobject_cast<QMainWindow*>(w))
-            return main;
-    }
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* main = qobject_cast<QMainWindow*>(w))
-            return main;
-    }
-    return nullptr;
 }
 
 // The wait cursor for as long as the report is written.
@@ -66,10 +52,7 @@ bool CReportOpener::CreateAndOpen(const CSettingList& plan, CExecList& steps,
 
 bool CReportOpener::Open(const QString& path, QWidget* parent) {
     const QString shown = QDir::toNativeSeparators(path);
-    if (QMainWindow* main = MainWindowOf(parent)) {
-        if (auto* bar = main->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
-            bar->showMessage(Tr("レポート: %1").arg(shown));
-    }
+    CStatusNote::Show(parent, Tr("レポート: %1").arg(shown));
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         return true;
     CMessageBox::Ok(Tr("レポートを作成しました。\n%1\n\n"

@@ -39,14 +39,20 @@ QString CCommandLine::Usage() {
               "  --dump FILE    データファイルの内容を表示して終了します\n"
               "  --report FILE  データファイルの試験レポート (.xlsx) を作成し、そのパスを\n"
               "                 表示して終了します (判定なし、試験日時なし)\n"
+              "  --results RECORD\n"
+              "                 --report に試験記録 RECORD の判定とコメント、試験環境と\n"
+              "                 試験日時を入れます (データファイルの試験計画と同じ記録のみ)\n"
               "  --out PATH     --report の保存先 (ファイルまたはフォルダ)。省略時は\n"
               "                 文書フォルダの VZR-T8100\n"
+              "  --runs FILE    データファイルの試験記録 (開始、終了、判定数、試験器エラー)\n"
+              "                 を一覧表示して終了します\n"
               "  --help         この説明を表示します\n");
 }
 
 void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
     bool identify = false, help = false, dump = false, report = false, out = false;
+    bool results = false, runs = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
@@ -91,6 +97,19 @@ void CCommandLine::Parse(const QStringList& arguments) {
             else if (!value(m_strReportOut))
                 break;
             out = true;
+        } else if (arg == QLatin1String("--results") ||
+                   arg.startsWith(QLatin1String("--results="))) {
+            if (arg.startsWith(QLatin1String("--results=")))
+                m_strResultsRecord = arg.mid(10);
+            else if (!value(m_strResultsRecord))
+                break;
+            results = true;
+        } else if (arg == QLatin1String("--runs") || arg.startsWith(QLatin1String("--runs="))) {
+            if (arg.startsWith(QLatin1String("--runs=")))
+                m_strRunsFile = arg.mid(7);
+            else if (!value(m_strRunsFile))
+                break;
+            runs = true;
         } else if (arg == QLatin1String("--simulate")) {
             m_bSimulate = true;
         } else if (arg == QLatin1String("--identify")) {
@@ -110,13 +129,16 @@ void CCommandLine::Parse(const QStringList& arguments) {
         m_nMode = MODE_ERROR;
     } else if (help) {
         m_nMode = MODE_HELP;
-    } else if (int(identify) + int(dump) + int(report) > 1) {
-        m_strError = tr("--identify、--dump、--report は同時に指定できません。");
+    } else if (int(identify) + int(dump) + int(report) + int(runs) > 1) {
+        m_strError = tr("--identify、--dump、--report、--runs は同時に指定できません。");
         m_nMode = MODE_ERROR;
     } else if (out && !report) {
         m_strError = tr("--out は --report と一緒に指定してください。");
         m_nMode = MODE_ERROR;
-    } else if (report && !m_listDocuments.isEmpty()) {
+    } else if (results && !report) {
+        m_strError = tr("--results は --report と一緒に指定してください。");
+        m_nMode = MODE_ERROR;
+    } else if ((report || runs) && !m_listDocuments.isEmpty()) {
         m_strError = tr("余分な引数があります: %1").arg(m_listDocuments.join(QLatin1Char(' ')));
         m_nMode = MODE_ERROR;
     } else if (identify) {
@@ -125,6 +147,8 @@ void CCommandLine::Parse(const QStringList& arguments) {
         m_nMode = MODE_DUMP;
     } else if (report) {
         m_nMode = MODE_REPORT;
+    } else if (runs) {
+        m_nMode = MODE_RUNS;
     } else {
         m_nMode = MODE_GUI;
     }

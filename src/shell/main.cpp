@@ -2,6 +2,7 @@
 #include "CVzrT8100App.h"
 #include "CVzrT8100Sim.h"
 #include "data/CDataFileDump.h"
+#include "execution/CRunsCommand.h"
 #include "instrument/CSerialPortTable.h"
 #include "instrument/CVzrT8100Cntl.h"
 #include "report/CReportCommand.h"
@@ -58,11 +59,19 @@ int dump(int argc, char** argv, const QString& path) {
     return result;
 }
 
-int report(int argc, char** argv, const QString& path, const QString& outputPath) {
+int report(int argc, char** argv, const CCommandLine& cmd) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return CReportCommand::Run(path, outputPath, out, err);
+    return CReportCommand::Run(cmd.m_strReportFile, cmd.m_strReportOut, out, err,
+                               cmd.m_strResultsRecord);
+}
+
+int runs(int argc, char** argv, const QString& path) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return CRunsCommand::Run(path, out, err);
 }
 
 } // namespace
@@ -84,7 +93,9 @@ int main(int argc, char** argv) {
     case CCommandLine::MODE_DUMP:
         return dump(argc, argv, cmd.m_strDumpFile);
     case CCommandLine::MODE_REPORT:
-        return report(argc, argv, cmd.m_strReportFile, cmd.m_strReportOut);
+        return report(argc, argv, cmd);
+    case CCommandLine::MODE_RUNS:
+        return runs(argc, argv, cmd.m_strRunsFile);
     default:
         break;
     }

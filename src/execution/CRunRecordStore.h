@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/CExecData.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+class CRunRecordReader;
+
+// Where the run records of a data file live: NAME.runs/ beside the data file, and, for a
+// document whose folder took no file or that was never saved, NAME.runs/ in the reports
+// folder.
+class CRunRecordStore {
+public:
+    struct Entry {
+        QString strPath;
+        QDateTime tmStart; // from its header; invalid when the header could not be read
+    };
+
+    // "NAME.runs": NAME is a data file's name without ".vzt", or a document's title.
+    static QString FolderName(const QString& nameOrPath);
+    // The folder beside a data file.
+    static QString FolderBeside(const QString& dataFile);
+    // The folder in the reports folder; empty when there is no reports folder.
+    static QString FolderInReports(const QString& nameOrPath);
+
+    // The records of a data file, oldest first: every record beside it, and those in the
+    // reports folder whose header names it.
+    static QList<Entry> RecordsOf(const QString& dataFile);
+    // Whether a record's header names this data file.
+    static bool NamesDataFile(const QString& recorded, const QString& dataFile);
+
+    // The latest record of a data file whose run list is steps (same steps, same order, same
+    // values) and which holds judgements or comments, read into reader. False when none.
+    static bool FindLatestResults(const QString& dataFile, const CExecList& steps,
+                                  CRunRecordReader& reader);
+};

@@ -1,0 +1,278 @@
+// The run record's reader against what a killed program, a hand or an attacker leaves
+// behind: a record cut at any byte, lines that are not valid, endless and enormous input.
+// Whatever it gets, it reads exactly the valid part, within its bounds.
+#include "RunFixture.h"
+
+#include "execution/CRunRecord.h"
+#include "execution/CRunRecordReader.h"
+#include "execution/RunRecordFormat.h"
+
+#include "HostileStream.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace run;
+
+namespace {
+
+CRunRecordReader::Status ReadBytes(CRunRecordReader& reader, const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return reader.Read(buffer);
+}
+
+} // namespace
+
+class TestRunRecord : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<CVzrT8100Doc> m_doc;
+    QByteArray m_record;    // a record the program wrote
+    qsizetype m_bodyAt = 0; // where its first event line begins
+
+    CExecList& Steps() { return m_doc->GetExecList(); }
+
+    // A record line as the program writes it, for the large records below.
+    static QByteArray JudgeLine(int step, const char* judge, const QByteArray& comment) {
+        QByteArray line = "2026/12/08 10:00:00.000,JUDGE," + QByteArray::number(step) +
+                          ",CONTACT,IEC LEVEL X,VZR,+,4.00,1.00,2," + judge + ",";
+        RunRecordFormat::AppendField(line, comment);
+        return line + ",確定,\r\n";
+    }
+    QByteArray Header() const { return m_record.left(m_bodyAt); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_dir.isValid());
+        m_doc = MixedPlan();
+        CTestProperty property;
+        property.m_strOperator = "試験者";
+        CRunRecord record(Steps());
+        CRunRecord::Header header;
+        header.strDataFile = m_dir.filePath("Plan.vzt");
+        header.strTitle = "Plan.vzt";
+        header.tmStart = QDateTime(QDate(2026, 12, 8), QTime(10, 0));
+        QVERIFY(record.Begin(header, property));
+        m_bodyAt = QFileInfo(record.Path()).size();
+        // every kind of line whose effect the reader keeps
+        Steps()[0]->m_nJudge = JUDGE_B;
+        Steps()[0]->m_strComment = "a,\"b\"\nc";
+        record.Judged(0, CRunSequencer::JUDGED_DIALOG);
+        for (auto& step : Steps())
+            step->m_nJudge = JUDGE_C;
+        record.JudgedAll(JUDGE_C);
+        Steps()[2]->m_nJudge = JUDGE_D;
+        record.Judged(2, CRunSequencer::JUDGED_APPLY);
+        record.InstrumentError(1, 3, "トリガ入力エラー");
+        for (auto& step : Steps())
+            step->m_strComment.clear();
+        record.CommentsCleared();
+        Steps()[3]->m_strComment = "後";
+        record.Judged(3, CRunSequencer::JUDGED_APPLY);
+        record.Closed();
+        QFile file(record.Path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        m_record = file.readAll();
+        QVERIFY(m_record.startsWith("\xEF\xBB\xBF"));
+    }
+
+    // Cut at every byte, as a program killed in the middle of a write or a power cut leaves
+    // it: a header that is not whole is refused; after it, every whole line is read, an
+    // unfinished last line is left out, and the results are those of the whole lines.
+    void recordCutAnywhere() {
+        CRunRecordReader whole;
+        QCOMPARE(ReadBytes(whole, m_record), CRunRecordReader::READ_OK);
+        QCOMPARE(whole.EventCount(), 7);
+        QCOMPARE(whole.JudgeOf(0), JUDGE_C); // 判定全変更 after the dialog's B
+        QCOMPARE(whole.JudgeOf(1), JUDGE_C);
+        QCOMPARE(whole.JudgeOf(2), JUDGE_D);
+        QCOMPARE(whole.JudgeOf(3), JUDGE_C);
+        QCOMPARE(whole.CommentOf(0), QString()); // コメント全削除
+        QCOMPARE(whole.CommentOf(3), QString("後"));
+        QVERIFY(whole.Closed() && !whole.TornLine() && whole.StoppedAtLine() == 0);
+        QCOMPARE(whole.ErrorCount(), 1);
+        QCOMPARE(whole.Errors().first().lCode, 3);
+        QCOMPARE(whole.Errors().first().lStep, 2);
+        QCOMPARE(whole.Property().m_strOperator, QString("試験者"));
+
+        // the results after each whole line
+        struct After {
+            qsizetype end;
+            qint32 judge0;
+            QString comment0;
+        };
+        QList<After> lineEnds;
+        for (qsizetype at = m_bodyAt; at < m_record.size();) {
+            CRunRecordReader reader;
+            // a line ends at CRLF outside quotes
+            qsizetype end = at;
+            bool quoted = false;
+            for (; end < m_record.size(); ++end) {
+                if (m_record[end] == '"')
+                    quoted = !quoted;
+                if (m_record[end] == '\n' && !quoted)
+                    break;
+            }
+            at = end + 1;
+            QCOMPARE(ReadBytes(reader, m_record.left(at)), CRunRecordReader::READ_OK);
+            lineEnds.append({at, reader.JudgeOf(0), reader.CommentOf(0)});
+        }
+        QCOMPARE(lineEnds.size(), 7);
+        QCOMPARE(lineEnds[0].comment0, QString("a,\"b\"\nc"));
+
+        for (qsizetype cut = 0; cut < m_record.size(); ++cut) {
+            CRunRecordReader reader;
+            const CRunRecordReader::Status status = ReadBytes(reader, m_record.left(cut));
+            if (cut < m_bodyAt) {
+                QVERIFY2(status != CRunRecordReader::READ_OK, qPrintable(QString::number(cut)));
+                continue;
+            }
+            QCOMPARE(status, CRunRecordReader::READ_OK);
+            qint64 whole = 0;
+            while (whole < lineEnds.size() && lineEnds[whole].end <= cut)
+                ++whole;
+            QCOMPARE(reader.EventCount(), whole);
+            const bool onLineEnd = cut == m_bodyAt || (whole > 0 && lineEnds[whole - 1].end == cut);
+            QCOMPARE(reader.TornLine(), !onLineEnd);
+            QCOMPARE(reader.StoppedAtLine(), 0);
+            QCOMPARE(reader.JudgeOf(0), whole > 0 ? lineEnds[whole - 1].judge0 : JUDGE_NONE);
+            QCOMPARE(reader.CommentOf(0), whole > 0 ? lineEnds[whole - 1].comment0 : QString());
+        }
+    }
+
+    // A line that is not a valid event stops the reading there: what stands before it is
+    // kept, nothing after it is believed. A header that is not one refuses the record.
+    void invalidLines() {
+        const QByteArray first = JudgeLine(1, "A", "before");
+        const QByteArray after = JudgeLine(2, "B", "after");
+        const QList<QPair<const char*, QByteArray>> bad = {
+            {"invalid UTF-8", JudgeLine(3, "C", "\xC3\x28\xFF")},
+            {"unknown event", "2026/12/08 10:00:00.000,EXPLODE,,,,,,,,,,,,\r\n"},
+            {"judgement text", JudgeLine(3, "E", "")},
+            {"step beyond the run list", JudgeLine(5, "A", "")},
+            {"step zero", JudgeLine(0, "A", "")},
+            {"time", "2026/13/08 10:00:00.000,STOP,1,,,,,,,,,,,\r\n"},
+            {"stray quote", "2026/12/08 10:00:00.000,STOP,1\"x\"y,,,,,,,,,,,\r\n"},
+            {"too many fields", "2026/12/08 10:00:00.000,STOP,1,,,,,,,,,,,,,,\r\n"},
+            {"empty line", "\r\n"},
+            {"error code", "2026/12/08 10:00:00.000,INSTRUMENT_ERROR,1,,,,,,,,,,x,9x\r\n"},
+        };
+        for (const auto& [what, line] : bad) {
+            CRunRecordReader reader;
+            QCOMPARE(ReadBytes(reader, Header() + first + line + after), CRunRecordReader::READ_OK);
+            QVERIFY2(reader.StoppedAtLine() > 0, what);
+            QVERIFY2(!reader.ErrorText().isEmpty(), what);
+            QCOMPARE(reader.EventCount(), 1);
+            QCOMPARE(reader.JudgeOf(0), JUDGE_A);
+            QCOMPARE(reader.CommentOf(0), QString("before"));
+            QCOMPARE(reader.JudgeOf(1), JUDGE_NONE);
+        }
+
+        // headers that say nothing trustworthy
+        const QByteArray body = first;
+        QByteArray noHash = Header();
+        noHash.replace("計画ハッシュ", "計画はしゅ");
+        QByteArray steps = Header();
+        steps.replace("ステップ数,4", "ステップ数,99999999999");
+        QByteArray version = Header();
+        version.replace("試験記録,1", "試験記録,2");
+        QByteArray unclosed = Header();
+        unclosed.chop(unclosed.size() - unclosed.indexOf("時刻,"));
+        struct Case {
+            const char* what;
+            QByteArray bytes;
+            CRunRecordReader::Status status;
+        } const cases[] = {
+            {"no hash", noHash + body, CRunRecordReader::READ_BAD_HEADER},
+            {"steps beyond any plan", steps + body, CRunRecordReader::READ_BAD_HEADER},
+            {"later format", version + body, CRunRecordReader::READ_BAD_HEADER},
+            {"header never ends", unclosed, CRunRecordReader::READ_BAD_HEADER},
+            {"empty", QByteArray(), CRunRecordReader::READ_NOT_RECORD},
+            {"a data file", QByteArray("\xFF\xFE\xFF\x1CValdmark"),
+             CRunRecordReader::READ_NOT_RECORD},
+            {"a CSV of something else", "a,b,c\r\n1,2,3\r\n", CRunRecordReader::READ_NOT_RECORD},
+        };
+        for (const Case& c : cases) {
+            CRunRecordReader reader;
+            QCOMPARE(ReadBytes(reader, c.bytes), c.status);
+            QVERIFY2(!reader.ErrorText().isEmpty(), c.what);
+            QVERIFY2(!reader.HasResults() && !reader.Matches(Steps()), c.what);
+        }
+    }
+
+    // Enormous and endless input stops at the reader's bounds with what was valid before.
+    void hostileRecords() {
+        // a line without end, then a valid one: the long line is refused at its limit
+        {
+            CRunRecordReader reader;
+            HostileStream endless(Header() + JudgeLine(1, "A", "x"), "A");
+            endless.open(QIODevice::ReadOnly);
+            QCOMPARE(reader.Read(endless), CRunRecordReader::READ_OK);
+            QCOMPARE(reader.EventCount(), 1);
+            QVERIFY(reader.StoppedAtLine() > 0);
+            QVERIFY(endless.Delivered() <=
+                    m_bodyAt + CRunRecordReader::MAX_LINE_BYTES + (qint64(8) << 20));
+        }
+        // an opened quote that never closes swallows no more than one line's limit
+        {
+            CRunRecordReader reader;
+            HostileStream quote(Header() + "2026/12/08 10:00:00.000,JUDGE,1,\"", "x\r\n");
+            quote.open(QIODevice::ReadOnly);
+            QCOMPARE(reader.Read(quote), CRunRecordReader::READ_OK);
+            QCOMPARE(reader.EventCount(), 0);
+            QVERIFY(reader.StoppedAtLine() > 0);
+        }
+        // valid lines for ever: read up to the record's limit, no further
+        {
+            CRunRecordReader reader;
+            HostileStream lines(Header(), JudgeLine(2, "D", "x"));
+            lines.open(QIODevice::ReadOnly);
+            QCOMPARE(reader.Read(lines), CRunRecordReader::READ_OK);
+            QVERIFY(lines.Delivered() <= CRunRecordReader::MAX_RECORD_BYTES + (1 << 16));
+            QVERIFY(reader.StoppedAtLine() > 0);
+            QVERIFY(reader.EventCount() > 1000000);
+            QCOMPARE(reader.JudgeOf(1), JUDGE_D);
+        }
+        // a million events, each its own comment on one of the steps: all read
+        {
+            QByteArray bytes = Header();
+            bytes.reserve(bytes.size() + 100 * 1000000);
+            for (int i = 0; i < 1000000; ++i)
+                bytes += JudgeLine(i % 4 + 1, i % 2 ? "B" : "A", QByteArray::number(i));
+            CRunRecordReader reader;
+            QCOMPARE(ReadBytes(reader, bytes), CRunRecordReader::READ_OK);
+            QCOMPARE(reader.EventCount(), 1000000);
+            QCOMPARE(reader.StoppedAtLine(), 0);
+            QCOMPARE(reader.CommentOf(3), QString("999999"));
+            QCOMPARE(reader.JudgeOf(3), JUDGE_B);
+            QCOMPARE(reader.JudgeOf(0), JUDGE_A);
+            QCOMPARE(reader.JudgedCount(), 4);
+        }
+        // comments beyond what the reader keeps: refused from the line that overflows
+        {
+            const QByteArray big(CRunRecordReader::MAX_LINE_BYTES / 2, 'c');
+            HostileStream comments(Header(), JudgeLine(1, "A", big));
+            comments.open(QIODevice::ReadOnly);
+            CRunRecordReader reader;
+            QCOMPARE(reader.Read(comments), CRunRecordReader::READ_OK);
+            QVERIFY(reader.StoppedAtLine() > 0);
+            QVERIFY(reader.EventCount() * big.size() <= CRunRecordReader::MAX_KEPT_TEXT_BYTES);
+        }
+        // garbage bytes: not a record, read no further than a line
+        {
+            CRunRecordReader reader;
+            HostileStream garbage(QByteArray(), QByteArray("\x00\xFF\x80\"\r", 5));
+            garbage.open(QIODevice::ReadOnly);
+            QVERIFY(reader.Read(garbage) != CRunRecordReader::READ_OK);
+            QVERIFY(garbage.Delivered() <= CRunRecordReader::MAX_LINE_BYTES + (qint64(8) << 20));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunRecord)
+#include "tst_RunRecord.moc"
