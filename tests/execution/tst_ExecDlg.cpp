@@ -1,6 +1,7 @@
 // The execution dialog offscreen, found by objectName, on the simulated instrument at line
 // speed: a plan run from START to "試験が終了しました。" in both judgement modes, closing
 // and the report question, Enter, the list's rules during a run, and the bulk operations.
+#include "ExecDlgFixture.h"
 #include "RunFixture.h"
 
 #include "data/CStepListModel.h"
@@ -37,69 +38,11 @@ namespace {
 
 constexpr int TICK_MS = CRunSequencer::TIMER_PERIOD_MS;
 
-// Answers the modal windows the dialog opens (message boxes, the judgement dialog) as
-// they come, and remembers what they showed.
-class CModalAnswerer : public QObject {
-public:
-    // The button to press for a message box of this text.
-    std::function<QMessageBox::StandardButton(const QString&)> boxAnswer = [](const QString&) {
-        return QMessageBox::Ok;
-    };
-    // Sets the judgement dialog's controls; returns false to cancel it.
-    std::function<bool(CJudgeDlg*)> judgeAnswer = [](CJudgeDlg*) { return true; };
-    // Called as a box appears, before it is answered.
-    std::function<void(const QString&)> onBox;
-
-    QStringList boxTexts;
-    QStringList judgePresets; // the judgement dialog's combo text as it opened
-    QStringList judgeComments;
-    QStringList judgeTitles;
-
-    CModalAnswerer() {
-        connect(&m_timer, &QTimer::timeout, this, &CModalAnswerer::Check);
-        m_timer.start(20);
-    }
-
-private:
-    void Check() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == m_last)
-            return;
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_last = modal;
-            boxTexts.append(box->text());
-            if (onBox)
-                onBox(box->text());
-            QAbstractButton* button = box->button(boxAnswer(box->text()));
-            (button ? button : box->escapeButton())->click();
-        } else if (auto* judge = qobject_cast<CJudgeDlg*>(modal)) {
-            m_last = modal;
-            judgeTitles.append(judge->windowTitle());
-            judgePresets.append(judge->findChild<QComboBox*>("comboJudge")->currentText());
-            judgeComments.append(judge->findChild<QLineEdit*>("editComment")->text());
-            const bool ok = judgeAnswer(judge);
-            judge->findChild<QPushButton*>(ok ? "buttonOk" : "buttonCancel")->click();
-        }
-    }
-
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-};
-
 QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
 } // namespace
-
-// Stands in for the desktop's spreadsheet application.
-class CUrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> m_urls;
-public slots:
-    void open(const QUrl& url) { m_urls.append(url); }
-};
 
 class TestExecDlg : public QObject {
     Q_OBJECT
