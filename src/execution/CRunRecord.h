@@ -19,7 +19,7 @@ class CTestProperty;
 // A line that cannot be written is kept and written, in order, before the next one: a
 // record has no gaps, only a delay. A failure never stops the run; it is told once through
 // the health handler, and so is the recovery.
-class CRunRecord : public CRunSequencer::Observer {
+class CRunRecord final : public CRunSequencer::Observer {
 public:
     struct Header {
         QString strIdent;    // the instrument's identification reply, empty without one

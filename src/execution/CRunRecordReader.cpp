@@ -79,10 +79,11 @@ CRunRecordReader::Status CRunRecordReader::Read(QIODevice& device, bool headerOn
     Reset();
     m_nStatus = READ_OK;
 
-    // The buffer holds one chunk and the unfinished line before it; lines are read in place.
+    // The buffer holds at most one chunk and the unfinished line before it; lines are read
+    // in place. It starts small (a header is read in a few kilobytes) and grows as needed.
     const qint64 capacity = CHUNK_BYTES + MAX_LINE_BYTES + 1;
-    QByteArray buffer(capacity, Qt::Uninitialized);
-    char* const data = buffer.data();
+    QByteArray buffer(std::min<qint64>(capacity, qint64(64) << 10), Qt::Uninitialized);
+    char* data = buffer.data();
     qint64 begin = 0, end = 0; // unread bytes
     qint64 scan = 0;           // where the search for the line's end goes on
     bool quoted = false;       // inside quotes at scan
@@ -139,7 +140,11 @@ CRunRecordReader::Status CRunRecordReader::Read(QIODevice& device, bool headerOn
             end -= begin;
             scan -= begin;
             begin = 0;
-            const qint64 room = std::min(capacity - end, MAX_RECORD_BYTES - taken);
+            if (end == buffer.size() && buffer.size() < capacity) {
+                buffer.resize(std::min<qint64>(capacity, buffer.size() * 4));
+                data = buffer.data();
+            }
+            const qint64 room = std::min<qint64>(buffer.size() - end, MAX_RECORD_BYTES - taken);
             if (room <= 0) {
                 // the budget is spent: whatever follows is not read
                 char probe;
