@@ -37,12 +37,15 @@ QString CCommandLine::Usage() {
               "  --simulate     内蔵の模擬器を起動し、その端末を最初に探します\n"
               "  --identify     VZR-T8100を探し、見つかったポートと応答を表示して終了します\n"
               "  --dump FILE    データファイルの内容を表示して終了します\n"
+              "  --send-sequence FILE\n"
+              "                 データファイルの試験条件をVZR-T8100内部のSEQUENCEデータに\n"
+              "                 書き込んで終了します (成功は終了コード 0)\n"
               "  --help         この説明を表示します\n");
 }
 
 void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
-    bool identify = false, help = false, dump = false;
+    bool identify = false, help = false, dump = false, sequence = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
@@ -75,6 +78,18 @@ void CCommandLine::Parse(const QStringList& arguments) {
             else if (!value(m_strDumpFile))
                 break;
             dump = true;
+        } else if (arg == QLatin1String("--send-sequence") ||
+                   arg.startsWith(QLatin1String("--send-sequence="))) {
+            if (arg.startsWith(QLatin1String("--send-sequence=")))
+                m_strSequenceFile = arg.mid(16);
+            else if (!value(m_strSequenceFile))
+                break;
+            if (m_strSequenceFile.isEmpty()) {
+                m_strError =
+                    tr("オプション %1 には値が必要です。").arg(QStringLiteral("--send-sequence"));
+                break;
+            }
+            sequence = true;
         } else if (arg == QLatin1String("--simulate")) {
             m_bSimulate = true;
         } else if (arg == QLatin1String("--identify")) {
@@ -94,9 +109,14 @@ void CCommandLine::Parse(const QStringList& arguments) {
         m_nMode = MODE_ERROR;
     } else if (help) {
         m_nMode = MODE_HELP;
-    } else if (identify && dump) {
-        m_strError = tr("--identify と --dump は同時に指定できません。");
+    } else if (int(identify) + int(dump) + int(sequence) > 1) {
+        m_strError = tr("--identify、--dump と --send-sequence は同時に指定できません。");
         m_nMode = MODE_ERROR;
+    } else if (sequence && !m_listDocuments.isEmpty()) {
+        m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
+        m_nMode = MODE_ERROR;
+    } else if (sequence) {
+        m_nMode = MODE_SEND_SEQUENCE;
     } else if (identify) {
         m_nMode = MODE_IDENTIFY;
     } else if (dump) {

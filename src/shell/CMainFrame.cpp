@@ -338,7 +338,7 @@ CChildFrame* CMainFrame::CreateFrame(CVzrT8100Doc* doc) {
     UpdateFrameTitles(doc);
     frame->show();
     m_pMdiArea->setActiveSubWindow(frame);
-    CChildFrame::RestorePlacement(frame);
+    frame->InitialUpdate();
     UpdateMenus();
     return frame;
 }

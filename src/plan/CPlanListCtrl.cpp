@@ -1,0 +1,135 @@
+#include "CPlanListCtrl.h"
+
+#include "data/CPlanListModel.h"
+
+#include <QDrag>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+
+namespace {
+// Share of the list's width per column, in 80ths; together they make 81.
+constexpr int kColumnShare[] = {9, 10, 11, 7, 6, 16, 11, 11};
+} // namespace
+
+CPlanListCtrl::CPlanListCtrl(QWidget* parent) : QTableView(parent) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setFocusPolicy(Qt::StrongFocus);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDragDropOverwriteMode(true); // a row is dropped onto a row, never between two
+    setDefaultDropAction(Qt::MoveAction);
+    setDropIndicatorShown(true);
+}
+
+CPlanListModel* CPlanListCtrl::PlanModel() const {
+    return qobject_cast<CPlanListModel*>(model());
+}
+
+bool CPlanListCtrl::HasColumns() const {
+    return model() && horizontalHeader()->count() > 0;
+}
+
+void CPlanListCtrl::SetUpColumns() {
+    const int width =
+        contentsRect().width() - style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const int columns = model() ? model()->columnCount() : 0;
+    for (int c = 0; c < columns && c < int(std::size(kColumnShare)); ++c)
+        setColumnWidth(c, width * kColumnShare[c] / 80);
+}
+
+QPixmap CPlanListCtrl::RowImage(int row) const {
+    if (!model() || row < 0 || row >= model()->rowCount())
+        return QPixmap();
+    const QModelIndex first = model()->index(row, 0);
+    const QModelIndex last = model()->index(row, model()->columnCount() - 1);
+    const QRect rect = visualRect(first).united(visualRect(last)).intersected(viewport()->rect());
+    if (rect.isEmpty())
+        return QPixmap();
+    return viewport()->grab(rect);
+}
+
+QPoint CPlanListCtrl::RowImageHotSpot(int row, const QPoint& pressPos) const {
+    // the image keeps the list's left edge; the pointer holds it near the row's middle
+    const QModelIndex first = model()->index(row, 0);
+    const QRect rect = visualRect(first).intersected(viewport()->rect());
+    const int imageLeft = viewport()->mapTo(this, QPoint(qMax(rect.left(), 0), 0)).x();
+    const int x = viewport()->mapTo(this, pressPos).x() - imageLeft;
+    return QPoint(x, rowHeight(row) / 2 - 2);
+}
+
+void CPlanListCtrl::mousePressEvent(QMouseEvent* event) {
+    m_ptPress = event->position().toPoint();
+    QTableView::mousePressEvent(event);
+}
+
+void CPlanListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit ListDoubleClicked();
+}
+
+void CPlanListCtrl::startDrag(Qt::DropActions) {
+    CPlanListModel* plan = PlanModel();
+    const QModelIndex pressed = indexAt(m_ptPress);
+    if (!plan || !pressed.isValid())
+        return;
+    const int source = pressed.row();
+    QMimeData* data = plan->mimeData({plan->index(source, 0)});
+    if (!data)
+        return;
+    m_bDragging = true;
+    m_nDragSource = source;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    const QPixmap image = RowImage(source);
+    if (!image.isNull()) {
+        drag->setPixmap(image);
+        drag->setHotSpot(RowImageHotSpot(source, m_ptPress));
+    }
+    const Qt::DropAction result = drag->exec(Qt::MoveAction, Qt::MoveAction);
+    m_bDragging = false;
+    m_nDragSource = -1;
+    if (result != Qt::MoveAction) {
+        // let go where no plan row takes it: only the numbering is made good
+        plan->DropRecord(source, -1);
+        emit RowDropped(-1);
+    }
+}
+
+void CPlanListCtrl::dropEvent(QDropEvent* event) {
+    CPlanListModel* plan = PlanModel();
+    const QModelIndex target = indexAt(event->position().toPoint());
+    const QModelIndex row = target.isValid() ? target.siblingAtColumn(0) : QModelIndex();
+    if (plan && row.isValid() &&
+        plan->canDropMimeData(event->mimeData(), Qt::MoveAction, -1, -1, row) &&
+        plan->dropMimeData(event->mimeData(), Qt::MoveAction, -1, -1, row)) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        stopAutoScroll();
+        setState(NoState);
+        viewport()->update();
+        emit RowDropped(row.row());
+        return;
+    }
+    event->ignore();
+    stopAutoScroll();
+    setState(NoState);
+    viewport()->update();
+}
