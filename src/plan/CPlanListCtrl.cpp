@@ -32,6 +32,7 @@ CPlanListCtrl::CPlanListCtrl(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
     setDragEnabled(true);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDragDropOverwriteMode(true); // a row is dropped onto a row, never between two
     setDefaultDropAction(Qt::MoveAction);
@@ -43,7 +44,7 @@ CPlanListModel* CPlanListCtrl::PlanModel() const {
 }
 
 bool CPlanListCtrl::HasColumns() const {
-    return model() && horizontalHeader()->count() > 0;
+    return m_bColumns;
 }
 
 void CPlanListCtrl::SetUpColumns() {
@@ -52,6 +53,7 @@ void CPlanListCtrl::SetUpColumns() {
     const int columns = model() ? model()->columnCount() : 0;
     for (int c = 0; c < columns && c < int(std::size(kColumnShare)); ++c)
         setColumnWidth(c, width * kColumnShare[c] / 80);
+    m_bColumns = columns > 0;
 }
 
 QPixmap CPlanListCtrl::RowImage(int row) const {
@@ -113,23 +115,25 @@ void CPlanListCtrl::startDrag(Qt::DropActions) {
     }
 }
 
-void CPlanListCtrl::dropEvent(QDropEvent* event) {
+bool CPlanListCtrl::DropAt(const QMimeData* data, const QPoint& pos) {
     CPlanListModel* plan = PlanModel();
-    const QModelIndex target = indexAt(event->position().toPoint());
+    const QModelIndex target = indexAt(pos);
     const QModelIndex row = target.isValid() ? target.siblingAtColumn(0) : QModelIndex();
-    if (plan && row.isValid() &&
-        plan->canDropMimeData(event->mimeData(), Qt::MoveAction, -1, -1, row) &&
-        plan->dropMimeData(event->mimeData(), Qt::MoveAction, -1, -1, row)) {
-        event->setDropAction(Qt::MoveAction);
-        event->accept();
-        stopAutoScroll();
-        setState(NoState);
-        viewport()->update();
-        emit RowDropped(row.row());
-        return;
-    }
-    event->ignore();
+    if (!plan || !row.isValid() || !plan->canDropMimeData(data, Qt::MoveAction, -1, -1, row) ||
+        !plan->dropMimeData(data, Qt::MoveAction, -1, -1, row))
+        return false;
+    emit RowDropped(row.row());
+    return true;
+}
+
+void CPlanListCtrl::dropEvent(QDropEvent* event) {
     stopAutoScroll();
     setState(NoState);
     viewport()->update();
+    if (DropAt(event->mimeData(), event->position().toPoint())) {
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }

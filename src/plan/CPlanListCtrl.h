@@ -3,6 +3,7 @@
 #include <QTableView>
 
 class CPlanListModel;
+class QMimeData;
 
 // The plan list of the plan view: report style with grid lines, full rows, one row
 // selected at a time. A row is moved by dragging it onto another row; the dragged row is
@@ -19,6 +20,10 @@ public:
 
     bool IsDragging() const { return m_bDragging; }
     int DragSource() const { return m_nDragSource; }
+
+    // A dragged plan row let go at pos (viewport coordinates): moved onto the row there
+    // when it may go there. Returns whether it was taken.
+    bool DropAt(const QMimeData* data, const QPoint& pos);
 
     // The image drawn under the pointer while a row is dragged, and its hot spot for a
     // drag that began at pressPos (viewport coordinates).
@@ -41,6 +46,7 @@ protected:
 private:
     CPlanListModel* PlanModel() const;
 
+    bool m_bColumns = false;
     bool m_bDragging = false;
     int m_nDragSource = -1;
     QPoint m_ptPress;

@@ -173,6 +173,12 @@ void CMainFrame::CreateActions() {
     m_pActionPrint =
         MakeAction("actionFilePrint", tr("印刷"), tr("作業中のファイルを印刷します。"));
     m_pActionPrint->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/print.png"))));
+    m_pActionCut->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    m_pActionCopy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    m_pActionPaste->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     for (QAction* action : {m_pActionCut, m_pActionCopy, m_pActionPaste, m_pActionPrint})
         action->setEnabled(false);
 }
@@ -210,6 +216,8 @@ void CMainFrame::CreateMenus() {
     m_pMenuWindow->addAction(m_pActionCascade);
     m_pMenuWindow->addAction(m_pActionTile);
     m_pMenuWindow->addAction(m_pActionArrange);
+    m_pWindowListSeparator = m_pMenuWindow->addSeparator();
+    connect(m_pMenuWindow, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowMenu);
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("menuHelp"));
@@ -271,9 +279,39 @@ void CMainFrame::UpdateMenus() {
     m_pActionSave->setEnabled(hasDoc);
     m_pActionClose->setEnabled(hasDoc);
     m_pMenuWindow->menuAction()->setVisible(hasDoc);
-    for (QAction* action : m_pMenuWindow->actions())
+    for (QAction* action : {m_pActionWindowNew, m_pActionCascade, m_pActionTile, m_pActionArrange})
         action->setEnabled(hasDoc);
+    UpdateWindowMenu();
     UpdateCaption();
+}
+
+void CMainFrame::UpdateWindowMenu() {
+    qDeleteAll(m_listWindowActions);
+    m_listWindowActions.clear();
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::CreationOrder);
+    m_pWindowListSeparator->setVisible(!windows.isEmpty());
+    QMdiSubWindow* active = m_pMdiArea->activeSubWindow();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows.at(i);
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QLatin1String("&&"));
+        const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                   : QStringLiteral("%1 %2").arg(i + 1).arg(title);
+        QAction* action = MakeAction("", text, tr("このウィンドウをアクティブにします。"));
+        action->setObjectName(QStringLiteral("actionWindow%1").arg(i + 1));
+        action->setCheckable(true);
+        action->setChecked(window == active);
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (!m_pMdiArea->subWindowList().contains(window))
+                return;
+            if (window->isMinimized())
+                window->showNormal();
+            m_pMdiArea->setActiveSubWindow(window);
+            UpdateWindowMenu();
+        });
+        m_pMenuWindow->addAction(action);
+        m_listWindowActions.append(action);
+    }
 }
 
 void CMainFrame::UpdateRecentFileMenu() {
@@ -308,6 +346,7 @@ void CMainFrame::UpdateFrameTitles(CVzrT8100Doc* doc) {
             caption += QStringLiteral(":%1").arg(i + 1);
         frames.at(i)->UpdateView(caption);
     }
+    UpdateWindowMenu();
     UpdateCaption();
 }
 
@@ -473,13 +512,28 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    event->acceptProposedAction();
-    activateWindow();
-    for (const QUrl& url : urls) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            OpenDocumentFile(url.toLocalFile());
+            paths.append(url.toLocalFile());
     }
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // opened once the drop is over: the program that dragged them does not wait on a
+    // message about a file it cannot help
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths] {
+            activateWindow();
+            OpenDroppedFiles(paths);
+        },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::OpenDroppedFiles(const QStringList& paths) {
+    for (const QString& path : paths)
+        OpenDocumentFile(path);
 }
 
 void CMainFrame::OnFileNew() {
