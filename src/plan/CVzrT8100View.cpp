@@ -63,6 +63,11 @@ CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame)
     m_ui->buttonSendSequence->setVisible(false);
 
     m_ui->listPlan->setModel(m_pModel.get());
+    for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(this),
+                                      static_cast<QAbstractScrollArea*>(m_ui->listPlan)}) {
+        area->horizontalScrollBar()->setAccessibleName(tr("横スクロール"));
+        area->verticalScrollBar()->setAccessibleName(tr("縦スクロール"));
+    }
 
     connect(m_ui->buttonRun, &QPushButton::clicked, this, &CVzrT8100View::OnRunTest);
     connect(m_ui->buttonEdit, &QPushButton::clicked, this, &CVzrT8100View::OnEdit);

@@ -17,8 +17,10 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -70,6 +72,7 @@ void CMainFrame::CreateActions() {
         MakeAction("actionFileNew", tr("新規作成(&N)\tCtrl+N"), tr("新規にファイルを作成します。"));
     m_pActionNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m_pActionNew->setToolTip(tr("新規作成"));
+    m_pActionNew->setIconText(m_pActionNew->toolTip());
     m_pActionNew->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/new.png"))));
     connect(m_pActionNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
 
@@ -77,6 +80,7 @@ void CMainFrame::CreateActions() {
         MakeAction("actionFileOpen", tr("開く(&O)...\tCtrl+O"), tr("既存のファイルを開きます。"));
     m_pActionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_pActionOpen->setToolTip(tr("開く"));
+    m_pActionOpen->setIconText(m_pActionOpen->toolTip());
     m_pActionOpen->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/open.png"))));
     connect(m_pActionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
@@ -88,6 +92,7 @@ void CMainFrame::CreateActions() {
                                tr("作業中のファイルを上書きして保存します。"));
     m_pActionSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     m_pActionSave->setToolTip(tr("上書き保存"));
+    m_pActionSave->setIconText(m_pActionSave->toolTip());
     m_pActionSave->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/save.png"))));
     connect(m_pActionSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
 
@@ -133,6 +138,7 @@ void CMainFrame::CreateActions() {
     m_pActionAbout = MakeAction("actionAppAbout", tr("バージョン情報 VZR-T8100(&A)..."),
                                 tr("プログラム情報、バージョン、著作権を表示します。"));
     m_pActionAbout->setToolTip(tr("バージョン情報"));
+    m_pActionAbout->setIconText(m_pActionAbout->toolTip());
     m_pActionAbout->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/about.png"))));
     connect(m_pActionAbout, &QAction::triggered, this, &CMainFrame::OnAppAbout);
 
@@ -242,6 +248,9 @@ void CMainFrame::CreateToolBar() {
     m_pToolBar->addAction(m_pActionPrint);
     m_pToolBar->addAction(m_pActionAbout);
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    // the button that shows the entries a narrow window hides
+    if (auto* more = m_pToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(tr("その他のボタン"));
     connect(m_pActionViewToolBar, &QAction::toggled, m_pToolBar, &QWidget::setVisible);
 }
 
@@ -270,6 +279,8 @@ void CMainFrame::CreateStatusBar() {
         bar->addPermanentWidget(label);
     }
     connect(m_pActionViewStatusBar, &QAction::toggled, bar, &QWidget::setVisible);
+    if (auto* grip = bar->findChild<QSizeGrip*>())
+        grip->setAccessibleName(tr("サイズ変更"));
 }
 
 void CMainFrame::UpdateMenus() {
