@@ -353,6 +353,15 @@ private slots:
         // another spelling of the same file
         QCOMPARE(templ.MatchDocType(m_dir->path() + "/./plan.vzt", matched),
                  CMyDocTemplate::YES_ALREADY_OPEN);
+        // through a link too; but names differing in case are other files here
+        QVERIFY(QFile::link(path, m_dir->filePath("link.vzt")));
+        QCOMPARE(templ.MatchDocType(m_dir->filePath("link.vzt"), matched),
+                 CMyDocTemplate::YES_ALREADY_OPEN);
+        QCOMPARE(templ.MatchDocType(m_dir->filePath("PLAN.vzt"), matched),
+                 CMyDocTemplate::YES_ATTEMPT_NATIVE);
+        QVERIFY(!matched);
+        QCOMPARE(templ.MatchDocType(m_dir->filePath("plan.VZT"), matched),
+                 CMyDocTemplate::YES_ATTEMPT_FOREIGN);
         // a changed copy: the stored file opens beside it
         open->SetModifiedFlag(true);
         QCOMPARE(templ.MatchDocType(path, matched), CMyDocTemplate::YES_ATTEMPT_NATIVE);
