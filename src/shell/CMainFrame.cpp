@@ -53,8 +53,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 }
 
 CMainFrame::~CMainFrame() {
-    // the windows go before the documents they show
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    // the windows go before the documents they show; a window closed but not yet
+    // deleted is no longer listed by the area, yet still ours
+    for (CChildFrame* window : m_pMdiArea->findChildren<CChildFrame*>()) {
         disconnect(window, nullptr, this, nullptr);
         delete window;
     }

@@ -528,6 +528,18 @@ private slots:
             d->SetModifiedFlag(false);
     }
 
+    void mainWindowGoesRightAfterAWindowClosed() {
+        // the closed window's deletion is still pending when the main window goes (the
+        // end of a run): it must not report to a main window half destroyed (asan build)
+        auto frame = std::make_unique<CMainFrame>();
+        frame->show();
+        frame->NewDocument();
+        frame->NewDocument();
+        frame->ActiveFrame()->close();
+        QCOMPARE(frame->GetMdiArea()->subWindowList().size(), 1);
+        frame.reset();
+    }
+
     void windowMenuListsTheWindows() {
         CMainFrame frame;
         frame.show();
