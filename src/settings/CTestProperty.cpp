@@ -2,6 +2,7 @@
 
 #include "VzrVersion.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -161,6 +162,37 @@ long CTestProperty::ParseDecimal(const QString& text) {
     if (overflow)
         return negative ? LONG_MIN : LONG_MAX;
     return negative ? -result : result;
+}
+
+namespace {
+
+const char* const NO_TEST_TIME = "----";
+
+QDateTime LocalTestTime(std::int64_t tm) {
+    // beyond what a calendar can hold the result is invalid
+    return QDateTime::fromSecsSinceEpoch(tm, Qt::LocalTime);
+}
+
+} // namespace
+
+QString CTestProperty::TestDateText(std::int64_t tm) {
+    if (tm == 0)
+        return QLatin1String(NO_TEST_TIME);
+    const QDateTime local = LocalTestTime(tm);
+    if (!local.isValid())
+        return QString();
+    const QDate date = local.date();
+    return QString::asprintf("%04d/%02d/%02d", date.year(), date.month(), date.day());
+}
+
+QString CTestProperty::TestTimeText(std::int64_t tm) {
+    if (tm == 0)
+        return QLatin1String(NO_TEST_TIME);
+    const QDateTime local = LocalTestTime(tm);
+    if (!local.isValid())
+        return QString();
+    const QTime time = local.time();
+    return QString::asprintf("%02d:%02d:%02d", time.hour(), time.minute(), time.second());
 }
 
 void CTestProperty::LoadIni() {

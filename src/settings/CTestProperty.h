@@ -61,6 +61,11 @@ public:
     // digits up to the first other character, no digits giving 0.
     static long ParseDecimal(const QString& text);
 
+    // The test time as a local date "%Y/%m/%d" and a local time "%H:%M:%S"; "----" for
+    // 0 (no run yet), an empty text for a time that has no local date.
+    static QString TestDateText(std::int64_t tm);
+    static QString TestTimeText(std::int64_t tm);
+
     QString m_strCompanyName;
     QString m_strTestPlace;
     QString m_strEquipmentModel;

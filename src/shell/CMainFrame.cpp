@@ -5,6 +5,9 @@
 #include "CMessageBox.h"
 #include "CVzrT8100App.h"
 #include "data/CVzrT8100Doc.h"
+#include "settings/CPropertyDlg.h"
+#include "settings/CRemoteDlg.h"
+#include "settings/CTestInfoDlg.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -125,16 +128,15 @@ void CMainFrame::CreateActions() {
     m_pActionViewStatusBar->setCheckable(true);
     m_pActionViewStatusBar->setChecked(true);
 
-    // the equipment, environment and connection dialogs join these entries
     m_pActionOption =
         MakeAction("actionOption", tr("オプション設定(&O)..."), tr("試験機器の情報を設定します。"));
-    m_pActionOption->setEnabled(false);
+    connect(m_pActionOption, &QAction::triggered, this, &CMainFrame::OnOption);
     m_pActionTestInfo =
         MakeAction("actionTestInfo", tr("試験環境(&I)..."), tr("試験環境を設定します。"));
-    m_pActionTestInfo->setEnabled(false);
+    connect(m_pActionTestInfo, &QAction::triggered, this, &CMainFrame::OnTestInfo);
     m_pActionRemote = MakeAction("actionRemote", tr("接続状態(&C)..."),
                                  tr("VZR-T8100との接続状態を表示します。"));
-    m_pActionRemote->setEnabled(false);
+    connect(m_pActionRemote, &QAction::triggered, this, &CMainFrame::OnRemote);
 
     m_pActionAbout = MakeAction("actionAppAbout", tr("バージョン情報 VZR-T8100(&A)..."),
                                 tr("プログラム情報、バージョン、著作権を表示します。"));
@@ -580,6 +582,30 @@ void CMainFrame::OnFileSaveAs() {
 void CMainFrame::OnAppAbout() {
     CAboutDlg dlg(this);
     dlg.exec();
+}
+
+// The settings and the instrument belong to the application object; a main window made
+// without one (a test of the window alone) has nothing to edit.
+void CMainFrame::OnOption() {
+    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
+        CPropertyDlg dlg(app->GetProperty(), this);
+        dlg.exec();
+    }
+}
+
+void CMainFrame::OnTestInfo() {
+    // the test time shown is the last run's: only a run start sets it
+    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
+        CTestInfoDlg dlg(app->GetProperty(), this);
+        dlg.exec();
+    }
+}
+
+void CMainFrame::OnRemote() {
+    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
+        CRemoteDlg dlg(app->GetCntl(), this);
+        dlg.exec();
+    }
 }
 
 void CMainFrame::OnWindowNew() {

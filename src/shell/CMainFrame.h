@@ -64,6 +64,9 @@ private slots:
     void OnFileSave();
     void OnFileSaveAs();
     void OnAppAbout();
+    void OnOption();
+    void OnTestInfo();
+    void OnRemote();
     void OnWindowNew();
     void OnRecentFile();
     void OnSubWindowActivated(QMdiSubWindow* window);

@@ -1,11 +1,13 @@
 #include "settings/CTestProperty.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <limits>
 #include <sys/resource.h>
 
 class TestProperty : public QObject {
@@ -254,6 +256,19 @@ private slots:
     }
 
     void versionText() { QCOMPARE(CTestProperty::GetVersionText(), QString("1.1.0.0")); }
+
+    void testTimeTexts() {
+        QCOMPARE(CTestProperty::TestDateText(0), QString("----"));
+        QCOMPARE(CTestProperty::TestTimeText(0), QString("----"));
+        const std::int64_t tm =
+            QDateTime(QDate(2031, 12, 31), QTime(23, 59, 58)).toSecsSinceEpoch();
+        QCOMPARE(CTestProperty::TestDateText(tm), QString("2031/12/31"));
+        QCOMPARE(CTestProperty::TestTimeText(tm), QString("23:59:58"));
+        // a time no calendar holds shows nothing rather than a wrong date
+        const std::int64_t never = std::numeric_limits<std::int64_t>::max();
+        QCOMPARE(CTestProperty::TestDateText(never), QString());
+        QCOMPARE(CTestProperty::TestTimeText(never), QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProperty)

@@ -2,12 +2,17 @@
 #include "CVzrT8100Sim.h"
 #include "data/CVzrT8100Doc.h"
 #include "instrument/CSerialPortTable.h"
+#include "settings/CPropertyDlg.h"
+#include "settings/CRemoteDlg.h"
+#include "settings/CTestInfoDlg.h"
 #include "settings/CTestProperty.h"
 #include "shell/CMainFrame.h"
 #include "shell/COpeningDlg.h"
 #include "shell/CTypeSelectDlg.h"
 #include "shell/CVzrT8100App.h"
 
+#include <QAction>
+#include <QLineEdit>
 #include <QLockFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -185,6 +190,57 @@ private slots:
             !QLockFile(CVzrT8100App::InstanceLockPath()).getLockInfo(nullptr, nullptr, nullptr));
     }
 
+    // The Options menu opens its three dialogs on the program's settings and instrument.
+    void optionsMenu() {
+        QVERIFY(app().StartUp());
+        CMainFrame* frame = app().GetMainFrame();
+        auto open = [frame](const char* action, std::function<void(QDialog*)> act) {
+            QDialog* seen = nullptr;
+            QTimer timer;
+            QObject::connect(&timer, &QTimer::timeout, [&] {
+                auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                if (!dlg || dlg == seen)
+                    return;
+                seen = dlg;
+                QVERIFY(dlg->isModal());
+                QCOMPARE(dlg->parentWidget(), frame);
+                act(dlg);
+            });
+            timer.start(20);
+            QAction* a = frame->findChild<QAction*>(QLatin1String(action));
+            QVERIFY(a && a->isEnabled());
+            a->trigger();
+            QVERIFY2(seen, action);
+        };
+        auto edit = [](QDialog* dlg, const char* name) {
+            return dlg->findChild<QLineEdit*>(QLatin1String(name));
+        };
+        open("actionOption", [&](QDialog* dlg) {
+            QVERIFY(qobject_cast<CPropertyDlg*>(dlg));
+            QCOMPARE(edit(dlg, "editGunModel")->text(), QString("HV-TEST"));
+            edit(dlg, "editCompany")->setText("Valdmark");
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        QCOMPARE(app().m_property.m_strCompanyName, QString("Valdmark"));
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_PROPERTY, INI_KEY_COMPANY_NAME, ""),
+                 QString("Valdmark"));
+        open("actionTestInfo", [&](QDialog* dlg) {
+            QVERIFY(qobject_cast<CTestInfoDlg*>(dlg));
+            QCOMPARE(edit(dlg, "editTestDate")->text(), QString("----"));
+            edit(dlg, "editTemperature")->setText("21.0 ℃");
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        QCOMPARE(app().m_property.m_strTemperature, QString("21.0 ℃"));
+        QCOMPARE(app().m_property.m_tmTest, std::int64_t(0));
+        open("actionRemote", [&](QDialog* dlg) {
+            QVERIFY(qobject_cast<CRemoteDlg*>(dlg));
+            QCOMPARE(edit(dlg, "editState")->text(), QString("Connect"));
+            QTest::keyClick(dlg, Qt::Key_Escape);
+        });
+        QVERIFY(app().m_cntl.IsConnected());
+        app().ShutDown();
+    }
+
     void retryThenStart() {
         QVERIFY(!app().m_cntl.IsConnected());
         QVERIFY(g_searchEnqs > 0);
@@ -355,7 +411,8 @@ int main(int argc, char** argv) {
             fprintf(stderr, "the simulator did not start\n");
             return 1;
         }
-        sim.SetSilent(scenario != QLatin1String("instrumentPresent"));
+        sim.SetSilent(scenario != QLatin1String("instrumentPresent") &&
+                      scenario != QLatin1String("optionsMenu"));
         CSerialPortTable::SetExplicitPorts({sim.PortPath()});
     } else {
         CSerialPortTable::SetExplicitPorts({});
