@@ -2,8 +2,10 @@
 
 #include "CPlanListCtrl.h"
 #include "CSequenceTransfer.h"
+#include "CSettingsDlg.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
+#include "settings/CTestInfoDlg.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMessageBox.h"
 #include "shell/CVzrT8100App.h"
@@ -225,14 +227,16 @@ void CVzrT8100View::StretchList() {
 }
 
 bool CVzrT8100View::DoConditionDialog(CSettingData& record) {
-    // the test condition dialog edits record in place
-    Q_UNUSED(record);
-    return false;
+    CSettingsDlg dlg(record, this);
+    return dlg.exec() == QDialog::Accepted;
 }
 
 bool CVzrT8100View::DoTestInfoDialog() {
-    // the test environment dialog
-    return false;
+    CVzrT8100App* app = CVzrT8100App::Instance();
+    if (!app)
+        return false;
+    CTestInfoDlg dlg(app->GetProperty(), this);
+    return dlg.exec() == QDialog::Accepted;
 }
 
 void CVzrT8100View::DoExecDialog() {

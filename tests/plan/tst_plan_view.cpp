@@ -3,14 +3,20 @@
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
 #include "instrument/CSerialPortTable.h"
+#include "plan/CNumberBox.h"
 #include "plan/CPlanListCtrl.h"
+#include "plan/CSettingsDlg.h"
 #include "plan/CVzrT8100View.h"
+#include "settings/CTestInfoDlg.h"
 #include "settings/CTestProperty.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVzrT8100App.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QMimeData>
@@ -50,6 +56,32 @@ void answerBox(QMessageBox::StandardButton answer, Asked* asked = nullptr) {
         box->button(answer)->click();
     });
     timer->start(10);
+}
+
+// Runs act on the next modal window of type T once it is up; the watch can be called off
+// by deleting it.
+template <class T> QTimer* whenModal(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start(10);
+    return timer;
+}
+
+// Types into a number box of the condition dialog and commits it.
+void typeInto(QWidget* dlg, const char* name, const QString& text) {
+    auto* box = dlg->findChild<CNumberBox*>(name);
+    QVERIFY2(box, name);
+    box->setFocus(Qt::TabFocusReason);
+    box->findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(box, text);
+    dlg->findChild<QWidget*>("comboDiscMode")->setFocus(Qt::TabFocusReason);
 }
 
 CVzrT8100View* viewOf(CMainFrame& frame) {
@@ -413,9 +445,101 @@ private slots:
         CVzrT8100View* view = open();
         CTestProperty& property = CVzrT8100App::Instance()->GetProperty();
         property.m_tmTest = 1234567;
+        QString shownDate;
+        whenModal<CTestInfoDlg>([&](CTestInfoDlg* dlg) {
+            // the dialog shows the time of the test about to start
+            shownDate = dlg->findChild<QLineEdit*>("editTestDate")->text();
+            dlg->findChild<QPushButton*>("buttonCancel")->click();
+        });
         view->findChild<QPushButton*>("buttonRun")->click();
+        QCOMPARE(shownDate, QDate::currentDate().toString("yyyy/MM/dd"));
         QCOMPARE(property.m_tmTest, std::int64_t(1234567));
         QVERIFY(!view->GetDocument()->IsModified());
+    }
+
+    void addThroughTheConditionDialog() {
+        CVzrT8100View* view = open(21);
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(3);
+        whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+            // a new condition opens with the defaults
+            QCOMPARE(dlg->findChild<CNumberBox*>("editCount")->text(), QString("10"));
+            auto* mode = dlg->findChild<QComboBox*>("comboDiscMode");
+            mode->setFocus();
+            QTest::keyClick(mode, Qt::Key_Down); // AIR
+            typeInto(dlg, "editCount", "25");
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        view->findChild<QPushButton*>("buttonAdd")->click();
+        QCOMPARE(doc->GetSettingList().size(), size_t(22));
+        const CSettingData& added = *doc->GetSettingList()[21];
+        QCOMPARE(added.m_nDiscMode, DISC_AIR);
+        QCOMPARE(added.m_lCount, 25);
+        QCOMPARE(added.m_lTestNo, 21);
+        QCOMPARE(added.m_edlList.size(), size_t(1));
+        QCOMPARE(added.m_edlList[0]->m_lTestNo, 21);
+        QCOMPARE(doc->GetExecList().back()->m_nDiscMode, DISC_AIR);
+        QCOMPARE(view->SelectedRow(), 21);
+        QCOMPARE(labels(view->GetListCtrl()->model()).last(), QString("Test No. 22"));
+        QCOMPARE(view->GetListCtrl()->model()->data(view->GetListCtrl()->model()->index(21, 1)),
+                 QVariant("AIR"));
+        QVERIFY(doc->IsModified());
+
+        // full: nothing opens, nothing changes
+        bool opened = false;
+        QTimer* watch = whenModal<QDialog>([&](QDialog* dlg) {
+            opened = true;
+            dlg->reject();
+        });
+        view->findChild<QPushButton*>("buttonAdd")->click();
+        QTest::qWait(50);
+        QVERIFY(!opened);
+        QCOMPARE(doc->GetSettingList().size(), size_t(22));
+        delete watch;
+    }
+
+    void editAndAddCancelled() {
+        CVzrT8100View* view = open(3);
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(1);
+        for (const char* button : {"buttonEdit", "buttonAdd"}) {
+            whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+                typeInto(dlg, "editCount", "77");
+                dlg->findChild<QPushButton*>("buttonCancel")->click();
+            });
+            view->findChild<QPushButton*>(button)->click();
+            QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+            QVERIFY(!doc->IsModified());
+            QCOMPARE(view->SelectedRow(), 1);
+        }
+    }
+
+    void editByDoubleClick() {
+        CVzrT8100View* view = open(3);
+        CVzrT8100Doc* doc = view->GetDocument();
+        CPlanListCtrl* list = view->GetListCtrl();
+        doc->GetExecList()[1]->m_nJudge = JUDGE_B;
+        QString shownCount;
+        whenModal<CSettingsDlg>([&](CSettingsDlg* dlg) {
+            shownCount = dlg->findChild<CNumberBox*>("editCount")->text();
+            auto* sweep = dlg->findChild<QCheckBox*>("checkSweep");
+            sweep->click();
+            typeInto(dlg, "editEnd", "0.4");
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        const QPoint at = list->visualRect(list->model()->index(1, 2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(shownCount, QString("101"));
+        const CSettingData& edited = *doc->GetSettingList()[1];
+        QCOMPARE(edited.m_value.m_nValueType, VALUE_SWEEP);
+        QCOMPARE(edited.m_edlList.size(), size_t(3)); // 0.20, 0.30, 0.40
+        QCOMPARE(edited.m_edlList[2]->m_lTestNo, 1);
+        QCOMPARE(doc->GetExecList().size(), size_t(1 + 3 + 1));
+        QCOMPARE(doc->GetExecList()[1]->m_nJudge, JUDGE_NONE); // the run list was rebuilt
+        QCOMPARE(view->SelectedRow(), 1);
+        QVERIFY(doc->IsModified());
+        QVERIFY(list->model()->data(list->model()->index(1, 5)).toString().contains("0.40"));
     }
 };
 
