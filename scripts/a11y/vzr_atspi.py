@@ -108,8 +108,21 @@ def press(node):
         Atspi.set_timeout(-1, -1)
 
 
+def labels_of(node):
+    """The texts of the labels a control is labelled by."""
+    texts = []
+    try:
+        for relation in node.getRelationSet():
+            if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+                texts += [relation.getTarget(i).name for i in range(relation.getNTargets())]
+    except Exception:
+        pass
+    return [t for t in texts if t and t.strip()]
+
+
 def unnamed(window):
-    """Operated controls of a window that show and have no name: (role, path) pairs."""
+    """Operated controls of a window that show and have no name: (role, path) pairs. A
+    drop-down list is named by the label it is labelled by (its own name is its value)."""
     missing = []
     for node, _ in walk(window):
         try:
@@ -117,6 +130,8 @@ def unnamed(window):
             name = node.name
         except Exception:
             continue
+        if role == "combo box":
+            name = " ".join(labels_of(node))
         if role in OPERATED and not name.strip() and showing(node):
             path = []
             parent = node
