@@ -37,6 +37,10 @@ QString CCommandLine::Usage() {
               "  --simulate     内蔵の模擬器を起動し、その端末を最初に探します\n"
               "  --identify     VZR-T8100を探し、見つかったポートと応答を表示して終了します\n"
               "  --dump FILE    データファイルの内容を表示して終了します\n"
+              "  --report FILE  データファイルの試験レポート (.xlsx) を作成し、そのパスを\n"
+              "                 表示して終了します (判定なし、試験日時なし)\n"
+              "  --out PATH     --report の保存先 (ファイルまたはフォルダ)。省略時は\n"
+              "                 文書フォルダの VZR-T8100\n"
               "  --send-sequence FILE\n"
               "                 データファイルの試験条件をVZR-T8100内部のSEQUENCEデータに\n"
               "                 書き込んで終了します (成功は終了コード 0)\n"
@@ -45,7 +49,8 @@ QString CCommandLine::Usage() {
 
 void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
-    bool identify = false, help = false, dump = false, sequence = false;
+    bool identify = false, help = false, dump = false, report = false, out = false;
+    bool sequence = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
@@ -78,6 +83,18 @@ void CCommandLine::Parse(const QStringList& arguments) {
             else if (!value(m_strDumpFile))
                 break;
             dump = true;
+        } else if (arg == QLatin1String("--report") || arg.startsWith(QLatin1String("--report="))) {
+            if (arg.startsWith(QLatin1String("--report=")))
+                m_strReportFile = arg.mid(9);
+            else if (!value(m_strReportFile))
+                break;
+            report = true;
+        } else if (arg == QLatin1String("--out") || arg.startsWith(QLatin1String("--out="))) {
+            if (arg.startsWith(QLatin1String("--out=")))
+                m_strReportOut = arg.mid(6);
+            else if (!value(m_strReportOut))
+                break;
+            out = true;
         } else if (arg == QLatin1String("--send-sequence") ||
                    arg.startsWith(QLatin1String("--send-sequence="))) {
             if (arg.startsWith(QLatin1String("--send-sequence=")))
@@ -109,8 +126,14 @@ void CCommandLine::Parse(const QStringList& arguments) {
         m_nMode = MODE_ERROR;
     } else if (help) {
         m_nMode = MODE_HELP;
-    } else if (int(identify) + int(dump) + int(sequence) > 1) {
-        m_strError = tr("--identify、--dump と --send-sequence は同時に指定できません。");
+    } else if (int(identify) + int(dump) + int(report) + int(sequence) > 1) {
+        m_strError = tr("--identify、--dump、--report、--send-sequence は同時に指定できません。");
+        m_nMode = MODE_ERROR;
+    } else if (out && !report) {
+        m_strError = tr("--out は --report と一緒に指定してください。");
+        m_nMode = MODE_ERROR;
+    } else if (report && !m_listDocuments.isEmpty()) {
+        m_strError = tr("余分な引数があります: %1").arg(m_listDocuments.join(QLatin1Char(' ')));
         m_nMode = MODE_ERROR;
     } else if (sequence && !m_listDocuments.isEmpty()) {
         m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
@@ -121,6 +144,8 @@ void CCommandLine::Parse(const QStringList& arguments) {
         m_nMode = MODE_IDENTIFY;
     } else if (dump) {
         m_nMode = MODE_DUMP;
+    } else if (report) {
+        m_nMode = MODE_REPORT;
     } else {
         m_nMode = MODE_GUI;
     }

@@ -7,7 +7,15 @@
 // object exists: the port table must be set before the instrument is searched for.
 class CCommandLine {
 public:
-    enum Mode { MODE_GUI, MODE_IDENTIFY, MODE_DUMP, MODE_SEND_SEQUENCE, MODE_HELP, MODE_ERROR };
+    enum Mode {
+        MODE_GUI,
+        MODE_IDENTIFY,
+        MODE_DUMP,
+        MODE_REPORT,
+        MODE_SEND_SEQUENCE,
+        MODE_HELP,
+        MODE_ERROR
+    };
 
     // arguments[0] is the program itself.
     void Parse(const QStringList& arguments);
@@ -18,6 +26,8 @@ public:
     QStringList m_listPorts;     // --port PATH, in the order given
     bool m_bSimulate = false;    // --simulate
     QString m_strDumpFile;       // --dump FILE
+    QString m_strReportFile;     // --report FILE
+    QString m_strReportOut;      // --out PATH (with --report)
     QString m_strSequenceFile;   // --send-sequence FILE
     QStringList m_listDocuments; // data files to open
     QString m_strError;          // why the command line was refused

@@ -6,6 +6,7 @@
 #include "instrument/CSerialPortTable.h"
 #include "instrument/CVzrT8100Cntl.h"
 #include "plan/CSequenceTransfer.h"
+#include "report/CReportCommand.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -56,6 +57,13 @@ int dump(int argc, char** argv, const QString& path) {
     return result;
 }
 
+int report(int argc, char** argv, const QString& path, const QString& outputPath) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return CReportCommand::Run(path, outputPath, out, err);
+}
+
 // Writes a data file's plan into the instrument's sequence memory, as the plan view's
 // button does, without asking.
 int sendSequence(int argc, char** argv, const QString& path) {
@@ -97,6 +105,8 @@ int main(int argc, char** argv) {
     }
     case CCommandLine::MODE_DUMP:
         return dump(argc, argv, cmd.m_strDumpFile);
+    case CCommandLine::MODE_REPORT:
+        return report(argc, argv, cmd.m_strReportFile, cmd.m_strReportOut);
     default:
         break;
     }

@@ -1,6 +1,9 @@
 // The program's command line, run as a separate process.
 #include "CVzrT8100Sim.h"
 #include "data/CVzrT8100Doc.h"
+#include "report/CTestReport.h"
+#include "report/ReportTestUtil.h"
+#include "settings/CTestProperty.h"
 
 #include <QLockFile>
 #include <QProcess>
@@ -133,8 +136,8 @@ private slots:
     void help() {
         const Run r = run({"--help"});
         QCOMPARE(r.exitCode, 0);
-        for (const char* option :
-             {"--port", "--simulate", "--identify", "--dump", "--send-sequence", "--help"})
+        for (const char* option : {"--port", "--simulate", "--identify", "--dump", "--report",
+                                   "--out", "--send-sequence", "--help"})
             QVERIFY2(r.out.contains(option), option);
     }
 
@@ -143,12 +146,16 @@ private slots:
         QTest::newRow("unknown") << QStringList{"--frobnicate"};
         QTest::newRow("port without path") << QStringList{"--port"};
         QTest::newRow("dump without file") << QStringList{"--dump"};
+        QTest::newRow("report without file") << QStringList{"--report"};
+        QTest::newRow("out without report") << QStringList{"--out", "x.xlsx", "plan.vzt"};
+        QTest::newRow("report and dump") << QStringList{"--report", "a.vzt", "--dump", "a.vzt"};
+        QTest::newRow("report of two files") << QStringList{"--report", "a.vzt", "b.vzt"};
     }
     void badOptions() {
         QFETCH(QStringList, args);
         const Run r = run(args);
         QCOMPARE(r.exitCode, 2);
-        QVERIFY(r.err.contains(args.first()));
+        QVERIFY2(r.err.contains(args.first()) || r.err.contains(args.last()), qPrintable(r.err));
         QVERIFY(r.err.contains("--help"));
     }
 
@@ -218,6 +225,112 @@ private slots:
         const Run missing = run({"--dump", m_dir.filePath("missing.vzt")});
         QVERIFY(missing.exitCode != 0);
         QVERIFY(!missing.err.isEmpty());
+    }
+
+    // A saved three-condition plan and settings in the settings file the program reads.
+    QString SavePlanAndSettings() {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_COMPANY_NAME,
+                                      QStringLiteral("株式会社 試験所"));
+        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_SERIAL,
+                                      QStringLiteral("0012"));
+        const QString path = m_dir.filePath("plan.vzt");
+        CVzrT8100Doc doc;
+        ReportTest::FillThreeConditions(doc);
+        QString error;
+        if (!doc.SaveFile(path, &error))
+            qWarning() << error;
+        return path;
+    }
+
+    void reportOfADataFile() {
+        const QString plan = SavePlanAndSettings();
+        const QString out = m_dir.filePath("customer.xlsx");
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        const Run r = run({"--report", plan, "--out", out, "--port", sim.PortPath()});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, out + "\n");
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QCOMPARE(sim.EnqCount(), 0); // no port was searched
+
+        // cell for cell the layout of the file as it stands: settings of the settings
+        // file, no test time, no judgements
+        CVzrT8100Doc doc;
+        QVERIFY(doc.OpenFile(plan, nullptr));
+        CTestProperty property;
+        property.LoadIni();
+        CMsExcelControl expected;
+        QVERIFY(expected.StartExcel());
+        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), property);
+        QString error;
+        const QJsonObject book = ReportTest::ReadWorkbook(out, &error);
+        QVERIFY2(!book.isEmpty(), qPrintable(error));
+        const QString difference = ReportTest::Difference(book, ReportTest::Expected(expected));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        const QJsonObject conditions = book["sheets"][0]["cells"].toObject();
+        QCOMPARE(conditions["C2"]["value"].toString(), QStringLiteral("株式会社 試験所"));
+        QCOMPARE(conditions["C15"]["value"].toString(), QStringLiteral("0012"));
+        QCOMPARE(conditions["H14"]["value"].toString(), QStringLiteral("----"));
+        const QJsonObject steps = book["sheets"][1]["cells"].toObject();
+        for (int row = 11; row < 19; ++row)
+            QCOMPARE(steps[QStringLiteral("J%1").arg(row)]["value"].toString(),
+                     QStringLiteral("------"));
+
+        // an existing file named with --out is replaced
+        const Run again = run({"--report", plan, "--out", out});
+        QCOMPARE(again.exitCode, 0);
+        QCOMPARE(QDir(m_dir.path()).entryList({"*.xlsx"}), QStringList{"customer.xlsx"});
+    }
+
+    void reportIntoTheReportsFolder() {
+        const QString plan = SavePlanAndSettings();
+        const QString folder = QDir::homePath() + "/Documents/VZR-T8100";
+        QDir(folder).removeRecursively();
+        const Run first = run({"--report", plan});
+        const Run second = run({"--report", plan});
+        QCOMPARE(first.exitCode, 0);
+        QCOMPARE(second.exitCode, 0);
+        const QString a = first.out.trimmed(), b = second.out.trimmed();
+        QCOMPARE(QFileInfo(a).absolutePath(), folder);
+        QVERIFY2(QFileInfo(a).fileName().startsWith("plan_"), qPrintable(a));
+        QVERIFY(a != b); // no report overwrites another
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        // an output folder takes the report under its usual name
+        const Run into = run({"--report", plan, "--out", m_dir.path()});
+        QCOMPARE(into.exitCode, 0);
+        QCOMPARE(QFileInfo(into.out.trimmed()).absolutePath(), m_dir.path());
+        QFile::remove(into.out.trimmed());
+    }
+
+    void reportRefusesAndLeavesNothing() {
+        const QString plan = SavePlanAndSettings();
+        const QString folder = QDir::homePath() + "/Documents/VZR-T8100";
+        QDir(folder).removeRecursively();
+        QFile garbage(m_dir.filePath("garbage.vzt"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("not a data file at all");
+        garbage.close();
+        for (const QString& bad : {m_dir.filePath("missing.vzt"), garbage.fileName()}) {
+            const Run r = run({"--report", bad});
+            QVERIFY(r.exitCode != 0);
+            QVERIFY(r.out.isEmpty());
+            QVERIFY(!r.err.isEmpty());
+        }
+        QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+
+        // an output path below a file: a clear error naming the folder, nothing written
+        const Run blocked = run({"--report", plan, "--out", garbage.fileName() + "/report.xlsx"});
+        QVERIFY(blocked.exitCode != 0);
+        QVERIFY(blocked.out.isEmpty());
+        QVERIFY2(blocked.err.contains("レポートを作成できません。"), qPrintable(blocked.err));
+        QVERIFY2(blocked.err.contains(garbage.fileName()), qPrintable(blocked.err));
+        const Run missing = run({"--report", plan, "--out", m_dir.filePath("no/such/report.xlsx")});
+        QVERIFY(missing.exitCode != 0);
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("no")));
+        QVERIFY(
+            QDir(m_dir.path()).entryList({".vzr-report*"}, QDir::Files | QDir::Hidden).isEmpty());
+        QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }
 };
 

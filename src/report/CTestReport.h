@@ -1,0 +1,43 @@
+#pragma once
+
+#include "data/CExecData.h"
+#include "data/CSettingData.h"
+
+#include <QString>
+
+class CMsExcelControl;
+class CTestProperty;
+
+// The test report: the settings and the plan on worksheet "試験条件", every step with its
+// judgement and comment on worksheet "試験内容". The execution dialog and the command
+// line both make it here, so they can never differ.
+class CTestReport {
+public:
+    enum Result {
+        REPORT_MADE,        // the workbook is written; m_strPath names it
+        REPORT_NO_WORKBOOK, // no workbook could be started (its folder takes no file)
+        REPORT_FAILED,      // a failure while the report was written; no file was left
+    };
+    struct Outcome {
+        Result m_nResult = REPORT_FAILED;
+        QString m_strPath;    // the workbook written
+        QString m_strMessage; // what the operator is told on failure
+        QString m_strDetail;  // the failure alone, one line: what, where, why
+    };
+
+    // Writes the layout into a started workbook. Steps whose polarity index is 2 or more
+    // get POLA_MINUS in the record, as the results list does. Throws CExcelError.
+    static void Write(CMsExcelControl& excel, const CSettingList& plan, CExecList& steps,
+                      const CTestProperty& property);
+
+    // The whole report: starts a workbook (titled after the document, written to
+    // outputPath or else to the reports folder), writes the layout and the file.
+    // Failures are caught and told in the outcome; the records are left as they were.
+    static Outcome Create(const CSettingList& plan, CExecList& steps, const CTestProperty& property,
+                          const QString& title, const QString& outputPath = QString());
+
+    // "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。"
+    static QString NoWorkbookText();
+    // "Test No.   1", "Step No. 120": the row labels.
+    static QString RowLabel(const char* prefix, qint64 number);
+};

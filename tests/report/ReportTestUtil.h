@@ -1,0 +1,140 @@
+// Shared by the report tests: plans to report on, and the independent workbook reader.
+#pragma once
+
+#include "data/CVzrT8100Doc.h"
+#include "report/CMsExcelControl.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+
+namespace ReportTest {
+
+// A plan of three conditions: a CONTACT sweep in both polarities, an AIR voltage, and a
+// CONTACT condition on an outlying level and trigger; eight steps in all.
+inline void FillThreeConditions(CVzrT8100Doc& doc) {
+    auto& plan = doc.GetSettingList();
+    plan.clear();
+    auto sweep = std::make_unique<CSettingData>();
+    sweep->m_nTrig = TRIG_VZR;
+    sweep->m_nIecLevel = IEC_LEVEL_2;
+    sweep->m_value.m_nValueType = VALUE_SWEEP;
+    sweep->m_value.m_lStart = 2000;
+    sweep->m_value.m_lEnd = 4000;
+    sweep->m_value.m_lStep = 1000;
+    sweep->m_ulPola = POLA_BIT_BOTH;
+    sweep->m_bSweep = true;
+    sweep->m_lInterval = 1500;
+    sweep->m_lCount = 20;
+    plan.push_back(std::move(sweep));
+    auto air = std::make_unique<CSettingData>();
+    air->m_nDiscMode = DISC_AIR;
+    air->m_nIecLevel = IEC_LEVEL_4;
+    air->m_value.m_lValue = 15000;
+    air->m_ulPola = POLA_BIT_MINUS;
+    plan.push_back(std::move(air));
+    auto odd = std::make_unique<CSettingData>();
+    odd->m_nIecLevel = 9;
+    odd->m_nTrig = 7;
+    odd->m_value.m_lValue = 30500;
+    plan.push_back(std::move(odd));
+    for (size_t i = 0; i < plan.size(); ++i) {
+        plan[i]->SetTestNo(qint32(i));
+        plan[i]->MakeExecList(plan[i]->m_edlList);
+    }
+    doc.RebuildExecList();
+}
+
+inline QString Python() {
+    return QStringLiteral(VZR_PYTHON3);
+}
+
+// The workbook as the independent reader (zipfile + xml) sees it; an empty object and
+// the reader's complaint in error when it refuses the file.
+inline QJsonObject ReadWorkbook(const QString& path, QString* error = nullptr) {
+    QProcess p;
+    p.start(Python(), {QStringLiteral(VZR_READ_XLSX), path});
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        if (error)
+            *error = QString::fromUtf8(p.readAllStandardError()) + p.errorString();
+        return {};
+    }
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+// What the reader must find for a workbook held in memory: every cell's last value, text
+// as a string cell, numbers as numbers, empty texts as blank cells, all top-aligned.
+inline QJsonObject Expected(const CMsExcelControl& excel) {
+    QJsonArray sheets;
+    for (int s = 0; s < excel.SheetCount(); ++s) {
+        QJsonObject cells;
+        excel.VisitCells(s, [&](int row, int column, const CMsExcelControl::Cell& cell) {
+            QString name;
+            for (int c = column + 1; c > 0; c = (c - 1) / 26)
+                name.prepend(QChar('A' + (c - 1) % 26));
+            name += QString::number(row + 1);
+            QJsonObject value;
+            if (cell.kind == CMsExcelControl::CELL_NUMBER) {
+                value[QStringLiteral("type")] = QStringLiteral("n");
+                value[QStringLiteral("value")] = cell.text;
+            } else if (cell.text.isEmpty()) {
+                value[QStringLiteral("type")] = QStringLiteral("blank");
+                value[QStringLiteral("value")] = QString();
+            } else {
+                value[QStringLiteral("type")] = QStringLiteral("string");
+                value[QStringLiteral("value")] = cell.text;
+            }
+            value[QStringLiteral("valign")] = QStringLiteral("top");
+            cells[name] = value;
+        });
+        sheets.append(QJsonObject{{QStringLiteral("name"), excel.SheetName(s)},
+                                  {QStringLiteral("cells"), cells}});
+    }
+    return QJsonObject{{QStringLiteral("sheets"), sheets}};
+}
+
+// The first difference between what the reader found and what was expected, or empty.
+inline QString Difference(const QJsonObject& actual, const QJsonObject& expected) {
+    const QJsonArray a = actual[QStringLiteral("sheets")].toArray();
+    const QJsonArray e = expected[QStringLiteral("sheets")].toArray();
+    if (a.size() != e.size())
+        return QStringLiteral("%1 sheets, expected %2").arg(a.size()).arg(e.size());
+    for (qsizetype s = 0; s < a.size(); ++s) {
+        const QString name = a[s][QStringLiteral("name")].toString();
+        if (name != e[s][QStringLiteral("name")].toString())
+            return QStringLiteral("sheet %1 is named '%2', expected '%3'")
+                .arg(s + 1)
+                .arg(name, e[s][QStringLiteral("name")].toString());
+        const QJsonObject ac = a[s][QStringLiteral("cells")].toObject();
+        const QJsonObject ec = e[s][QStringLiteral("cells")].toObject();
+        for (auto it = ec.begin(); it != ec.end(); ++it) {
+            if (!ac.contains(it.key()))
+                return QStringLiteral("%1!%2 missing").arg(name, it.key());
+            const QJsonObject got = ac[it.key()].toObject();
+            const QJsonObject want = it.value().toObject();
+            QString type = got[QStringLiteral("type")].toString();
+            if (type == QLatin1String("s") || type == QLatin1String("inlineStr") ||
+                type == QLatin1String("str"))
+                type = QStringLiteral("string");
+            QString value = got[QStringLiteral("value")].toString();
+            if (type == QLatin1String("n"))
+                value = QString::number(value.toDouble(), 'g', 15);
+            if (type != want[QStringLiteral("type")].toString() ||
+                value != want[QStringLiteral("value")].toString() ||
+                got[QStringLiteral("valign")] != want[QStringLiteral("valign")])
+                return QStringLiteral("%1!%2 is %3, expected %4")
+                    .arg(name, it.key(),
+                         QString::fromUtf8(QJsonDocument(got).toJson(QJsonDocument::Compact)),
+                         QString::fromUtf8(QJsonDocument(want).toJson(QJsonDocument::Compact)));
+        }
+        for (auto it = ac.begin(); it != ac.end(); ++it) {
+            if (!ec.contains(it.key()))
+                return QStringLiteral("%1!%2 was never written").arg(name, it.key());
+        }
+    }
+    return {};
+}
+
+} // namespace ReportTest

@@ -1,0 +1,162 @@
+// The windows' side of a report: the wait cursor, the messages, the status bar and the
+// hand-over to the desktop.
+#include "ReportTestUtil.h"
+#include "report/CReportOpener.h"
+#include "settings/CTestProperty.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+// Stands in for the desktop's spreadsheet application.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> m_urls;
+public slots:
+    void open(const QUrl& url) { m_urls.append(url); }
+};
+
+namespace {
+
+// Answers the next message box with OK, keeping its text and whether the wait cursor was
+// already gone when it showed.
+struct BoxSeen {
+    QString text;
+    bool cursorRestored = false;
+    bool shown = false;
+};
+void AnswerNextBox(BoxSeen& seen) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, &seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        seen.shown = true;
+        seen.text = box->text();
+        seen.cursorRestored = QGuiApplication::overrideCursor() == nullptr;
+        box->button(QMessageBox::Ok)->click();
+    });
+    timer->start(10);
+}
+
+} // namespace
+
+class TestReportOpener : public QObject {
+    Q_OBJECT
+
+    CVzrT8100Doc m_doc;
+    CTestProperty m_property;
+    QMainWindow m_main;
+    UrlCatcher m_catcher;
+
+    QString StatusText() const { return m_main.statusBar()->currentMessage(); }
+
+private slots:
+    void initTestCase() {
+        ReportTest::FillThreeConditions(m_doc);
+        m_property.LoadIni();
+        m_main.statusBar()->setObjectName(QStringLiteral("statusBar"));
+        m_main.show();
+    }
+
+    void init() {
+        m_catcher.m_urls.clear();
+        m_main.statusBar()->clearMessage();
+        QDir(CMsExcelControl::ReportsFolder()).removeRecursively();
+        QFile::remove(CMsExcelControl::ReportsFolder());
+    }
+    void cleanup() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    void reportIsHandedToTheDesktop() {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
+        m_doc.GetExecList()[0]->m_nJudge = JUDGE_D;
+        QString path;
+        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                             m_property, QStringLiteral("Test1"), &m_main, &path));
+        QCOMPARE(QFileInfo(path).absolutePath(), CMsExcelControl::ReportsFolder());
+        QCOMPARE(m_catcher.m_urls, QList<QUrl>{QUrl::fromLocalFile(path)});
+        QVERIFY2(StatusText().contains(QDir::toNativeSeparators(path)), qPrintable(StatusText()));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QCOMPARE(m_doc.GetExecList()[0]->m_nJudge, qint32(JUDGE_D));
+    }
+
+    void nothingOpensIt() {
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            QSKIP("only the offscreen platform is sure to have no application to open it");
+        BoxSeen seen;
+        AnswerNextBox(seen);
+        QString path;
+        // the report still counts as made
+        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                             m_property, QStringLiteral("Test1"), &m_main, &path));
+        QVERIFY(seen.shown);
+        QVERIFY2(seen.text.contains(QDir::toNativeSeparators(path)), qPrintable(seen.text));
+        QVERIFY(QFileInfo::exists(path));
+        QVERIFY(StatusText().contains(QDir::toNativeSeparators(path)));
+    }
+
+    void noWorkbook() {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
+        const QString folder = CMsExcelControl::ReportsFolder();
+        QVERIFY(QDir().mkpath(QFileInfo(folder).absolutePath()));
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        BoxSeen seen;
+        AnswerNextBox(seen);
+        QVERIFY(!CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                              m_property, QStringLiteral("Test1"), &m_main));
+        QVERIFY(seen.shown);
+        QVERIFY(seen.cursorRestored);
+        QVERIFY2(seen.text.startsWith(QStringLiteral(
+                     "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。\n")),
+                 qPrintable(seen.text));
+        QVERIFY2(seen.text.contains(QDir::toNativeSeparators(folder)), qPrintable(seen.text));
+        QVERIFY(m_catcher.m_urls.isEmpty());
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    void failureWhileWriting() {
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
+        QVERIFY(QDir().mkpath(CMsExcelControl::ReportsFolder()));
+        BoxSeen seen;
+        AnswerNextBox(seen);
+        // the disk fills while the workbook is written
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 2048;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const bool made =
+            CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), m_property,
+                                         QStringLiteral("Test1"), &m_main);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!made);
+        QVERIFY(seen.shown);
+        QVERIFY(seen.cursorRestored);
+        QVERIFY2(seen.text.contains(QStringLiteral("ShowExcel")), qPrintable(seen.text));
+        QVERIFY(m_catcher.m_urls.isEmpty());
+        QVERIFY(
+            QDir(CMsExcelControl::ReportsFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestReportOpener)
+#include "tst_report_opener.moc"
