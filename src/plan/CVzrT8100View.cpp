@@ -13,9 +13,7 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
 
