@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QStyle>
 
+#include <algorithm>
+
 namespace {
 // Share of the list's width per column, in 80ths; together they make 81.
 constexpr int kColumnShare[] = {9, 10, 11, 7, 6, 16, 11, 11};
@@ -53,7 +55,15 @@ void CPlanListCtrl::SetUpColumns() {
     const int columns = model() ? model()->columnCount() : 0;
     for (int c = 0; c < columns && c < int(std::size(kColumnShare)); ++c)
         setColumnWidth(c, width * kColumnShare[c] / 80);
+    // the test number must stay readable whatever the face draws it as wide as
+    if (columns > 0)
+        setColumnWidth(0, std::max(columnWidth(0), NumberColumnWidth()));
     m_bColumns = columns > 0;
+}
+
+int CPlanListCtrl::NumberColumnWidth() const {
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return fontMetrics().horizontalAdvance(QStringLiteral("Test No.999")) + 2 * margin + 1;
 }
 
 QPixmap CPlanListCtrl::RowImage(int row) const {

@@ -14,8 +14,10 @@ class CPlanListCtrl : public QTableView {
 public:
     explicit CPlanListCtrl(QWidget* parent = nullptr);
 
-    // Column widths as fractions of the list's present width; called once at set-up.
+    // Column widths as fractions of the list's present width; called once at set-up. The
+    // "Test No." column is never narrower than its labels.
     void SetUpColumns();
+    int NumberColumnWidth() const;
     bool HasColumns() const;
 
     bool IsDragging() const { return m_bDragging; }

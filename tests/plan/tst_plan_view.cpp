@@ -200,8 +200,12 @@ private slots:
         const int w = 593 - 2 * list->frameWidth() -
                       list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
         const int shares[] = {9, 10, 11, 7, 6, 16, 11, 11};
-        for (int c = 0; c < 8; ++c)
+        for (int c = 1; c < 8; ++c)
             QCOMPARE(list->columnWidth(c), w * shares[c] / 80);
+        // the first too, unless its labels would not fit: the number must stay readable
+        QCOMPARE(list->columnWidth(0), std::max(w * 9 / 80, list->NumberColumnWidth()));
+        QVERIFY(list->columnWidth(0) >=
+                list->fontMetrics().horizontalAdvance(labels(list->model()).first()));
         QCOMPARE(list->model()->headerData(5, Qt::Horizontal).toString(), QString("電圧 [kV]"));
     }
 
