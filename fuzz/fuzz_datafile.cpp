@@ -8,15 +8,59 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+
+namespace {
+
+// The same bytes as a pipe delivers them: no size to ask for, a few bytes at a time.
+class PipeLike : public QIODevice {
+public:
+    explicit PipeLike(const QByteArray& bytes) : m_bytes(bytes) {}
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        if (m_pos >= m_bytes.size())
+            return -1;
+        const qint64 n = std::min<qint64>({max, m_bytes.size() - m_pos, 4093});
+        std::memcpy(data, m_bytes.constData() + m_pos, static_cast<size_t>(n));
+        m_pos += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_pos = 0;
+};
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    // From a stream of unknown size (a pipe, standard input), within its limits: a file
+    // read that way is either read as from a file or refused.
+    int streamed = LOAD_BAD_FORMAT;
+    {
+        PipeLike pipe(bytes);
+        pipe.open(QIODevice::ReadOnly);
+        CVzrT8100Doc doc;
+        CArchive ar(&pipe, CArchive::load);
+        streamed = doc.Serialize(ar);
+    }
+
     QBuffer buf;
-    buf.setData(QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    buf.setData(bytes);
     if (!buf.open(QIODevice::ReadOnly))
         return 0;
     CVzrT8100Doc doc;
     CArchive ar(&buf, CArchive::load);
-    if (doc.Serialize(ar) != LOAD_OK)
+    const int result = doc.Serialize(ar);
+    // below the stream's limits a pipe takes exactly what a file takes
+    if ((streamed == LOAD_OK) != (result == LOAD_OK) &&
+        size < size_t(CArchive::MAX_STREAM_TEXT_BYTES))
+        __builtin_trap();
+    if (result != LOAD_OK)
         return 0;
 
     // Whatever was read can be written again.

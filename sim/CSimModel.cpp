@@ -132,6 +132,7 @@ std::optional<CSimModel::Command> CSimModel::ParseCommand(const QByteArray& text
 }
 
 void CSimModel::Execute(const Command& cmd, Clock::time_point now) {
+    Advance(now);
     switch (cmd.kind) {
     case Command::Start:
         if (m_oNextStartError) {
@@ -139,16 +140,19 @@ void CSimModel::Execute(const Command& cmd, Clock::time_point now) {
             m_oNextStartError.reset();
             return;
         }
+        // an instrument in error starts nothing until the error is cleared with PC0
+        if (m_nError != 0) {
+            return;
+        }
         m_bRunning = true;
         m_bDischarging = false;
-        m_bUnseen = false;
-        m_ucLatched = 0;
+        ClearHold();
         m_nDone = 0;
-        m_nError = 0;
-        m_bAutoPending = m_bAutoTrigger;
+        m_bAutoPending =
+            m_bAutoTrigger && (m_step.trigger == TRIG_VZR || m_step.trigger == TRIG_EXTERNAL);
         m_tpAuto = now + std::chrono::milliseconds(m_nAutoDelayMs);
-        // an AIR gun whose trigger is already held discharges as soon as the test runs
-        if (m_bTrigger && m_step.mode == DISC_AIR) {
+        // an AIR trigger that is already held discharges as soon as the test runs
+        if ((m_bTrigger || m_bGun) && m_step.mode == DISC_AIR) {
             BeginDischarge(now);
         }
         return;
@@ -156,15 +160,16 @@ void CSimModel::Execute(const Command& cmd, Clock::time_point now) {
         m_bRunning = false;
         m_bTrigger = false;
         m_bDischarging = false;
-        m_bUnseen = false;
-        m_ucLatched = 0;
+        ClearHold();
         m_bAutoPending = false;
         return;
     case Command::TriggerOn:
+        m_bTrigger = true;
         Press(now);
         return;
     case Command::TriggerOff:
-        Release();
+        m_bTrigger = false;
+        PauseAir();
         return;
     case Command::ClearError:
         m_nError = 0;
@@ -215,11 +220,7 @@ std::optional<QByteArray> CSimModel::Query(const QByteArray& text, Clock::time_p
         return QByteArray::number(m_nError);
     }
     if (text == "QD") {
-        const quint8 status = Status() | m_ucLatched;
-        m_ucLatched = 0;
-        if (status & (STATUS_CONTACT_DISCHARGE | STATUS_AIR_DISCHARGE)) {
-            m_bUnseen = false;
-        }
+        const quint8 status = Status();
         // four bits in the low nibble of each character, bits 0..3 first
         QByteArray payload(2, '0');
         payload[0] = char('0' + (status & 0x0F));
@@ -227,7 +228,16 @@ std::optional<QByteArray> CSimModel::Query(const QByteArray& text, Clock::time_p
         return payload;
     }
     if (text == "QE") {
-        return QByteArray::number(m_step.interval10);
+        // the time since the last discharge of the series under way (since its start
+        // before the first), in the instrument's 10 ms units; 0 while nothing discharges
+        if (!m_bDischarging) {
+            return QByteArray("0");
+        }
+        const Clock::time_point last = m_tpNext - Interval();
+        const double us =
+            double(std::chrono::duration_cast<std::chrono::microseconds>(now - last).count());
+        const double units = qBound(0.0, us / (10000.0 * m_dTimeScale), 1.0e9);
+        return QByteArray::number(qint64(units));
     }
     if (text == "QJ") {
         return QByteArray::number(m_step.count);
@@ -239,20 +249,55 @@ std::optional<QByteArray> CSimModel::Query(const QByteArray& text, Clock::time_p
 }
 
 void CSimModel::Advance(Clock::time_point now) {
+    if (now > m_tpNow) {
+        m_tpNow = now;
+    }
     if (m_bAutoPending && now >= m_tpAuto) {
         m_bAutoPending = false;
         if (m_bRunning) {
+            m_bTrigger = true;
             Press(m_tpAuto);
         }
     }
     while (m_bDischarging && now >= m_tpNext) {
+        const Clock::time_point at = m_tpNext;
         ++m_nDone;
+        if (m_nStopCountdown > 0 && --m_nStopCountdown == 0) {
+            StopBySelf(m_nStopError);
+            break;
+        }
         if (m_nDone >= m_step.count) {
-            EndDischarge();
+            EndDischarge(at);
             break;
         }
         m_tpNext += Interval();
     }
+}
+
+std::optional<CSimModel::Clock::time_point> CSimModel::NextDue() const {
+    std::optional<Clock::time_point> due;
+    if (m_bAutoPending) {
+        due = m_tpAuto;
+    }
+    if (m_bDischarging && (!due || m_tpNext < *due)) {
+        due = m_tpNext;
+    }
+    return due;
+}
+
+void CSimModel::GunPress(Clock::time_point now) {
+    Advance(now);
+    const bool bEdge = !m_bGun;
+    m_bGun = true;
+    if (bEdge) {
+        Press(now);
+    }
+}
+
+void CSimModel::GunRelease(Clock::time_point now) {
+    Advance(now);
+    m_bGun = false;
+    PauseAir();
 }
 
 quint8 CSimModel::Status() const {
@@ -260,11 +305,14 @@ quint8 CSimModel::Status() const {
     if (m_bRunning) {
         status |= STATUS_RUNNING;
     }
-    if (m_bTrigger) {
+    if (m_bTrigger || m_bGun) {
         status |= STATUS_TRIGGER_ON;
     }
     if (m_bDischarging) {
         status |= DischargeBit();
+    }
+    if (m_ucHeld != 0 && m_tpNow < m_tpHeldUntil) {
+        status |= m_ucHeld;
     }
     return status;
 }
@@ -295,6 +343,19 @@ void CSimModel::SetTimeScale(double scale) {
     }
 }
 
+void CSimModel::SetDischargeHold(bool on, int ms) {
+    m_bHold = on;
+    m_nHoldMs = qMax(0, ms);
+    if (!on) {
+        ClearHold();
+    }
+}
+
+void CSimModel::StopAfterDischarges(int n, int code) {
+    m_nStopCountdown = qMax(0, n);
+    m_nStopError = code;
+}
+
 CSimModel::Clock::duration CSimModel::Interval() const {
     const double us = double(qMax(0, m_step.interval10)) * 10000.0 * m_dTimeScale;
     // at least a microsecond, so a series always moves forward in time
@@ -303,8 +364,8 @@ CSimModel::Clock::duration CSimModel::Interval() const {
         std::chrono::duration<double, std::micro>(clamped));
 }
 
+// A press of either trigger: starts a series when the test runs and none is under way.
 void CSimModel::Press(Clock::time_point now) {
-    m_bTrigger = true;
     if (!m_bRunning || m_bDischarging) {
         return;
     }
@@ -315,33 +376,39 @@ void CSimModel::Press(Clock::time_point now) {
     BeginDischarge(now);
 }
 
-void CSimModel::Release() {
-    m_bTrigger = false;
-    // a CONTACT series runs to its end once pressed; AIR discharging needs the trigger held
-    if (m_bDischarging && m_nActiveMode == DISC_AIR) {
+// A CONTACT series runs to its end once pressed; AIR discharging needs a trigger held.
+void CSimModel::PauseAir() {
+    if (m_bDischarging && m_nActiveMode == DISC_AIR && !m_bTrigger && !m_bGun) {
         m_bDischarging = false;
-        if (m_bUnseen) {
-            m_ucLatched |= STATUS_AIR_DISCHARGE;
-        }
     }
 }
 
 void CSimModel::BeginDischarge(Clock::time_point now) {
+    ClearHold();
     m_nActiveMode = m_step.mode;
     m_bDischarging = true;
-    m_bUnseen = true;
     m_tpNext = now + Interval();
     if (m_nDone >= m_step.count) {
-        EndDischarge();
+        EndDischarge(now);
     }
 }
 
-void CSimModel::EndDischarge() {
-    if (m_bUnseen) {
-        m_ucLatched |= DischargeBit();
+void CSimModel::EndDischarge(Clock::time_point when) {
+    if (m_bHold) {
+        m_ucHeld = DischargeBit();
+        m_tpHeldUntil = when + std::chrono::milliseconds(m_nHoldMs);
     }
     m_bDischarging = false;
     m_bTrigger = false;
+}
+
+void CSimModel::StopBySelf(int code) {
+    m_bRunning = false;
+    m_bTrigger = false;
+    m_bDischarging = false;
+    m_bAutoPending = false;
+    ClearHold();
+    m_nError = code;
 }
 
 quint8 CSimModel::DischargeBit() const {

@@ -8,8 +8,9 @@
 #include <chrono>
 #include <optional>
 
-// The state of the VZR-T8100 behind the line: loaded step, test running, trigger, discharge
-// series, error code and sequence memory. Not thread-safe; CVzrT8100Sim guards it.
+// The state of the VZR-T8100 behind the line: loaded step, test running, trigger, the
+// operator's gun, discharge series, error code and sequence memory. Time is passed in, so
+// the model is tested without waiting. Not thread-safe; CVzrT8100Sim guards it.
 class CSimModel {
 public:
     using Clock = std::chrono::steady_clock;
@@ -21,6 +22,17 @@ public:
 
     static constexpr int DISC_CONTACT = 0;
     static constexpr int DISC_AIR = 1;
+
+    // Trigger sources of "PI": the instrument's own trigger and the external input fire by
+    // themselves (when the automatic trigger is on); GUN waits for the operator.
+    static constexpr int TRIG_VZR = 0;
+    static constexpr int TRIG_GUN = 1;
+    static constexpr int TRIG_EXTERNAL = 2;
+    static constexpr int TRIG_REMOTE = 3;
+
+    // How long the discharge bit of a finished series stays visible: about two of the
+    // computer's 250 ms polls. It is the computer's time, so the time scale leaves it alone.
+    static constexpr int DEFAULT_HOLD_MS = 500;
 
     // The step loaded with PH/PI/PG/PL/PK/PJ, in the instrument's units.
     struct Step {
@@ -48,9 +60,22 @@ public:
     std::optional<QByteArray> Query(const QByteArray& text, Clock::time_point now);
     // Runs the instrument's clock up to now: automatic trigger and due discharges.
     void Advance(Clock::time_point now);
-    // Whether anything is timed (the server then polls its clock more often).
-    bool IsBusy() const { return m_bDischarging || m_bAutoPending; }
+    // Whether anything is timed.
+    bool IsBusy() const { return NextDue().has_value(); }
+    // When the next timed thing happens (automatic trigger, next discharge); nothing when
+    // nothing is timed. The server sleeps until then: every timed part of the model must
+    // show here, or it is only noticed at the next byte on the line. The status is worked
+    // out on demand, so the end of a held discharge bit needs no wake-up.
+    std::optional<Clock::time_point> NextDue() const;
 
+    // The operator's gun, independent of the computer's "CC"/"CD": in CONTACT a press
+    // starts a series that runs to its end; in AIR the instrument discharges while the gun
+    // or the computer's trigger is on.
+    void GunPress(Clock::time_point now);
+    void GunRelease(Clock::time_point now);
+    bool GunHeld() const { return m_bGun; }
+
+    // Status as of the last time the clock was run.
     quint8 Status() const;
     Step LoadedStep() const { return m_step; }
     int ErrorCode() const { return m_nError; }
@@ -59,31 +84,45 @@ public:
 
     void SetIdentPayload(const QByteArray& payload) { m_baIdent = payload; }
     QByteArray IdentPayload() const { return m_baIdent; }
+    // The automatic trigger fires delayMs after "CA" for the sources VZR and EXTERNAL.
     void SetAutoTrigger(bool on, int delayMs);
     void SetTimeScale(double scale);
     double TimeScale() const { return m_dTimeScale; }
+    // Off: the discharge bit clears the moment a series ends, as on an instrument that
+    // does not hold it.
+    void SetDischargeHold(bool on, int ms = DEFAULT_HOLD_MS);
+    bool DischargeHold() const { return m_bHold; }
     void InjectErrorOnNextStart(int code) { m_oNextStartError = code; }
+    // After n more discharges the instrument stops by itself and reports code; the error
+    // stays until "PC0", and no test starts while it does. n <= 0 disarms.
+    void StopAfterDischarges(int n, int code);
 
 private:
     Clock::duration Interval() const;
     void Press(Clock::time_point now);
-    void Release();
+    void PauseAir();
     void BeginDischarge(Clock::time_point now);
-    void EndDischarge();
+    void EndDischarge(Clock::time_point when);
+    void StopBySelf(int code);
+    void ClearHold() { m_ucHeld = 0; }
     quint8 DischargeBit() const;
 
     Step m_step;
     bool m_bRunning = false;
-    bool m_bTrigger = false;
+    bool m_bTrigger = false; // the computer's trigger ("CC"/"CD", automatic trigger)
+    bool m_bGun = false;     // the operator's gun is pressed
     bool m_bDischarging = false;
     int m_nActiveMode = DISC_CONTACT; // mode of the series under way
     int m_nDone = 0;
     int m_nError = 0;
-    Clock::time_point m_tpNext;
-    // A series shorter than the computer's polling is still reported once: the discharge bit
-    // stays latched until a status query has shown it.
-    bool m_bUnseen = false;
-    quint8 m_ucLatched = 0;
+    Clock::time_point m_tpNext; // next discharge of the series under way
+    Clock::time_point m_tpNow;  // the clock as last run
+
+    // The discharge bit of a finished series, shown until m_tpHeldUntil.
+    bool m_bHold = true;
+    int m_nHoldMs = DEFAULT_HOLD_MS;
+    quint8 m_ucHeld = 0;
+    Clock::time_point m_tpHeldUntil;
 
     bool m_bAutoTrigger = false;
     int m_nAutoDelayMs = 100;
@@ -91,6 +130,8 @@ private:
     Clock::time_point m_tpAuto;
     double m_dTimeScale = 1.0;
     std::optional<int> m_oNextStartError;
+    int m_nStopCountdown = 0;
+    int m_nStopError = 0;
 
     QByteArray m_baIdent;
     QMap<int, QByteArray> m_mapSeqStep;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -25,6 +26,9 @@ constexpr int ACK_WAIT_MS = 500;    // reply sent, the computer's ACK awaited
 constexpr int WRITE_WAIT_MS = 500;  // a full line buffer is waited on this long
 constexpr int FLOOD_PERIOD_MS = 2;  // about 9600 baud of junk, with no quiet gap
 constexpr int FLOOD_CHUNK = 2;
+// One byte at 9600 baud: start bit, eight data bits, stop bit.
+constexpr std::chrono::microseconds BYTE_TIME(10 * 1000000 / 9600);
+constexpr int HUNG_UP_LOOK_MS = 50; // a hung-up side is looked at again this often
 
 // Texts on the line are Shift-JIS, as on the instrument's Japanese panel.
 QByteArray ToLine(const QString& text) {
@@ -144,12 +148,57 @@ QString CVzrT8100Sim::PortPath() const {
 
 QStringList CVzrT8100Sim::CommandLog() const {
     std::lock_guard lock(m_mutex);
-    return m_listLog;
+    if (m_nLogHead == 0) {
+        return m_listLog;
+    }
+    return m_listLog.mid(m_nLogHead) + m_listLog.mid(0, m_nLogHead);
 }
 
 void CVzrT8100Sim::ClearLog() {
     std::lock_guard lock(m_mutex);
     m_listLog.clear();
+    m_nLogHead = 0;
+    m_nLogged = 0;
+}
+
+int CVzrT8100Sim::LogCapacity() const {
+    std::lock_guard lock(m_mutex);
+    return m_nLogCapacity;
+}
+
+void CVzrT8100Sim::SetLogCapacity(int capacity) {
+    std::lock_guard lock(m_mutex);
+    capacity = qMax(1, capacity);
+    // keep the most recent entries, oldest first
+    QStringList recent =
+        m_nLogHead == 0 ? m_listLog : m_listLog.mid(m_nLogHead) + m_listLog.mid(0, m_nLogHead);
+    if (recent.size() > capacity) {
+        recent.erase(recent.begin(), recent.end() - capacity);
+    }
+    m_listLog = recent;
+    m_nLogHead = 0;
+    m_nLogCapacity = capacity;
+}
+
+qint64 CVzrT8100Sim::LoggedCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_nLogged;
+}
+
+qint64 CVzrT8100Sim::WakeCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_nWakeups;
+}
+
+void CVzrT8100Sim::AppendLog(const QString& text) {
+    ++m_nLogged;
+    if (m_listLog.size() < m_nLogCapacity) {
+        m_listLog.append(text);
+        return;
+    }
+    // full: the oldest entry makes room
+    m_listLog[m_nLogHead] = text;
+    m_nLogHead = (m_nLogHead + 1) % m_listLog.size();
 }
 
 int CVzrT8100Sim::EnqCount() const {
@@ -177,21 +226,59 @@ void CVzrT8100Sim::SetIdentText(const QString& text) {
 }
 
 void CVzrT8100Sim::SetAutoTrigger(bool on, int delayMs) {
-    std::lock_guard lock(m_mutex);
-    m_model.SetAutoTrigger(on, delayMs);
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.SetAutoTrigger(on, delayMs);
+    }
+    Wake(); // the serving thread may be asleep until a time that no longer holds
 }
 
 void CVzrT8100Sim::SetTimeScale(double scale) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.SetTimeScale(scale);
+    }
+    Wake();
+}
+
+void CVzrT8100Sim::SetDischargeHold(bool on, int ms) {
     std::lock_guard lock(m_mutex);
-    m_model.SetTimeScale(scale);
+    m_model.SetDischargeHold(on, ms);
+}
+
+void CVzrT8100Sim::SetLinePacing(bool on) {
+    m_bPacing = on;
+}
+
+bool CVzrT8100Sim::LinePacing() const {
+    return m_bPacing;
+}
+
+void CVzrT8100Sim::GunPress() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.GunPress(Clock::now());
+    }
+    Wake(); // a series may start or pause: the serving thread's sleep no longer holds
+}
+
+void CVzrT8100Sim::GunRelease() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.GunRelease(Clock::now());
+    }
+    Wake(); // a series may start or pause: the serving thread's sleep no longer holds
 }
 
 void CVzrT8100Sim::SetSilent(bool silent) {
-    std::lock_guard lock(m_mutex);
-    m_bSilent = silent;
-    // the cable is back: whatever was half received is gone
-    m_state = LineState::Idle;
-    m_baFrame.clear();
+    {
+        std::lock_guard lock(m_mutex);
+        m_bSilent = silent;
+        // the cable is back: whatever was half received is gone
+        m_state = LineState::Idle;
+        m_baFrame.clear();
+    }
+    Wake();
 }
 
 void CVzrT8100Sim::InjectNak(int count) {
@@ -260,8 +347,28 @@ void CVzrT8100Sim::InjectErrorOnNextStart(int code) {
     m_model.InjectErrorOnNextStart(code);
 }
 
+void CVzrT8100Sim::FailQuery(const QString& query, int count) {
+    std::lock_guard lock(m_mutex);
+    if (count > 0) {
+        m_hashFailQuery.insert(query.toLatin1(), count);
+    } else {
+        m_hashFailQuery.remove(query.toLatin1());
+    }
+}
+
+void CVzrT8100Sim::SilenceExchanges(int count) {
+    std::lock_guard lock(m_mutex);
+    m_nSilentExchanges = qMax(0, count);
+}
+
+void CVzrT8100Sim::StopAfterDischarges(int n, int code) {
+    std::lock_guard lock(m_mutex);
+    m_model.StopAfterDischarges(n, code);
+}
+
 quint8 CVzrT8100Sim::Status() const {
     std::lock_guard lock(m_mutex);
+    m_model.Advance(Clock::now());
     return m_model.Status();
 }
 
@@ -277,11 +384,13 @@ CVzrT8100Sim::Step CVzrT8100Sim::LoadedStep() const {
 
 int CVzrT8100Sim::ErrorCode() const {
     std::lock_guard lock(m_mutex);
+    m_model.Advance(Clock::now());
     return m_model.ErrorCode();
 }
 
 int CVzrT8100Sim::DischargesDone() const {
     std::lock_guard lock(m_mutex);
+    m_model.Advance(Clock::now());
     return m_model.DischargesDone();
 }
 
@@ -314,7 +423,7 @@ void CVzrT8100Sim::Serve() {
         int timeoutMs = 0;
         {
             std::lock_guard lock(m_mutex);
-            timeoutMs = PollTimeoutMs();
+            timeoutMs = PollTimeoutMs(Clock::now());
         }
         pollfd fds[2] = {{m_fdMaster, POLLIN, 0}, {m_afdWake[0], POLLIN, 0}};
         const int rc = ::poll(fds, 2, timeoutMs);
@@ -324,6 +433,12 @@ void CVzrT8100Sim::Serve() {
         if (m_bStop) {
             break;
         }
+        {
+            std::lock_guard lock(m_mutex);
+            ++m_nWakeups;
+        }
+        // a side that hung up answers every poll at once: look again only now and then
+        const int hungUpWaitMs = timeoutMs < 0 ? HUNG_UP_LOOK_MS : qMin(timeoutMs, HUNG_UP_LOOK_MS);
         if (fds[1].revents & POLLIN) {
             while (::read(m_afdWake[0], buffer, sizeof buffer) > 0) {
             }
@@ -332,14 +447,17 @@ void CVzrT8100Sim::Serve() {
         if (fds[0].revents & POLLIN) {
             nRead = ::read(m_fdMaster, buffer, sizeof buffer);
         }
+        if (nRead > 0) {
+            PaceInput(nRead, Clock::now());
+        }
         if (nRead < 0 && errno != EAGAIN && errno != EINTR) {
             nRead = 0;
             pollfd wake = {m_afdWake[0], POLLIN, 0};
-            ::poll(&wake, 1, timeoutMs);
+            ::poll(&wake, 1, hungUpWaitMs);
         } else if (!(fds[0].revents & POLLIN) && (fds[0].revents & (POLLHUP | POLLERR))) {
             // nothing to read from a hung-up side: wait out the clock instead of spinning
             pollfd wake = {m_afdWake[0], POLLIN, 0};
-            ::poll(&wake, 1, timeoutMs);
+            ::poll(&wake, 1, hungUpWaitMs);
         }
 
         QByteArray out;
@@ -386,14 +504,44 @@ void CVzrT8100Sim::Serve() {
     }
 }
 
-int CVzrT8100Sim::PollTimeoutMs() const {
+int CVzrT8100Sim::PollTimeoutMs(Clock::time_point now) const {
     if (m_bFlood) {
         return 1;
     }
-    if (m_model.IsBusy() || m_state != LineState::Idle) {
-        return 2;
+    std::optional<Clock::time_point> due = m_model.NextDue();
+    auto earliest = [&due](Clock::time_point when) {
+        if (!due || when < *due) {
+            due = when;
+        }
+    };
+    // a line state is given up once its wait is over (Tick compares with '>')
+    const auto after = [this](int ms) { return m_tpState + std::chrono::milliseconds(ms + 1); };
+    switch (m_state) {
+    case LineState::Idle:
+        break;
+    case LineState::AwaitFrame:
+        earliest(after(FRAME_WAIT_MS));
+        break;
+    case LineState::InFrame:
+    case LineState::AwaitBcc:
+        earliest(after(BYTE_GAP_MS));
+        break;
+    case LineState::AwaitAck:
+        earliest(after(ACK_WAIT_MS));
+        break;
     }
-    return 50;
+    if (!m_baGarbage.isEmpty()) {
+        return 0;
+    }
+    if (!due) {
+        return -1;
+    }
+    if (*due <= now) {
+        return 0;
+    }
+    // rounded up: waking a little early would only mean a second wake-up for nothing
+    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*due - now).count();
+    return int(qMin<qint64>(wait, std::numeric_limits<int>::max()));
 }
 
 void CVzrT8100Sim::HandleByte(char byte, Clock::time_point now, QByteArray& out,
@@ -449,7 +597,7 @@ void CVzrT8100Sim::HandleByte(char byte, Clock::time_point now, QByteArray& out,
             break;
         }
         const QString strText = FromLine(text);
-        m_listLog.append(strText);
+        AppendLog(strText);
         logged.append(strText);
         m_tpState = now;
         HandleText(text, now, out);
@@ -469,6 +617,12 @@ void CVzrT8100Sim::HandleByte(char byte, Clock::time_point now, QByteArray& out,
 
 void CVzrT8100Sim::AnswerEnq(QByteArray& out) {
     ++m_nEnq;
+    if (m_nSilentExchanges > 0) {
+        // a dropped line for this exchange: the computer's ENQ is lost
+        --m_nSilentExchanges;
+        m_state = LineState::Idle;
+        return;
+    }
     if (m_nNakPending > 0) {
         --m_nNakPending;
         out += NAK;
@@ -488,6 +642,15 @@ void CVzrT8100Sim::HandleText(const QByteArray& text, Clock::time_point now, QBy
         }
     }
     if (text.startsWith('Q')) {
+        const auto failing = m_hashFailQuery.find(text);
+        if (failing != m_hashFailQuery.end()) {
+            // the frame was heard, the reply never comes
+            if (--*failing <= 0) {
+                m_hashFailQuery.erase(failing);
+            }
+            m_state = LineState::Idle;
+            return;
+        }
         const auto raw = m_hashRaw.constFind(text);
         if (raw != m_hashRaw.cend()) {
             out += *raw;
@@ -564,16 +727,35 @@ void CVzrT8100Sim::WriteOut(const QByteArray& bytes) {
         return;
     }
     const int delayMs = m_nByteDelayMs;
-    if (delayMs <= 0) {
+    const bool bPacing = m_bPacing;
+    if (delayMs <= 0 && !bPacing) {
         WriteAll(bytes.constData(), bytes.size(), WRITE_WAIT_MS);
         return;
     }
+    // An answer cannot go out before the computer's last byte has come in.
+    if (bPacing && !PauseUntil(m_tpInputDone)) {
+        return;
+    }
     for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (i > 0 && !PauseMs(delayMs)) {
+        // each byte is there once it has crossed the line
+        Clock::duration gap = bPacing ? Clock::duration(BYTE_TIME) : Clock::duration::zero();
+        if (i > 0) {
+            gap = std::max<Clock::duration>(gap, std::chrono::milliseconds(delayMs));
+        }
+        if (gap > Clock::duration::zero() && !PauseUntil(Clock::now() + gap)) {
             return;
         }
         WriteAll(bytes.constData() + i, 1, WRITE_WAIT_MS);
     }
+}
+
+// The computer's bytes take their time on the line too: the last of them has arrived only
+// a byte time after the one before it.
+void CVzrT8100Sim::PaceInput(qsizetype bytes, Clock::time_point now) {
+    if (!m_bPacing) {
+        return;
+    }
+    m_tpInputDone = std::max(m_tpInputDone, now) + bytes * BYTE_TIME;
 }
 
 bool CVzrT8100Sim::WriteAll(const char* data, qsizetype size, int waitMs) {
@@ -602,16 +784,19 @@ bool CVzrT8100Sim::WriteAll(const char* data, qsizetype size, int waitMs) {
     return true;
 }
 
-bool CVzrT8100Sim::PauseMs(int ms) {
-    const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+// Sleeps to the microsecond, waking early only to be stopped.
+bool CVzrT8100Sim::PauseUntil(Clock::time_point end) {
     char scratch[64];
     while (!m_bStop) {
-        const int remaining = MsSince(Clock::now(), end);
-        if (remaining <= 0) {
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(end - Clock::now());
+        if (remaining.count() <= 0) {
             return true;
         }
+        const timespec ts = {time_t(remaining.count() / 1000000000),
+                             long(remaining.count() % 1000000000)};
         pollfd pfd = {m_afdWake[0], POLLIN, 0};
-        if (::poll(&pfd, 1, remaining) > 0) {
+        if (::ppoll(&pfd, 1, &ts, nullptr) > 0) {
             // a wake-up for new garbage or flood is picked up by the next round anyway
             while (::read(m_afdWake[0], scratch, sizeof scratch) > 0) {
             }

@@ -37,15 +37,37 @@ public:
     bool IsServing() const;
     QString PortPath() const;
 
+    // The most recent correctly framed texts, oldest first: the log is a ring of
+    // LogCapacity() entries, so a simulator that serves all day keeps its memory.
     QStringList CommandLog() const;
     void ClearLog();
+    static constexpr int DEFAULT_LOG_CAPACITY = 4096;
+    int LogCapacity() const;
+    void SetLogCapacity(int capacity);
+    // Texts logged since the start or the last ClearLog, the ones dropped from the ring too.
+    qint64 LoggedCount() const;
+    // Times the serving thread woke up: it sleeps until a byte comes or the next timed
+    // event is due, never on a fixed beat (except while flooding the line).
+    qint64 WakeCount() const;
     int EnqCount() const;
     int AckCount() const; // ACKs the computer sent for reply frames
 
     void SetModelText(const QString& text);
     void SetIdentText(const QString& text);
+    // The automatic trigger fires delayMs after "CA" for the trigger sources VZR and
+    // EXTERNAL; GUN and REMOTE steps wait for the gun or the computer's "CC".
     void SetAutoTrigger(bool on, int delayMs = 100);
     void SetTimeScale(double scale);
+    // The discharge bit of a finished series stays visible for ms (on by default).
+    void SetDischargeHold(bool on, int ms = CSimModel::DEFAULT_HOLD_MS);
+    // Every byte takes its time on the line at 9600 baud (10 bits, about 1.04 ms), both
+    // the computer's and the instrument's. Off by default.
+    void SetLinePacing(bool on);
+    bool LinePacing() const;
+
+    // The operator's discharge gun, independent of the computer's trigger commands.
+    void GunPress();
+    void GunRelease();
 
     void SetSilent(bool silent);
     void InjectNak(int count = 1);
@@ -59,6 +81,13 @@ public:
     void SetByteDelayMs(int ms);
     void SetFlood(bool on);
     void InjectErrorOnNextStart(int code);
+    // The next count frames of this query (e.g. "QD") get no reply, then it answers again.
+    void FailQuery(const QString& query, int count = 1);
+    // The next count exchanges get no answer at all (not even to ENQ), then the line is back.
+    void SilenceExchanges(int count);
+    // After n more discharges the instrument stops by itself with error code; the error
+    // stays until "PC0".
+    void StopAfterDischarges(int n, int code);
 
     quint8 Status() const;
     QStringList SequenceMemory() const;
@@ -82,17 +111,26 @@ private:
     void HandleText(const QByteArray& text, Clock::time_point now, QByteArray& out);
     void AnswerEnq(QByteArray& out);
     void Tick(Clock::time_point now, QByteArray& out);
-    int PollTimeoutMs() const;
+    // How long the serving thread may sleep: until the model's next event or the line
+    // state's deadline, -1 for as long as nothing comes.
+    int PollTimeoutMs(Clock::time_point now) const;
+    void AppendLog(const QString& text);
     void WriteOut(const QByteArray& bytes);
     bool WriteAll(const char* data, qsizetype size, int waitMs);
-    bool PauseMs(int ms);
+    bool PauseUntil(Clock::time_point end);
+    void PaceInput(qsizetype bytes, Clock::time_point now);
     void Wake();
     void CloseFds();
     QByteArray ModelIdent() const;
 
     mutable std::mutex m_mutex;
-    CSimModel m_model;
-    QStringList m_listLog;
+    // mutable: the instrument's clock runs on whenever anyone looks at it
+    mutable CSimModel m_model;
+    QStringList m_listLog; // ring: m_nLogHead is the oldest entry once it is full
+    qsizetype m_nLogHead = 0;
+    int m_nLogCapacity = DEFAULT_LOG_CAPACITY;
+    qint64 m_nLogged = 0;
+    qint64 m_nWakeups = 0;
     int m_nEnq = 0;
     int m_nAck = 0;
     QByteArray m_baModel;
@@ -104,6 +142,8 @@ private:
     QStringList m_listRefused;
     QHash<QByteArray, QByteArray> m_hashPayload;
     QHash<QByteArray, QByteArray> m_hashRaw;
+    QHash<QByteArray, int> m_hashFailQuery;
+    int m_nSilentExchanges = 0;
     QByteArray m_baGarbage;
     bool m_bFlood = false;
     Clock::time_point m_tpFlood;
@@ -116,6 +156,8 @@ private:
     quint8 m_ucBcc = 0;
 
     std::atomic<int> m_nByteDelayMs{0};
+    std::atomic<bool> m_bPacing{false};
+    Clock::time_point m_tpInputDone; // serving thread only: the computer's bytes all arrived
     std::atomic<bool> m_bStop{false};
     std::thread m_thread;
     int m_fdMaster = -1;

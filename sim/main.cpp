@@ -78,6 +78,10 @@ int main(int argc, char* argv[]) {
          QCoreApplication::translate("main", "The first start fails with error CODE."), "CODE"},
         {"log",
          QCoreApplication::translate("main", "Print every received text to standard error.")},
+        {"line-pacing",
+         QCoreApplication::translate("main", "Let every byte take its time at 9600 baud.")},
+        {"no-discharge-hold",
+         QCoreApplication::translate("main", "Clear the discharge bit the moment a series ends.")},
     });
     parser.process(args);
 
@@ -138,6 +142,10 @@ int main(int argc, char* argv[]) {
         sim.InjectErrorOnNextStart(value);
     }
     sim.SetFlood(parser.isSet("flood"));
+    sim.SetLinePacing(parser.isSet("line-pacing"));
+    if (parser.isSet("no-discharge-hold")) {
+        sim.SetDischargeHold(false);
+    }
     if (parser.isSet("log")) {
         sim.SetLogCallback([](const QString& text) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());

@@ -156,19 +156,41 @@ qint64 CArchive::BytesLeft() const {
     return inBuffer + std::max<qint64>(0, m_deviceEnd - m_device->pos());
 }
 
+qint64 CArchive::MaxBytesLeft() const {
+    if (!IsStream())
+        return BytesLeft();
+    return (m_buffer.size() - m_pos) + std::max<qint64>(0, m_maxStreamBytes - m_taken);
+}
+
 bool CArchive::CanHold(qint64 count, qint64 minBytesEach) {
     if (m_failed)
         return false;
     if (count <= 0)
         return true;
-    const qint64 left = BytesLeft();
+    const qint64 left = MaxBytesLeft();
     if (left < 0)
-        return true; // unknown: the reads themselves stop at the end
+        return true; // no device: the reads themselves stop at the end
     if (count > left / std::max<qint64>(1, minBytesEach)) {
         m_failed = true;
         return false;
     }
     return true;
+}
+
+bool CArchive::Keep(qint64 bytes) {
+    if (m_failed)
+        return false;
+    if (!IsStream())
+        return true;
+    m_held += std::max<qint64>(0, bytes);
+    if (m_held > m_maxStreamHeld)
+        m_failed = true;
+    return !m_failed;
+}
+
+void CArchive::SetStreamLimits(qint64 maxBytes, qint64 maxHeldBytes) {
+    m_maxStreamBytes = std::max<qint64>(0, maxBytes);
+    m_maxStreamHeld = std::max<qint64>(0, maxHeldBytes);
 }
 
 // Makes at least need bytes available in the buffer; false at the end of the data.
@@ -186,11 +208,20 @@ bool CArchive::Fill(qint64 need) {
             m_failed = true;
             return false;
         }
-        const qint64 want = std::max<qint64>(kChunk, need - m_buffer.size());
+        qint64 want = std::max<qint64>(kChunk, need - m_buffer.size());
+        if (IsStream()) {
+            // never more than the budget from a stream that may not end
+            want = std::min(want, m_maxStreamBytes - m_taken);
+            if (want <= 0) {
+                m_failed = true;
+                return false;
+            }
+        }
         const qsizetype old = m_buffer.size();
         m_buffer.resize(old + want);
         const qint64 got = m_device->read(m_buffer.data() + old, want);
         m_buffer.resize(old + std::max<qint64>(0, got));
+        m_taken += std::max<qint64>(0, got);
         if (got <= 0) {
             // a pipe or socket may still deliver; a file or buffer is at its end
             if (got == 0 && m_device->isSequential() && m_device->waitForReadyRead(100))
@@ -242,12 +273,13 @@ QByteArray CArchive::ReadBytes(qint64 n) {
     QByteArray out;
     if (m_failed || n <= 0)
         return out;
-    const qint64 left = BytesLeft();
+    const qint64 left = MaxBytesLeft();
     if (left >= 0 && n > left) {
         m_failed = true;
         return out;
     }
-    if (left >= 0)
+    // the size is only reserved when the bytes are known to be there
+    if (BytesLeft() >= 0)
         out.reserve(n);
     while (n > 0) {
         const qint64 part = std::min<qint64>(n, kChunk);
@@ -293,7 +325,7 @@ bool CArchive::ReadStringLength(quint64* length, bool* wide) {
     }
     if (m_failed)
         return false;
-    if (len > kMaxTextLength) {
+    if (len > kMaxTextLength || (IsStream() && len * (*wide ? 2 : 1) > MAX_STREAM_TEXT_BYTES)) {
         m_failed = true;
         return false;
     }
@@ -308,6 +340,9 @@ QString CArchive::ReadString() {
         return QString();
     const qint64 bytes = static_cast<qint64>(len) * (wide ? 2 : 1);
     if (bytes == 0)
+        return QString();
+    // what the text will keep once decoded (at most two bytes a character)
+    if (!Keep(static_cast<qint64>(len) * 2 + 32))
         return QString();
     if (m_buffer.size() - m_pos >= bytes) {
         // The common case: the whole text is already in the buffer.
@@ -332,7 +367,7 @@ void CArchive::SkipString() {
         m_pos += bytes;
         return;
     }
-    const qint64 left = BytesLeft();
+    const qint64 left = MaxBytesLeft();
     if (left >= 0 && bytes > left) {
         m_failed = true;
         return;
@@ -370,5 +405,9 @@ QString CArchive::DecodeAnsi(QByteArrayView bytes) {
     QStringDecoder decoder("Shift_JIS");
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    // the decoder sizes its result for the worst case; a text kept in a list keeps only
+    // what it holds
+    text.squeeze();
+    return text;
 }

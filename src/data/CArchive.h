@@ -13,9 +13,24 @@ class QIODevice;
 // Reading never trusts a stored length: a text or a count that the rest of the file
 // cannot hold marks the archive as failed at once. A failure is sticky: every later
 // read returns 0 or an empty text, so callers check IsFailed() after each record.
+//
+// A stream whose size nobody can know (a pipe, standard input) is read within a budget:
+// at most MAX_STREAM_BYTES are taken from it (more than any plan the program can save),
+// a length or count that the rest of the budget cannot hold is refused at once, and
+// buffers grow only as bytes really arrive.
 class CArchive {
 public:
     enum Mode { store, load };
+
+    // Most bytes taken from a stream of unknown size; the largest plan the program can save
+    // (22 full 0.01 kV sweeps in both polarities) is about 98 MB.
+    static constexpr qint64 MAX_STREAM_BYTES = qint64(128) << 20;
+    // Longest text item taken from such a stream: the program's own texts are labels of a
+    // few dozen characters.
+    static constexpr qint64 MAX_STREAM_TEXT_BYTES = qint64(1) << 20;
+    // Most memory the records read from such a stream may keep; the largest plan the
+    // program can save keeps about 47 MB.
+    static constexpr qint64 MAX_STREAM_HELD_BYTES = qint64(64) << 20;
 
     CArchive(QIODevice* device, Mode mode);
     ~CArchive(); // flushes when storing
@@ -69,9 +84,19 @@ public:
     int ReadVersion(QLatin1StringView expected);
     // Bytes not yet read, or -1 when the device cannot tell (a sequential device).
     qint64 BytesLeft() const;
+    // Bytes that may still be read: those left, or for a stream what is left of its budget.
+    qint64 MaxBytesLeft() const;
+    // Reading from a stream of unknown size.
+    bool IsStream() const { return m_mode == load && m_device && m_deviceEnd < 0; }
     // Checks that count items of at least minBytesEach bytes can still be read; marks
     // the archive as failed and returns false otherwise.
     bool CanHold(qint64 count, qint64 minBytesEach);
+    // A record read from a stream is about to keep bytes of memory: false (and failed)
+    // once the stream's records would keep more than MAX_STREAM_HELD_BYTES. Files of
+    // known size are bounded by their size instead.
+    bool Keep(qint64 bytes);
+    // Other limits for a stream than MAX_STREAM_BYTES and MAX_STREAM_HELD_BYTES.
+    void SetStreamLimits(qint64 maxBytes, qint64 maxHeldBytes);
 
 private:
     void Append(const char* data, qsizetype n);
@@ -90,4 +115,8 @@ private:
     QByteArray m_buffer;
     qsizetype m_pos = 0;     // read position in m_buffer
     qint64 m_deviceEnd = -1; // size of a random-access device being loaded
+    qint64 m_taken = 0;      // bytes taken from the device so far
+    qint64 m_held = 0;       // memory the records read from a stream keep
+    qint64 m_maxStreamBytes = MAX_STREAM_BYTES;
+    qint64 m_maxStreamHeld = MAX_STREAM_HELD_BYTES;
 };

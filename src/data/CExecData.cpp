@@ -95,6 +95,13 @@ QString CExecData::GetColumnText(int column) {
     }
 }
 
+void CExecData::ClampForList() {
+    if (m_nPola >= 2)
+        m_nPola = POLA_MINUS;
+    if (m_nJudge >= 5)
+        m_nJudge = JUDGE_NONE;
+}
+
 namespace {
 // The labelled fields in stored order, for both directions (rec is const when storing).
 template <class Rec> void ExchangeFields(Rec& rec, CArchive& ar) {

@@ -35,6 +35,9 @@ public:
     // Cell text of a column. A polarity of 2 or more is first set to POLA_MINUS and a
     // judgement of 5 or more to JUDGE_NONE in the record itself.
     QString GetColumnText(int column);
+    // Brings a polarity of 2 or more and a judgement of 5 or more back into range in the
+    // record, as producing the row's texts does.
+    void ClampForList();
 
     // Writes the stored form (judgement and comment are not part of it).
     void Store(CArchive& ar) const;
@@ -46,3 +49,6 @@ public:
 };
 
 using CExecList = std::vector<std::unique_ptr<CExecData>>;
+
+// Memory one step read from a stream keeps: the record, its allocation, its list slot.
+inline constexpr qint64 kExecDataHeldBytes = sizeof(CExecData) + 32;

@@ -241,6 +241,8 @@ int CSettingData::Load(CArchive& ar) {
         return LOAD_BAD_FORMAT;
     for (qint32 k = 0; k < count; ++k) {
         ar.SkipString(); // "ExecDataNo.%d"
+        if (!ar.Keep(kExecDataHeldBytes))
+            return LOAD_BAD_FORMAT;
         auto step = std::make_unique<CExecData>();
         const int result = step->Load(ar);
         if (result != LOAD_OK)

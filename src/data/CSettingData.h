@@ -75,3 +75,7 @@ private:
 };
 
 using CSettingList = std::vector<std::unique_ptr<CSettingData>>;
+
+// Memory one condition read from a stream keeps: the record with the unit texts of its
+// four ranges, its allocation, its list slot.
+inline constexpr qint64 kSettingDataHeldBytes = sizeof(CSettingData) + 4 * 64 + 32;

@@ -98,7 +98,7 @@ int CVzrT8100Doc::Load(CArchive& ar) {
     const quint32 comments = ar.ReadCount();
     if (comments > kMaxComments || !ar.CanHold(comments, kMinCommentBytes))
         return LOAD_BAD_FORMAT;
-    for (quint32 i = 0; i < comments && !ar.IsFailed(); ++i)
+    for (quint32 i = 0; i < comments && ar.Keep(sizeof(QString)); ++i)
         m_strCommentList.append(ar.ReadString());
 
     ar.SkipString(); // "[Setting Data Count]"
@@ -113,6 +113,8 @@ int CVzrT8100Doc::Load(CArchive& ar) {
         if (!ar.CanHold(settings, CSettingData::kMinStoredBytes))
             return LOAD_BAD_FORMAT;
         for (qint32 i = 0; i < settings; ++i) {
+            if (!ar.Keep(kSettingDataHeldBytes))
+                return LOAD_BAD_FORMAT;
             auto setting = std::make_unique<CSettingData>();
             const int r = setting->Load(ar);
             if (r != LOAD_OK)
@@ -130,6 +132,8 @@ int CVzrT8100Doc::Load(CArchive& ar) {
     if (!ar.CanHold(steps, CExecData::kMinStoredBytes))
         return LOAD_BAD_FORMAT;
     for (qint32 i = 0; i < steps; ++i) {
+        if (!ar.Keep(kExecDataHeldBytes))
+            return LOAD_BAD_FORMAT;
         auto step = std::make_unique<CExecData>();
         const int r = step->Load(ar);
         if (r != LOAD_OK)

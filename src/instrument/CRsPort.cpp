@@ -2,6 +2,7 @@
 
 #include "CSerialPortTable.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QThread>
@@ -25,22 +26,40 @@ CRsPort::~CRsPort() {
     Close();
 }
 
+std::unique_ptr<QSerialPort> CRsPort::OpenDevice(const QString& path, CPortProblem* problem) {
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(path);
+    ApplyLineSettings(*port);
+    if (port->open(QIODevice::ReadWrite)) {
+        *problem = CPortProblem();
+        return port;
+    }
+    CPortProblem::OpenFailure failure;
+    failure.bNotFound = port->error() == QSerialPort::DeviceNotFoundError;
+    failure.bPermission = port->error() == QSerialPort::PermissionError;
+    failure.strText = port->errorString();
+    *problem = CPortProblem::Diagnose(path, failure);
+    return nullptr;
+}
+
 bool CRsPort::Open(int nPort) {
     if (IsOpen())
         Close();
     m_nPortNo = 0;
     m_pPort.reset();
+    m_strPortPath.clear();
 
     if (nPort < 1 || nPort > MAX_PORT_NO)
         nPort = 0;
-    const QString path = CSerialPortTable::DevicePath(nPort);
-    if (path.isEmpty())
+    const QString path = DevicePath(nPort);
+    if (path.isEmpty()) {
+        m_lastOpenProblem = CPortProblem(CPortProblem::PROBLEM_NOT_FOUND,
+                                         QCoreApplication::translate("CRsPort", "no such port"));
         return false;
+    }
 
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(path);
-    ApplyLineSettings(*port);
-    if (!port->open(QIODevice::ReadWrite))
+    std::unique_ptr<QSerialPort> port = OpenDevice(path, &m_lastOpenProblem);
+    if (!port)
         return false;
 
     // A pseudo-terminal has no modem lines and refuses these (ENOTTY): not a failure.
@@ -49,14 +68,34 @@ bool CRsPort::Open(int nPort) {
     port->clearError();
 
     m_pPort = std::move(port);
+    m_strPortPath = path;
     m_nPortNo = nPort;
     return true;
+}
+
+QString CRsPort::DevicePath(int n) const {
+    if (!m_bListed)
+        return CSerialPortTable::DevicePath(n);
+    if (n < 1 || n > m_listTable.size())
+        return QString();
+    return m_listTable.at(n - 1);
+}
+
+QString CRsPort::PortPath() const {
+    return IsOpen() ? m_strPortPath : QString();
+}
+
+CPortProblem CRsPort::ProbeProblem(int n) const {
+    if (n < 1 || n > m_listProbe.size())
+        return CPortProblem();
+    return m_listProbe.at(n - 1);
 }
 
 void CRsPort::Close() {
     if (!IsOpen()) {
         m_nPortNo = 0;
         m_pPort.reset();
+        m_strPortPath.clear();
         return;
     }
     QThread::msleep(CLOSE_DELAY_MS);
@@ -64,6 +103,7 @@ void CRsPort::Close() {
     m_pPort->setDataTerminalReady(false);
     m_pPort->close();
     m_pPort.reset();
+    m_strPortPath.clear();
     m_nPortNo = 0;
 }
 
@@ -93,23 +133,32 @@ bool CRsPort::Write(const quint8* data, int n) {
 int CRsPort::EnumPorts(quint8 list[ENUM_LIST_SIZE]) {
     list[0] = 0;
     int count = 0;
-    const QStringList table = CSerialPortTable::Ports();
+    // The open port keeps its number: it stands where it stood in the table it came from.
+    const QString openPath = PortPath();
+    m_listTable = CSerialPortTable::Ports();
+    m_bListed = true;
+    m_listProbe.clear();
+    for (qsizetype i = 0; i < m_listTable.size(); ++i)
+        m_listProbe.append(CPortProblem());
     // Port 128 is never probed.
-    const int last = qMin<int>(table.size(), ENUM_LIST_SIZE - 1);
+    const int last = qMin<int>(int(m_listTable.size()), ENUM_LIST_SIZE - 1);
     for (int n = 1; n <= last; ++n) {
         bool present = false;
-        if (IsOpen() && n == m_nPortNo) {
+        const QString& path = m_listTable.at(n - 1);
+        if (IsOpen() && path == openPath) {
             present = true;
         } else {
-            QSerialPort probe;
-            probe.setPortName(table.at(n - 1));
-            ApplyLineSettings(probe);
-            if (probe.open(QIODevice::ReadWrite)) {
+            CPortProblem problem;
+            std::unique_ptr<QSerialPort> probe = OpenDevice(path, &problem);
+            if (probe) {
                 present = true;
-                probe.close();
+                probe->close();
             } else {
-                // Held by another program: it exists, so it is listed.
-                present = probe.error() == QSerialPort::PermissionError;
+                // It exists but cannot be had now: listed, and the reason kept.
+                present = problem.GetKind() == CPortProblem::PROBLEM_PERMISSION ||
+                          problem.GetKind() == CPortProblem::PROBLEM_LOCKED ||
+                          problem.GetKind() == CPortProblem::PROBLEM_BUSY;
+                m_listProbe[n - 1] = problem;
             }
         }
         if (present) {

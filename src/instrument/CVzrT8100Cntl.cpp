@@ -3,7 +3,10 @@
 #include "data/CExecData.h"
 #include "data/CSettingData.h"
 
+#include "CSerialPortTable.h"
+
 #include <QCoreApplication>
+#include <QMap>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -32,17 +35,34 @@ CVzrT8100Cntl::~CVzrT8100Cntl() {
 bool CVzrT8100Cntl::Connect() {
     CRsPort& port = m_protocol.GetPort();
     port.Close();
+    m_listPortProblems.clear();
 
+    // One snapshot of the table serves the listing and every open of this search.
     quint8 list[CRsPort::ENUM_LIST_SIZE];
     const int count = port.EnumPorts(list);
-    for (int i = 0; i < count; ++i) {
-        // A port that does not open simply fails the query.
-        port.Open(list[i]);
-        if (m_protocol.SendQuery(QStringLiteral("QA")) && m_protocol.GetReply().contains(Ident()))
-            return true;
+    QMap<int, CPortProblem> problems;
+    for (int n = 1; n < CRsPort::ENUM_LIST_SIZE; ++n) {
+        // a port the operator named that is not there at all
+        const CPortProblem probe = port.ProbeProblem(n);
+        if (probe.GetKind() == CPortProblem::PROBLEM_NOT_FOUND &&
+            CSerialPortTable::IsNamed(port.DevicePath(n)))
+            problems.insert(n, probe);
+    }
+    bool found = false;
+    for (int i = 0; i < count && !found; ++i) {
+        // A port that does not open simply fails the query; why is kept for the operator.
+        if (!port.Open(list[i]))
+            problems.insert(list[i], port.LastOpenProblem());
+        if (m_protocol.SendQuery(QStringLiteral("QA")) && m_protocol.GetReply().contains(Ident())) {
+            found = true;
+            break;
+        }
         port.Close();
     }
-    return false;
+    for (auto it = problems.cbegin(); it != problems.cend(); ++it)
+        m_listPortProblems.append(
+            QStringLiteral("%1: %2").arg(port.DevicePath(it.key()), it.value().GetText()));
+    return found;
 }
 
 bool CVzrT8100Cntl::IsConnected() const {

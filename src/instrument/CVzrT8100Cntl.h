@@ -3,6 +3,7 @@
 #include "CRsBasicProtocol.h"
 
 #include <QString>
+#include <QStringList>
 
 class CExecData;
 class CSettingData;
@@ -34,8 +35,12 @@ public:
     CVzrT8100Cntl& operator=(const CVzrT8100Cntl&) = delete;
 
     // Closes the port, then keeps the first listed port whose "QA" reply identifies the
-    // instrument.
+    // instrument. The ports are listed and opened from one snapshot of the port table.
     bool Connect();
+    // Ports the last Connect could not open, one "PATH: reason" line each, in port order
+    // (a device the user may not open, one another program holds, a named port that is
+    // not there).
+    QStringList PortProblems() const { return m_listPortProblems; }
     bool IsConnected() const;
     int GetPortNo() const;
 
@@ -75,4 +80,5 @@ private:
     bool Preamble();
 
     CRsBasicProtocol m_protocol;
+    QStringList m_listPortProblems;
 };

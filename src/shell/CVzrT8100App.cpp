@@ -83,6 +83,18 @@ void CVzrT8100App::StartUpMessage(const QString& text) {
     CMessageBox::Ok(text);
 }
 
+void CVzrT8100App::TellPortProblems(QStringList& told) {
+    // The failure dialog's texts stay as they are; what only a Linux operator can act on
+    // (a device the user may not open, one another program holds) goes to the error output.
+    for (const QString& line : m_cntl.PortProblems()) {
+        if (told.contains(line))
+            continue;
+        told.append(line);
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    }
+    std::fflush(stderr);
+}
+
 QString CVzrT8100App::ResourcePath(const QString& name) {
     static const bool builtIn = (initBuiltInResources(), true);
     Q_UNUSED(builtIn);
@@ -200,9 +212,11 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
     opening.reset();
 
     if (!m_cntl.IsConnected()) {
+        QStringList told; // each port's trouble is told once, not at every retry
         for (;;) {
             if (m_cntl.Connect())
                 break;
+            TellPortProblems(told);
             if (m_bUnattended) {
                 // a dialog no one can answer is one that could not be shown: go on
                 StartUpMessage(typeSelect.FailureText());

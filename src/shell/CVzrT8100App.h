@@ -61,6 +61,8 @@ private:
 
     // Tells the operator at start-up, or the error output when no one can answer.
     void StartUpMessage(const QString& text);
+    // Writes the ports the last search could not open, and why, to the error output.
+    void TellPortProblems(QStringList& told);
 
     bool m_bUnattended = false;
     std::unique_ptr<QLockFile> m_hInstanceMutex;

@@ -28,6 +28,9 @@ int identify(int argc, char** argv) {
     QTextStream err(stderr);
     CVzrT8100Cntl cntl; // searches the port table
     if (!cntl.IsConnected()) {
+        // the ports that could not even be opened, and why
+        for (const QString& line : cntl.PortProblems())
+            err << line << Qt::endl;
         err << QCoreApplication::translate("main",
                                            "VZR-T8100が見つかりませんでした。"
                                            "電源や通信ケーブルの接続状態を確認してください。")
@@ -37,7 +40,7 @@ int identify(int argc, char** argv) {
     QString reply;
     const bool identified = cntl.Identify(reply);
     out << QCoreApplication::translate("main", "ポート: %1")
-               .arg(CSerialPortTable::DevicePath(cntl.GetPortNo()))
+               .arg(cntl.GetProtocol().GetPort().PortPath())
         << Qt::endl;
     out << QCoreApplication::translate("main", "応答: %1").arg(reply) << Qt::endl;
     if (!identified) {
@@ -122,8 +125,10 @@ int main(int argc, char** argv) {
                                 << "\n";
             return 1;
         }
-        // a demonstration run discharges by itself
+        // steps with the trigger source VZR or EXTERNAL discharge by themselves, and the
+        // line takes its real time, so the program feels as with the instrument
         sim->SetAutoTrigger(true);
+        sim->SetLinePacing(true);
         CSerialPortTable::PrependPort(sim->PortPath());
     }
 

@@ -1,14 +1,23 @@
-// Linked into every test executable: before main() runs, the process gets a world of its
-// own, so that a test started by hand on a developer's desk behaves as under ctest. No
+// Linked into every test executable: before anything else runs, the process gets a world of
+// its own, so that a test started by hand on a developer's desk behaves as under ctest. No
 // window shows, no real serial port is probed (and none has DTR/RTS raised), and settings,
-// recent files, the instance lock and reports go to a temporary home removed at exit.
+// recent files, the instance lock and reports go to a temporary home removed at exit. The
+// programs a test starts (vzr-t8100, vzr-t8100-sim) inherit all of it.
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include <unistd.h>
 
 namespace {
+
+// Allocations that system libraries under Qt hold for the life of the process.
+const char kLeakSuppressions[] = "leak:libfontconfig\n"
+                                 "leak:libdbus\n"
+                                 "leak:libglib\n"
+                                 "leak:libQt6Gui\n";
 
 class TestEnv {
 public:
@@ -40,6 +49,7 @@ public:
                                          std::filesystem::perm_options::replace, ec);
             setenv(name, dir.c_str(), 1);
         }
+        HandSanitizerOptionsDown(root);
     }
     ~TestEnv() {
         if (m_root.empty() || std::getenv("VZR_TEST_KEEP_HOME"))
@@ -60,10 +70,37 @@ public:
     TestEnv& operator=(const TestEnv&) = delete;
 
 private:
+    // The sanitizers of the asan build read their options from the environment when a
+    // process starts: the programs a test starts get the same suppressions as the test
+    // (whose own come from the hooks below), unless the caller chose others.
+    static void HandSanitizerOptionsDown(const std::filesystem::path& root) {
+        const std::string file = (root / "lsan.supp").string();
+        if (FILE* f = std::fopen(file.c_str(), "w")) {
+            std::fputs(kLeakSuppressions, f);
+            std::fclose(f);
+            const char* lsan = std::getenv("LSAN_OPTIONS");
+            if (!lsan || !std::strstr(lsan, "suppressions=")) {
+                std::string options = lsan && *lsan ? std::string(lsan) + ":" : std::string();
+                options += "suppressions=" + file;
+                setenv("LSAN_OPTIONS", options.c_str(), 1);
+            }
+        }
+        setenv("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1", 0);
+    }
+
     std::string m_root;
 };
 
-// Constructed before any Qt application object: QT_QPA_PLATFORM is read there.
-TestEnv g_testEnv;
+// Constructed before every other global of the test (QT_QPA_PLATFORM, HOME and the XDG
+// folders are read when the first Qt object is made) and destroyed after them.
+__attribute__((init_priority(101))) TestEnv g_testEnv;
 
 } // namespace
+
+// Defaults of the sanitizers for the test itself; the environment still overrides them.
+extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
+    return kLeakSuppressions;
+}
+extern "C" __attribute__((visibility("default"), used)) const char* __ubsan_default_options() {
+    return "print_stacktrace=1:halt_on_error=1";
+}

@@ -18,6 +18,8 @@ public:
 
     bool IsValid() const { return m_fdMaster >= 0; }
     QString SlavePath() const { return m_strPath; }
+    // The peer's own descriptor of the slave side: the line settings can be read through it.
+    int SlaveFd() const { return m_fdSlave; }
 
     // Reads exactly n bytes, waiting at most waitMs for each; returns what came.
     QByteArray Read(int n, int waitMs = 2000);

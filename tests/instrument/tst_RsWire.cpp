@@ -187,7 +187,9 @@ private slots:
         m_peer->Run([&](CPtyPeer& p) {
             const QByteArray reply = Frame("QD10");
             PlayQuery(p, seen, reply.left(3));
-            QThread::msleep(CRsPort::WAIT_MS + 200);
+            // far longer than the wait: a reader kept off the processor for a while on a
+            // busy machine must still find the pause over when it looks again
+            QThread::msleep(CRsPort::WAIT_MS + 1500);
             p.Write(reply.mid(3));
         });
         QVERIFY(!m_proto->SendQuery("QD"));

@@ -7,6 +7,7 @@
 #include "instrument/CSerialPortTable.h"
 #include "instrument/CVzrT8100Cntl.h"
 
+#include <QSerialPort>
 #include <QTest>
 
 #include <memory>
@@ -107,6 +108,55 @@ private slots:
         QTRY_COMPARE(silent.EnqCount(), 1);
     }
 
+    void searchKeepsOneTableWhileItChanges() {
+        // two instruments on ports 3 and 5, strangers elsewhere
+        CVzrT8100Sim s1, s2, a, s4, b, plugged;
+        for (CVzrT8100Sim* sim : {&s1, &s2, &a, &s4, &b, &plugged})
+            QVERIFY(sim->Start());
+        for (CVzrT8100Sim* sim : {&s1, &s2, &s4})
+            sim->SetIdentText("ACME CORP, SOMETHING ELSE");
+        const QStringList table = {s1.PortPath(), s2.PortPath(), a.PortPath(), s4.PortPath(),
+                                   b.PortPath()};
+        CSerialPortTable::SetExplicitPorts(table);
+        // an instrument on a USB adapter is plugged in while port 1 is being asked
+        s1.SetLogCallback([&](const QString&) {
+            CSerialPortTable::SetExplicitPorts(QStringList{plugged.PortPath()} + table);
+        });
+        CVzrT8100Cntl cntl;
+        QCOMPARE(CSerialPortTable::Ports().first(), plugged.PortPath());
+        QVERIFY(cntl.IsConnected());
+        QCOMPARE(cntl.GetPortNo(), 3);
+        QCOMPARE(cntl.GetProtocol().GetPort().PortPath(), a.PortPath());
+        QCOMPARE(a.CommandLog(), QStringList({"QA"}));
+        QCOMPARE(s2.CommandLog(), QStringList({"QA"}));
+        QCOMPARE(b.EnqCount(), 0);
+        QCOMPARE(plugged.EnqCount(), 0);
+        s1.SetLogCallback(nullptr);
+    }
+
+    void searchTellsWhyPortsCouldNotBeOpened() {
+        CVzrT8100Sim held;
+        QVERIFY(held.Start());
+        QSerialPort holder; // another user of the line has it
+        holder.setPortName(held.PortPath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        const QString lockFile = CPortProblem::FindLockFile(held.PortPath());
+        QVERIFY(!lockFile.isEmpty());
+        CSerialPortTable::SetExplicitPorts({"/dev/vzr-no-such-port", held.PortPath()});
+        CVzrT8100Cntl cntl;
+        QVERIFY(!cntl.IsConnected());
+        QCOMPARE(cntl.PortProblems(),
+                 QStringList(
+                     {"/dev/vzr-no-such-port: no such device",
+                      held.PortPath() + ": in use by this program (lock file " + lockFile + ")"}));
+        QCOMPARE(held.EnqCount(), 0);
+        // let go, and the next search finds the instrument there
+        holder.close();
+        QVERIFY(cntl.Connect());
+        QCOMPARE(cntl.GetPortNo(), 2);
+        QCOMPARE(cntl.PortProblems(), QStringList({"/dev/vzr-no-such-port: no such device"}));
+    }
+
     void connectWithoutInstrumentLeavesDisconnected() {
         CVzrT8100Sim stranger;
         QVERIFY(stranger.Start());
@@ -151,8 +201,14 @@ private slots:
         QCOMPARE(m_sim->CommandLog(), QStringList({"CC", "CD", "CA", "CB", "PC0"}));
         m_sim->RefuseCommand("CA");
         QVERIFY(!m_cntl->StartTest());
+        // a PC0 the instrument refuses still reaches it, and the line stays usable
         m_sim->RefuseCommand("PC0");
-        QVERIFY(m_cntl->SendPC0()); // its answer does not matter
+        m_sim->ClearLog();
+        m_cntl->SendPC0();
+        QCOMPARE(m_sim->CommandLog(), QStringList({"PC0"}));
+        m_sim->ClearRefusals();
+        QVERIFY(m_cntl->TriggerOff());
+        QCOMPARE(m_sim->CommandLog(), QStringList({"PC0", "CD"}));
     }
 
     void statusByte_data() {
@@ -283,7 +339,10 @@ private slots:
         QVERIFY(!cntl.StopTest());
         QVERIFY(!cntl.TriggerOn());
         QVERIFY(!cntl.TriggerOff());
-        QVERIFY(cntl.SendPC0());
+        // nothing to send PC0 to, and no way to a connection either
+        cntl.SendPC0();
+        QVERIFY(!cntl.IsConnected());
+        QVERIFY(!cntl.GetProtocol().GetPort().IsOpen());
         QVERIFY(!cntl.GetStatus(status));
         QCOMPARE(status, quint8(0));
         text = "stale";

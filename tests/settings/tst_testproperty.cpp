@@ -9,6 +9,7 @@
 #include <csignal>
 #include <limits>
 #include <sys/resource.h>
+#include <unistd.h>
 
 class TestProperty : public QObject {
     Q_OBJECT
@@ -86,6 +87,24 @@ private slots:
         const QByteArray content = f.readAll();
         QVERIFY(content.contains("[INI_SECTION_PROPERTY]"));
         QVERIFY(content.contains("INI_KEY_GUN_MODEL=HV-100"));
+    }
+
+    void fileRefusesOtherWritersBetweenWrites() {
+        if (geteuid() == 0)
+            QSKIP("root ignores file modes: tst_testproperty_nobody runs this unprivileged");
+        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "HV-52P-1");
+        // an editor or another program cannot change the settings behind the program's back
+        QFile other(iniPath());
+        QVERIFY(!other.open(QIODevice::WriteOnly | QIODevice::Append));
+        QCOMPARE(other.error(), QFileDevice::OpenError);
+        // and yet the program's own next writes go through, each one
+        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "HV-52P-2");
+        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "Sato");
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "dflt"),
+                 QString("HV-52P-2"));
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "dflt"),
+                 QString("Sato"));
+        QVERIFY(!QFile(iniPath()).open(QIODevice::WriteOnly | QIODevice::Append));
     }
 
     void roundTrip_data() {

@@ -5,10 +5,20 @@
 #include "report/ReportTestUtil.h"
 #include "settings/CTestProperty.h"
 
+#include "HostileStream.h"
+#include "data/CArchive.h"
+#include "instrument/CPortProblem.h"
+
+#include <QBuffer>
 #include <QLockFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestShellCli : public QObject {
     Q_OBJECT
@@ -19,6 +29,7 @@ class TestShellCli : public QObject {
         int exitCode = -1;
         QString out;
         QString err;
+        qint64 unread = 0; // bytes of the input the program had not taken when it ended
     };
 
     void prepare(QProcess& proc) {
@@ -45,7 +56,39 @@ class TestShellCli : public QObject {
         return result;
     }
 
+    // The program with its standard input fed from a pipe, written as the program reads.
+    Run runWithInput(const QStringList& args, const QByteArray& input) {
+        QProcess proc;
+        prepare(proc);
+        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", args);
+        Run result;
+        if (!proc.waitForStarted())
+            return result;
+        qint64 written = 0;
+        while (written < input.size() && proc.state() == QProcess::Running) {
+            const qint64 n = proc.write(input.constData() + written,
+                                        std::min<qint64>(16 * 1024, input.size() - written));
+            if (n <= 0)
+                break;
+            written += n;
+            while (proc.bytesToWrite() > 0 && proc.state() == QProcess::Running)
+                proc.waitForBytesWritten(100);
+        }
+        result.unread = input.size() - written + proc.bytesToWrite();
+        proc.closeWriteChannel();
+        proc.waitForFinished(-1);
+        result.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
+        result.out = QString::fromUtf8(proc.readAllStandardOutput());
+        result.err = QString::fromUtf8(proc.readAllStandardError());
+        return result;
+    }
+
 private slots:
+    void initTestCase() {
+        // a program that stops reading closes the pipe under our feet
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+
     void identifyFindsInstrument() {
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
@@ -77,6 +120,39 @@ private slots:
         // no ports at all is no instrument either
         const Run none = run({"--identify"});
         QCOMPARE(none.exitCode, 1);
+    }
+
+    void identifyNamesPortHeldByAnother() {
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        QSerialPort holder; // this test is the other program
+        holder.setPortName(sim.PortPath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+        const QString lockFile = CPortProblem::FindLockFile(sim.PortPath());
+        const Run r = run({"--identify", "--port", sim.PortPath()});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(
+            r.err.contains(QString("%1: in use by another program (process %2, lock file %3)\n")
+                               .arg(sim.PortPath())
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(lockFile)),
+            qPrintable(r.err));
+        QVERIFY(r.err.contains("VZR-T8100が見つかりませんでした。"));
+        QCOMPARE(sim.EnqCount(), 0);
+    }
+
+    void identifyNamesPortUserMayNotOpen() {
+        if (geteuid() == 0)
+            QSKIP("root ignores file modes: the _nobody entry runs this unprivileged");
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        QCOMPARE(::chmod(QFile::encodeName(sim.PortPath()).constData(), 0), 0);
+        const Run r = run({"--identify", "--port", sim.PortPath(), "--port", "/dev/vzr-gone"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.startsWith(sim.PortPath() + ": permission denied: "), qPrintable(r.err));
+        QVERIFY2(r.err.contains("/dev/vzr-gone: no such device\n"), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(sim.EnqCount(), 0);
     }
 
     void identifyAgainstEmbeddedSimulator() {
@@ -114,9 +190,15 @@ private slots:
     }
 
     void withoutDisplayOrInstrumentStarts() {
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        QSerialPort holder; // the instrument's port is held by another program
+        holder.setPortName(sim.PortPath());
+        QVERIFY(holder.open(QIODevice::ReadWrite));
         QProcess proc;
         prepare(proc);
-        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", {});
+        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100",
+                   {"--port", sim.PortPath()});
         QVERIFY(proc.waitForStarted());
         // the failure is reported and start-up goes on instead of waiting for an answer
         QByteArray err;
@@ -126,6 +208,14 @@ private slots:
             err += proc.readAllStandardError();
         }
         QVERIFY2(err.contains("VZR-T8100との通信に失敗しました。"), err.constData());
+        // and why the port could not be had, before it
+        const QByteArray why = (sim.PortPath() + ": in use by another program (process " +
+                                QString::number(QCoreApplication::applicationPid()))
+                                   .toLocal8Bit();
+        QVERIFY2(err.indexOf(why) >= 0 &&
+                     err.indexOf(why) < err.indexOf("VZR-T8100との通信に失敗しました。"),
+                 err.constData());
+        QCOMPARE(err.count(why), 1);
         QCOMPARE(proc.state(), QProcess::Running);
         proc.terminate();
         if (!proc.waitForFinished(30000))
@@ -221,10 +311,56 @@ private slots:
         QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
         const Run ok = run({"--dump", path});
         QCOMPARE(ok.exitCode, 0);
-        QVERIFY(!ok.out.isEmpty());
+        QVERIFY(ok.err.isEmpty());
+        // the plan's heading and its one condition, the run list's heading and its one step
+        const QStringList lines = ok.out.split('\n');
+        QCOMPARE(lines.size(), 5);
+        QVERIFY2(lines[1].startsWith("Test No.  1\tCONTACT\t"), qPrintable(ok.out));
+        QVERIFY2(lines[3].startsWith("Step No.  1\tCONTACT\t"), qPrintable(ok.out));
+        QCOMPARE(lines[4], QString());
+
         const Run missing = run({"--dump", m_dir.filePath("missing.vzt")});
-        QVERIFY(missing.exitCode != 0);
-        QVERIFY(!missing.err.isEmpty());
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(m_dir.filePath("missing.vzt")), qPrintable(missing.err));
+        QVERIFY(missing.out.isEmpty());
+    }
+
+    void dumpFromStandardInput() {
+        CVzrT8100Doc doc;
+        QByteArray bytes;
+        {
+            QBuffer buffer(&bytes);
+            QVERIFY(buffer.open(QIODevice::WriteOnly));
+            CArchive ar(&buffer, CArchive::store);
+            QCOMPARE(doc.Serialize(ar), int(LOAD_OK));
+        }
+        const Run piped = runWithInput({"--dump", "/dev/stdin"}, bytes);
+        QCOMPARE(piped.exitCode, 0);
+        QVERIFY2(piped.out.contains("Test No.  1\tCONTACT\t"), qPrintable(piped.err));
+        // the same file named directly gives the same dump
+        const QString path = m_dir.filePath("same.vzt");
+        QVERIFY(doc.SaveFile(path, nullptr));
+        QCOMPARE(piped.out, run({"--dump", path}).out);
+    }
+
+    void dumpRefusesHostileStream_data() {
+        QTest::addColumn<QByteArray>("stream");
+        const QByteArray head = Hostile::Header() + QByteArray(2, '\0');
+        QTest::newRow("conditions without number")
+            << head + Hostile::kEmpty + Hostile::Int32(0x7FFFFFFF) +
+                   Hostile::MinimalCondition().repeated(2000);
+        QTest::newRow("text of 2^31-1 units") << QByteArray::fromHex("fffeffffffff") +
+                                                     Hostile::Int32(0x7FFFFFFF) +
+                                                     QByteArray(1024 * 1024, 'A');
+    }
+    void dumpRefusesHostileStream() {
+        QFETCH(QByteArray, stream);
+        const Run r = runWithInput({"--dump", "/dev/stdin"}, stream);
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, QString("予期しないファイル形式です。\n"));
+        QVERIFY(r.out.isEmpty());
+        // refused after its first chunk: most of the stream was never read
+        QVERIFY2(r.unread > stream.size() / 2, qPrintable(QString::number(r.unread)));
     }
 
     // A saved three-condition plan and settings in the settings file the program reads.

@@ -38,9 +38,11 @@ private slots:
     void parsesCommandTexts();
     void contactSeriesRunsOutAndStaysRunning();
     void airDischargesOnlyWhileTriggerHeld();
-    void shortSeriesIsReportedOnce();
-    void autoTriggerPressesAfterDelay();
+    void finishedSeriesBitIsHeldForAWhile();
+    void autoTriggerFollowsTriggerSource();
     void timeScaleShortensIntervals();
+    void gunPressAndReleaseInBothModes();
+    void stopsBySelfWithStickyError();
 
     void enqIsAnsweredAndStrayBytesIgnored();
     void replyFramesCarryIdentAndBcc();
@@ -49,12 +51,16 @@ private slots:
     void contactSeriesOverTheLine();
     void airRunCountsDown();
     void errorOnStartIsReportedAndCleared();
+    void queryFaultsAndSilentExchanges();
+    void linePacingTakesTheLinesTime();
     void sequenceMemoryKeepsStepsAndProgram();
     void silentAndNakFaults();
     void badBccAndReplyOverrides();
     void garbageAndFlood();
     void slowBytes();
     void reopenAfterClose();
+    void commandLogKeepsTheRecentPart();
+    void servingThreadSleepsUntilDue();
     void programPrintsItsPath();
 
 private:
@@ -133,13 +139,16 @@ void TestSim::contactSeriesRunsOutAndStaysRunning() {
              quint8(CSimModel::STATUS_RUNNING | CSimModel::STATUS_CONTACT_DISCHARGE));
     model.Advance(t0 + 300ms);
     QCOMPARE(model.DischargesDone(), 3);
-    QCOMPARE(StatusPayload(model, t0 + 300ms), QByteArray("10"));
+    // the series is over; its bit stays a while for the computer's poll
+    QCOMPARE(StatusPayload(model, t0 + 300ms), QByteArray("30"));
+    QCOMPARE(StatusPayload(model, t0 + 799ms), QByteArray("30"));
+    QCOMPARE(StatusPayload(model, t0 + 800ms), QByteArray("10"));
     QCOMPARE(model.Query("QJ", t0 + 300ms).value(), QByteArray("3"));
     QCOMPARE(model.Query("QF", t0 + 300ms).value(), QByteArray("3"));
     // pressing again after the series counts a new one
-    Run(model, "CC", t0 + 400ms);
+    Run(model, "CC", t0 + 900ms);
     QCOMPARE(model.DischargesDone(), 0);
-    Run(model, "CB", t0 + 450ms);
+    Run(model, "CB", t0 + 950ms);
     QCOMPARE(model.Status(), quint8(0));
     model.Advance(t0 + 1s);
     QCOMPARE(model.DischargesDone(), 0);
@@ -166,50 +175,88 @@ void TestSim::airDischargesOnlyWhileTriggerHeld() {
     QCOMPARE(model.DischargesDone(), 2);
     model.Advance(t0 + 2400ms);
     QCOMPARE(model.DischargesDone(), 3);
-    // nobody asked while the resumed run went on: shown once, then gone
+    // the AIR bit of the finished series is held too, however often it is asked for
     QCOMPARE(StatusPayload(model, t0 + 2400ms), QByteArray("11"));
-    QCOMPARE(StatusPayload(model, t0 + 2400ms), QByteArray("10"));
+    QCOMPARE(StatusPayload(model, t0 + 2400ms), QByteArray("11"));
+    QCOMPARE(StatusPayload(model, t0 + 2900ms), QByteArray("10"));
+    // a pause is not the end of a series: nothing is held
+    Run(model, "CC", t0 + 3s); // a new series
+    Run(model, "CD", t0 + 3100ms);
+    QCOMPARE(StatusPayload(model, t0 + 3100ms), QByteArray("10"));
 }
 
-void TestSim::shortSeriesIsReportedOnce() {
+void TestSim::finishedSeriesBitIsHeldForAWhile() {
     CSimModel model;
     const Clock::time_point t0 = Clock::now();
     Run(model, "PK1", t0);
     Run(model, "PJ2", t0);
     Run(model, "CA", t0);
     Run(model, "CC", t0);
-    model.Advance(t0 + 1s); // over long before anyone asked
-    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
-    QCOMPARE(StatusPayload(model, t0 + 1s), QByteArray("30"));
-    QCOMPARE(StatusPayload(model, t0 + 1s), QByteArray("10"));
-    // a zero count ends at once, and is still shown once
+    model.Advance(t0 + 100ms); // over after 20 ms, long before anyone asked
+    QCOMPARE(model.DischargesDone(), 2);
+    // queries in between (a TRIG press, a close check) do not use the bit up
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(StatusPayload(model, t0 + 100ms + i * 100ms), QByteArray("30"));
+    }
+    QCOMPARE(StatusPayload(model, t0 + 519ms), QByteArray("30"));
+    QCOMPARE(StatusPayload(model, t0 + 520ms), QByteArray("10"));
+    // a zero count ends at once, and is still held
     Run(model, "PJ0", t0 + 2s);
     Run(model, "CC", t0 + 2s);
-    QCOMPARE(StatusPayload(model, t0 + 2s), QByteArray("30"));
-    QCOMPARE(StatusPayload(model, t0 + 2s), QByteArray("10"));
+    QCOMPARE(StatusPayload(model, t0 + 2100ms), QByteArray("30"));
+    // stopping drops what is held
+    Run(model, "CB", t0 + 2200ms);
+    QCOMPARE(StatusPayload(model, t0 + 2200ms), QByteArray("00"));
+
+    // an instrument that does not hold the bit: it clears with the last discharge
+    CSimModel bare;
+    bare.SetDischargeHold(false);
+    Run(bare, "PK1", t0);
+    Run(bare, "PJ1", t0);
+    Run(bare, "CA", t0);
+    Run(bare, "CC", t0);
+    QCOMPARE(StatusPayload(bare, t0 + 9ms), QByteArray("70"));
+    QCOMPARE(StatusPayload(bare, t0 + 10ms), QByteArray("10"));
+    QCOMPARE(bare.Query("QF", t0 + 10ms).value(), QByteArray("1"));
 }
 
-void TestSim::autoTriggerPressesAfterDelay() {
+void TestSim::autoTriggerFollowsTriggerSource() {
+    const Clock::time_point t0 = Clock::now();
+    // VZR and EXTERNAL fire by themselves; GUN and REMOTE wait
+    for (const char* source : {"PI0", "PI1", "PI2", "PI3"}) {
+        CSimModel model;
+        model.SetAutoTrigger(true, 100);
+        Run(model, "PH1", t0);
+        Run(model, source, t0);
+        Run(model, "PK10", t0);
+        Run(model, "PJ2", t0);
+        Run(model, "CA", t0);
+        model.Advance(t0 + 99ms);
+        QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+        model.Advance(t0 + 100ms);
+        const bool fires = qstrcmp(source, "PI0") == 0 || qstrcmp(source, "PI2") == 0;
+        QCOMPARE(model.Status(), fires ? quint8(0x15) : CSimModel::STATUS_RUNNING);
+        model.Advance(t0 + 300ms);
+        QCOMPARE(model.DischargesDone(), fires ? 2 : 0);
+        if (!fires) {
+            // the gun still works
+            model.GunPress(t0 + 300ms);
+            model.Advance(t0 + 500ms);
+            QCOMPARE(model.DischargesDone(), 2);
+        }
+    }
+    // stopped before the delay: no press; and none without the automatic trigger
     CSimModel model;
     model.SetAutoTrigger(true, 100);
-    const Clock::time_point t0 = Clock::now();
-    Run(model, "PH1", t0);
-    Run(model, "PK10", t0);
-    Run(model, "PJ2", t0);
     Run(model, "CA", t0);
-    model.Advance(t0 + 99ms);
-    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
-    model.Advance(t0 + 100ms);
-    QCOMPARE(model.Status(), quint8(0x15));
-    model.Advance(t0 + 300ms);
-    QCOMPARE(model.DischargesDone(), 2);
-    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
-    // stopped before the delay: no press
-    Run(model, "CB", t0 + 1s);
-    Run(model, "CA", t0 + 1s);
-    Run(model, "CB", t0 + 1050ms);
-    model.Advance(t0 + 2s);
+    Run(model, "CB", t0 + 50ms);
+    model.Advance(t0 + 1s);
     QCOMPARE(model.Status(), quint8(0));
+    model.SetAutoTrigger(false, 0);
+    Run(model, "CA", t0 + 1s);
+    model.Advance(t0 + 2s);
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    QCOMPARE(model.NextDue().has_value(), false);
 }
 
 void TestSim::timeScaleShortensIntervals() {
@@ -227,7 +274,92 @@ void TestSim::timeScaleShortensIntervals() {
     QCOMPARE(model.DischargesDone(), 0);
     model.Advance(t0 + 10ms);
     QCOMPARE(model.DischargesDone(), 1);
-    QCOMPARE(model.Query("QE", t0 + 10ms).value(), QByteArray("100")); // the step's own value
+    QVERIFY(model.NextDue().has_value());
+    QVERIFY(*model.NextDue() == t0 + 20ms);
+    // the present interval counts in the instrument's own time: 5 ms here are 0.5 s
+    QCOMPARE(model.Query("QE", t0 + 10ms).value(), QByteArray("0"));
+    QCOMPARE(model.Query("QE", t0 + 15ms).value(), QByteArray("50"));
+    QCOMPARE(model.Query("QE", t0 + 25ms).value(), QByteArray("0")); // series over
+}
+
+void TestSim::gunPressAndReleaseInBothModes() {
+    const Clock::time_point t0 = Clock::now();
+    CSimModel model;
+    Run(model, "PH0", t0);
+    Run(model, "PI1", t0);
+    Run(model, "PK10", t0);
+    Run(model, "PJ3", t0);
+    model.GunPress(t0); // not running: nothing discharges, the trigger shows
+    QCOMPARE(model.Status(), CSimModel::STATUS_TRIGGER_ON);
+    model.GunRelease(t0);
+    Run(model, "CA", t0);
+    // CONTACT: a press starts the series, which runs to its end after the release
+    model.GunPress(t0 + 10ms);
+    QCOMPARE(model.Status(), quint8(0x07));
+    Run(model, "CD", t0 + 20ms); // the computer cannot release the operator's hand
+    QCOMPARE(model.Status(), quint8(0x07));
+    model.GunRelease(t0 + 50ms);
+    QCOMPARE(model.Status(), quint8(0x03));
+    model.Advance(t0 + 310ms);
+    QCOMPARE(model.DischargesDone(), 3);
+    // held through a whole series and beyond: no new series without a new press
+    model.GunPress(t0 + 1s);
+    model.Advance(t0 + 1310ms);
+    QCOMPARE(model.DischargesDone(), 3);
+    model.Advance(t0 + 1900ms);
+    QCOMPARE(model.DischargesDone(), 3);
+    QCOMPARE(model.Status(), quint8(0x05));
+    model.GunRelease(t0 + 1900ms);
+
+    // AIR: discharges while the gun or the computer's trigger is on
+    Run(model, "CB", t0 + 2s);
+    Run(model, "PH1", t0 + 2s);
+    Run(model, "PJ5", t0 + 2s);
+    Run(model, "CA", t0 + 2s);
+    model.GunPress(t0 + 2s);
+    model.Advance(t0 + 2200ms);
+    QCOMPARE(model.DischargesDone(), 2);
+    Run(model, "CD", t0 + 2210ms); // the gun is still held
+    model.Advance(t0 + 2300ms);
+    QCOMPARE(model.DischargesDone(), 3);
+    model.GunRelease(t0 + 2350ms);
+    QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+    model.Advance(t0 + 3s);
+    QCOMPARE(model.DischargesDone(), 3);
+    Run(model, "CC", t0 + 3s); // the computer's trigger resumes it
+    model.Advance(t0 + 3200ms);
+    QCOMPARE(model.DischargesDone(), 5);
+    QCOMPARE(model.Status(), quint8(0x11)); // finished, bit held
+}
+
+void TestSim::stopsBySelfWithStickyError() {
+    const Clock::time_point t0 = Clock::now();
+    for (const char* mode : {"PH0", "PH1"}) {
+        CSimModel model;
+        Run(model, mode, t0);
+        Run(model, "PK10", t0);
+        Run(model, "PJ5", t0);
+        model.StopAfterDischarges(2, 5);
+        Run(model, "CA", t0);
+        Run(model, "CC", t0);
+        model.Advance(t0 + 199ms);
+        QVERIFY(model.Status() & CSimModel::STATUS_RUNNING);
+        model.Advance(t0 + 200ms);
+        QCOMPARE(model.DischargesDone(), 2);
+        QCOMPARE(StatusPayload(model, t0 + 200ms), QByteArray("00")); // nothing held
+        QCOMPARE(model.Query("QC", t0 + 200ms).value(), QByteArray("5"));
+        // the error stays: a start is refused, and the stop is not armed again
+        Run(model, "CA", t0 + 300ms);
+        QCOMPARE(model.Status(), quint8(0));
+        QCOMPARE(model.Query("QC", t0 + 300ms).value(), QByteArray("5"));
+        Run(model, "PC0", t0 + 400ms);
+        QCOMPARE(model.Query("QC", t0 + 400ms).value(), QByteArray("0"));
+        Run(model, "CA", t0 + 400ms);
+        Run(model, "CC", t0 + 400ms);
+        model.Advance(t0 + 900ms);
+        QCOMPARE(model.DischargesDone(), 5);
+        QVERIFY(model.Status() & CSimModel::STATUS_RUNNING);
+    }
 }
 
 void TestSim::enqIsAnsweredAndStrayBytesIgnored() {
@@ -323,9 +455,11 @@ void TestSim::contactSeriesOverTheLine() {
     QCOMPARE(step.interval10, 100);
     QCOMPARE(step.count, 5);
     QCOMPARE(m_line.Number("QJ") - m_line.Number("QF"), 5);
-    QCOMPARE(m_line.Number("QE"), 100);
+    QCOMPARE(m_line.Number("QE"), 0); // nothing discharging yet
     QCOMPARE(m_line.Command("CC"), int(CTestLine::ACK));
     QCOMPARE(m_line.Command("CD"), int(CTestLine::ACK));
+    const int interval = m_line.Number("QE");
+    QVERIFY2(interval >= 0 && interval <= 100, qPrintable(QString::number(interval)));
     bool bSeen = false;
     int status = -1;
     for (int i = 0; i < 500; ++i) {
@@ -362,7 +496,8 @@ void TestSim::airRunCountsDown() {
     QCOMPARE(last, 0);
     QCOMPARE(m_line.Status() & ~int(CVzrT8100Sim::STATUS_AIR_DISCHARGE),
              int(CVzrT8100Sim::STATUS_RUNNING));
-    QCOMPARE(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING);
+    // the held AIR bit goes once its time is up
+    QTRY_COMPARE(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING);
 }
 
 void TestSim::errorOnStartIsReportedAndCleared() {
@@ -375,6 +510,49 @@ void TestSim::errorOnStartIsReportedAndCleared() {
     QCOMPARE(m_line.Command("CA"), int(CTestLine::ACK));
     QCOMPARE(m_line.Status(), int(CVzrT8100Sim::STATUS_RUNNING));
     QCOMPARE(m_pSim->ErrorCode(), 0);
+}
+
+void TestSim::queryFaultsAndSilentExchanges() {
+    m_pSim->FailQuery("QD", 2);
+    QVERIFY(!m_line.Query("QD").ok);
+    QVERIFY(m_line.Query("QJ").ok); // other queries are not affected
+    CTestLine::Reply reply = m_line.Query("QD");
+    QCOMPARE(reply.enq, int(CTestLine::ACK)); // the frame was heard, no reply came
+    QVERIFY(reply.bytes.isEmpty());
+    QVERIFY(m_line.Query("QD").ok);
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"QD", "QJ", "QD", "QD"}));
+
+    m_pSim->SilenceExchanges(2);
+    QCOMPARE(m_line.Command("CA"), -1);
+    QCOMPARE(m_line.Query("QD").enq, -1);
+    QCOMPARE(m_line.Command("CA"), int(CTestLine::ACK));
+    QCOMPARE(m_line.Status(), int(CVzrT8100Sim::STATUS_RUNNING));
+    QCOMPARE(m_pSim->CommandLog().mid(4), (QStringList{"CA", "QD"}));
+}
+
+void TestSim::linePacingTakesTheLinesTime() {
+    m_pSim->SetLinePacing(true);
+    QVERIFY(m_pSim->LinePacing());
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
+    QCOMPARE(m_line.ReadByte(5000), int(CTestLine::ACK));
+    // ENQ in, ACK out: two bytes of about 1.04 ms
+    QVERIFY2(timer.nsecsElapsed() >= 2000000, qPrintable(QString::number(timer.nsecsElapsed())));
+    timer.restart();
+    QVERIFY(m_line.Write(CTestLine::Frame("QD")));
+    QByteArray reply;
+    while (reply.size() < 7) {
+        const int c = m_line.ReadByte(5000);
+        QVERIFY(c >= 0);
+        reply += char(c);
+    }
+    // five bytes in, seven out
+    QVERIFY2(timer.nsecsElapsed() >= 12000000, qPrintable(QString::number(timer.nsecsElapsed())));
+    QCOMPARE(reply, CTestLine::Frame("QD00"));
+    QVERIFY(m_line.Write(QByteArray(1, CTestLine::ACK)));
+    QVERIFY(QTest::qWaitFor([this] { return m_pSim->AckCount() == 1; }));
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
 }
 
 void TestSim::sequenceMemoryKeepsStepsAndProgram() {
@@ -466,10 +644,17 @@ void TestSim::slowBytes() {
     QVERIFY(m_line.Write(QByteArray(1, CTestLine::ENQ)));
     QCOMPARE(m_line.ReadByte(5000), int(CTestLine::ACK));
     QVERIFY(m_line.Write(CTestLine::Frame("QA")));
-    const QByteArray reply = m_line.ReadQuiet(300);
+    // the whole frame, up to its BCC, however long the machine keeps us waiting
+    QByteArray reply;
+    while (!reply.endsWith(QByteArray(1, CTestLine::ETX))) {
+        const int byte = m_line.ReadByte(5000);
+        QVERIFY(byte >= 0);
+        reply += char(byte);
+    }
+    QVERIFY(m_line.ReadByte(5000) >= 0);
     QVERIFY(reply.startsWith(CTestLine::STX + QByteArray("QAVALDMARK")));
     QVERIFY(reply.size() * 20 > 500);
-    QTest::qWait(100);
+    QTest::qWait(100); // a little after the last byte, well inside the 500 ms
     QVERIFY(m_line.Write(QByteArray(1, CTestLine::ACK)));
     QVERIFY(QTest::qWaitFor([this] { return m_pSim->AckCount() == 2; }));
     m_pSim->SetByteDelayMs(600);
@@ -494,6 +679,52 @@ void TestSim::reopenAfterClose() {
     QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
 }
 
+void TestSim::commandLogKeepsTheRecentPart() {
+    QCOMPARE(m_pSim->LogCapacity(), CVzrT8100Sim::DEFAULT_LOG_CAPACITY);
+    m_pSim->SetLogCapacity(4);
+    for (const char* text : {"PJ1", "PJ2", "PJ3", "PJ4", "PJ5", "PJ6"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ3", "PJ4", "PJ5", "PJ6"}));
+    QCOMPARE(m_pSim->LoggedCount(), 6);
+    // a smaller ring keeps the newest
+    m_pSim->SetLogCapacity(2);
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ5", "PJ6"}));
+    QCOMPARE(m_line.Command("PJ7"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), (QStringList{"PJ6", "PJ7"}));
+    m_pSim->ClearLog();
+    QVERIFY(m_pSim->CommandLog().isEmpty());
+    QCOMPARE(m_line.Command("CB"), int(CTestLine::ACK));
+    QCOMPARE(m_pSim->CommandLog(), QStringList{"CB"});
+    QCOMPARE(m_pSim->LoggedCount(), 1);
+}
+
+void TestSim::servingThreadSleepsUntilDue() {
+    // idle, nothing on the line: nothing to wake up for
+    qint64 before = m_pSim->WakeCount();
+    QTest::qWait(600);
+    QVERIFY2(m_pSim->WakeCount() - before <= 1, qPrintable(QString::number(m_pSim->WakeCount())));
+
+    // a series of three discharges a second apart, watched from outside without a query:
+    // the thread wakes for each discharge, not on a beat of a few milliseconds
+    for (const char* text : {"PH0", "PK100", "PJ3", "CA", "CC"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    before = m_pSim->WakeCount();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 3, 20000);
+    const qint64 woken = m_pSim->WakeCount() - before;
+    // the held discharge bit runs out without waking the thread
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING, 5000);
+    QVERIFY2(woken >= 3 && woken <= 8, qPrintable(QString::number(woken)));
+
+    // the automatic trigger is a timed event as well
+    m_pSim->SetAutoTrigger(true, 300);
+    for (const char* text : {"PK10", "PJ2", "CA"}) {
+        QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 2, 20000);
+}
+
 void TestSim::programPrintsItsPath() {
     QProcess program;
     program.start(VZR_SIM_PROGRAM, {"--model", "00 Ver.9.99", "--log", "--error-on-start", "2",
@@ -510,7 +741,11 @@ void TestSim::programPrintsItsPath() {
     QCOMPARE(line.Query("QA").text, QByteArray("QAVALDMARK SYSTEMS, VZR-T8100 Ver.9.99"));
     QCOMPARE(line.Command("CA"), int(CTestLine::ACK));
     QCOMPARE(line.Number("QC"), 2);
-    // the next start runs, and the gun is pressed by itself
+    // the error stays until it is cleared: then the next start runs, and the instrument
+    // triggers by itself
+    QCOMPARE(line.Command("CA"), int(CTestLine::ACK));
+    QCOMPARE(line.Status(), 0);
+    QCOMPARE(line.Command("PC0"), int(CTestLine::ACK));
     QCOMPARE(line.Command("PJ3"), int(CTestLine::ACK));
     QCOMPARE(line.Command("CA"), int(CTestLine::ACK));
     bool bSeen = false;
@@ -531,7 +766,7 @@ void TestSim::programPrintsItsPath() {
     QVERIFY(program.waitForFinished());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
-    QVERIFY(program.readAllStandardError().startsWith("QA\nCA\nQC\nPJ3\nCA\nQD\n"));
+    QVERIFY(program.readAllStandardError().startsWith("QA\nCA\nQC\nCA\nQD\nPC0\nPJ3\nCA\nQD\n"));
 
     QProcess bad;
     bad.start(VZR_SIM_PROGRAM, {"--time-scale", "zero"});

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "data/CExecData.h"
+#include "data/CSettingData.h"
+#include "execution/CRunSequencer.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class CStepListModel;
+class CTestProperty;
+class CVzrT8100Cntl;
+class QModelIndex;
+
+namespace Ui {
+class CExecDlg;
+}
+
+// "試験実行": runs a plan's run list on the instrument and takes the judgements and
+// comments of its steps. The sequencer decides; this dialog arms its timers, shows its
+// messages and the judgement dialog, and keeps the controls and the results list up to
+// date. It works on the caller's lists and owns none of them.
+class CExecDlg : public QDialog, private CRunSequencer::Owner {
+    Q_OBJECT
+
+public:
+    // On the application's instrument and settings.
+    CExecDlg(CSettingList* pSettingList, CExecList* pExecList, QWidget* parent = nullptr);
+    CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
+             CExecList* pExecList, QWidget* parent = nullptr);
+    ~CExecDlg() override;
+
+    // The Excel report of the plan and the judged steps; afterwards closing asks again
+    // only once a new judgement is entered.
+    void CreateReport();
+    // The document's title, which names the report's workbook.
+    void SetDocumentTitle(const QString& title) { m_strTitle = title; }
+
+    bool ResultExist() const { return m_seq.ResultExist(); }
+    const CRunSequencer& Sequencer() const { return m_seq; }
+    CStepListModel* ResultModel() const { return m_pModel; }
+
+    // The results list.
+    void InitResultColumns();
+    void FillResultList();
+    void UpdateStepRow(CExecData& record, int row);
+    // The judgement controls and the current step.
+    void ShowJudgeControls() override;
+    void ApplyJudgeControls();
+
+public slots:
+    // Esc and the window's close box close as 閉じる does.
+    void reject() override;
+    // Enter never closes the dialog.
+    void accept() override {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private slots:
+    void OnStart();
+    void OnStop();
+    void OnTrig();
+    void OnClose();
+    void OnApply();
+    void OnJudgeAll();
+    void OnDeleteComments();
+    void OnJudgeAutoClicked(bool checked);
+    void OnRowSelected(int row);
+    void OnRowDoubleClicked(const QModelIndex& index);
+
+private:
+    // CRunSequencer::Owner
+    void ArmTimer(int id) override;
+    void KillTimer(int id) override;
+    void ApplyRunState(bool running) override;
+    void ShowTrigLabel(CRunSequencer::TrigLabel label) override;
+    void ShowProgress(CRunSequencer::ProgressField field, const QString& text) override;
+    void ShowMessage(const QString& text) override;
+    bool AskJudgement(qint32& judge, QString& comment) override;
+    void UpdateStepRow(int row) override;
+    void ShowStepRow(int row) override;
+    void FocusStop() override;
+
+    void OpenDialog();
+    void StyleLabels();
+    // A run is active while STOP is enabled.
+    bool IsRunActive() const;
+    // The results list or one of its parts (header, scroll bars).
+    bool IsPartOfList(QObject* object) const;
+    void ShowStepNumber(int row);
+    int SelectedRow() const;
+    void SelectRow(int row);
+    // Writes the report workbook of the plan and the run list and hands it to the desktop;
+    // false when none was written (the operator has been told why).
+    bool WriteReportWorkbook();
+
+    CTestProperty& m_property;
+    CSettingList* m_pSettingList; // read by the report only
+    CExecList* m_pExecList;
+    QString m_strTitle;
+
+    std::unique_ptr<Ui::CExecDlg> m_ui;
+    CStepListModel* m_pModel = nullptr;
+    CRunSequencer m_seq;
+    std::array<QTimer, 3> m_timers;
+    QIcon m_iconStart;
+    QIcon m_iconStop;
+    bool m_bColumnsSized = false;
+};

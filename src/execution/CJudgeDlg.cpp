@@ -1,0 +1,27 @@
+#include "CJudgeDlg.h"
+
+#include "data/SelectTable.h"
+
+#include "ui_CJudgeDlg.h"
+
+CJudgeDlg::CJudgeDlg(QWidget* parent) : QDialog(parent), m_ui(new Ui::CJudgeDlg) {
+    m_ui->setupUi(this);
+    connect(m_ui->buttonOk, &QPushButton::clicked, this, &CJudgeDlg::accept);
+    connect(m_ui->buttonCancel, &QPushButton::clicked, this, &CJudgeDlg::reject);
+}
+
+CJudgeDlg::~CJudgeDlg() = default;
+
+int CJudgeDlg::DoModal() {
+    FillComboFromTable(m_ui->comboJudge, g_tblJudge);
+    SelectComboByValue(m_ui->comboJudge, m_nJudge);
+    m_ui->editComment->setText(m_strComment);
+    m_ui->comboJudge->setFocus();
+    return exec();
+}
+
+void CJudgeDlg::accept() {
+    m_nJudge = m_ui->comboJudge->currentData().toInt();
+    m_strComment = m_ui->editComment->text();
+    QDialog::accept();
+}

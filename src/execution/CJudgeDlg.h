@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+namespace Ui {
+class CJudgeDlg;
+}
+
+// "判定": the judgement and comment of one step. The caller presets both, shows the
+// dialog and reads them back after OK; cancel takes nothing.
+class CJudgeDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CJudgeDlg(QWidget* parent = nullptr);
+    ~CJudgeDlg() override;
+
+    // Fills the controls from the preset and shows the dialog modally.
+    int DoModal();
+
+    qint32 m_nJudge = 0;
+    QString m_strComment;
+
+public slots:
+    void accept() override;
+
+private:
+    std::unique_ptr<Ui::CJudgeDlg> m_ui;
+};

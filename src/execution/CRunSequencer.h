@@ -1,0 +1,134 @@
+#pragma once
+
+#include "data/CExecData.h"
+
+#include <QString>
+#include <QtGlobal>
+
+class CTestProperty;
+class CVzrT8100Cntl;
+
+// Walks a run list on the instrument one step at a time: loads and starts a step, watches
+// the instrument on a 250 ms timer, notices when the step's discharges are complete, has it
+// judged, and moves on until the list is done. It decides everything and talks to the
+// instrument; what the operator sees and answers goes through its Owner (the execution
+// dialog), which also arms and kills the real timers as told.
+class CRunSequencer {
+public:
+    // Timer ids; at most one is armed at any time.
+    static constexpr int TIMER_NONE = -1;
+    static constexpr int TIMER_IDLE = 0;
+    static constexpr int TIMER_RUN_CONTACT = 1;
+    static constexpr int TIMER_RUN_AIR = 2;
+    static constexpr int TIMER_PERIOD_MS = 250;
+
+    // The four progress fields of the dialog.
+    enum ProgressField {
+        PROGRESS_INTERVAL_NOW,  // interval reported by the instrument
+        PROGRESS_INTERVAL_STEP, // the step's interval
+        PROGRESS_DONE,          // discharges done
+        PROGRESS_COUNT,         // the step's count
+    };
+
+    // Which of "TRIG ON" / "TRIG OFF" shows.
+    enum class TrigLabel { Hidden, On, Off };
+
+    // The face of the sequencer. Every call is synchronous: a message or a judgement is
+    // answered before the call returns (a modal dialog).
+    class Owner {
+    public:
+        // Arms the timer for TIMER_PERIOD_MS (restarting it when it runs).
+        virtual void ArmTimer(int id) = 0;
+        virtual void KillTimer(int id) = 0;
+        // Enables the controls for a running or a stopped instrument.
+        virtual void ApplyRunState(bool running) = 0;
+        virtual void ShowTrigLabel(TrigLabel label) = 0;
+        virtual void ShowProgress(ProgressField field, const QString& text) = 0;
+        // An OK message box.
+        virtual void ShowMessage(const QString& text) = 0;
+        // The judgement dialog, preset with judge and comment; true with the operator's
+        // choice in them on OK, false on cancel.
+        virtual bool AskJudgement(qint32& judge, QString& comment) = 0;
+        // The record at row changed: rewrite its row.
+        virtual void UpdateStepRow(int row) = 0;
+        // Select, focus and show the row of the current step and its number.
+        virtual void ShowStepRow(int row) = 0;
+        // Put the current step's judgement and comment into the judgement controls.
+        virtual void ShowJudgeControls() = 0;
+        // Closing was refused: the operator's attention goes to STOP.
+        virtual void FocusStop() = 0;
+
+    protected:
+        ~Owner() = default;
+    };
+
+    CRunSequencer(CVzrT8100Cntl& cntl, CExecList* pExecList, CTestProperty& property, Owner& owner);
+    CRunSequencer(const CRunSequencer&) = delete;
+    CRunSequencer& operator=(const CRunSequencer&) = delete;
+
+    // The dialog opens: the first step (if any) is current.
+    void Open();
+    // Idle polling begins when the instrument is connected (false: nothing is ever armed).
+    bool StartPolling();
+    // The dialog goes: whatever is armed is killed.
+    void Close();
+
+    // A timer fired.
+    void OnTimer(int id);
+    // START at the selected row (-1: none selected).
+    void OnStart(int selectedRow);
+    void OnStop();
+    void OnTrig();
+    // Whether the dialog may close: not while the instrument reports a running test.
+    bool CanClose();
+
+    // The operator chose another step while no run is active.
+    void SetCurrentStep(int row);
+    // Fills the progress fields for the current step; blank without one.
+    void ShowStepProgress();
+    // Reads the present interval and the remaining count of the current step and shows
+    // them; the remaining count, or -1 when it could not be read (or there is no step).
+    int PollProgress();
+    // Selects and shows the current step with its progress and judgement.
+    void ShowCurrentStep();
+
+    int StepCount() const;
+    int CurrentStep() const { return m_nStep; }
+    CExecData* CurrentExec() const { return m_pCurExec; }
+    bool TrigOn() const { return m_bTrigOn; }
+    int ArmedTimer() const { return m_nArmedTimer; }
+    bool ResultExist() const { return m_bResultExist; }
+    void SetResultExist(bool exist) { m_bResultExist = exist; }
+    CExecList* ExecList() const { return m_pExecList; }
+
+    // Texts of the progress fields.
+    static QString SecondsText(double seconds);
+    static QString CountText(qint32 count);
+    // What an AIR step shows for intervals.
+    static QString NoIntervalText();
+
+private:
+    void OnIdleTick();
+    void OnRunTick(int id);
+    void CompleteStep();
+    void Arm(int id);
+    void Kill(int id);
+    void LoadStep();
+    void ForgetCount();
+    CExecData* RecordAt(int row) const;
+
+    CVzrT8100Cntl& m_cntl;
+    CTestProperty& m_property;
+    Owner& m_owner;
+
+    bool m_bResultExist = false;
+    int m_nStep = 0;
+    CExecList* m_pExecList;
+    CExecData* m_pCurExec = nullptr;
+    bool m_bTrigOn = false;
+
+    int m_nArmedTimer = TIMER_NONE;
+    // The remaining count read at the last tick of the current step, -1 when none: a fall
+    // between two ticks is discharging seen, even when the series came and went unseen.
+    qint32 m_lLastRemaining = -1;
+};
