@@ -5,6 +5,7 @@
 #include "CSettingsDlg.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
+#include "execution/CExecDlg.h"
 #include "settings/CTestInfoDlg.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMessageBox.h"
@@ -238,5 +239,6 @@ bool CVzrT8100View::DoTestInfoDialog() {
 }
 
 void CVzrT8100View::DoExecDialog() {
-    // the execution dialog runs the document's plan and run list
+    CExecDlg dlg(m_pDoc->m_pSettingList.get(), m_pDoc->m_pExecList.get(), this);
+    dlg.exec();
 }
