@@ -42,6 +42,52 @@ def open_and_check(app, main, opener, what, closer_names):
     return window
 
 
+def double_click(node):
+    """A double click in the middle of a node, through the X server as a hand would."""
+    box = node.queryComponent().getExtents(at.pyatspi.DESKTOP_COORDS)
+    x, y = box.x + box.width // 2, box.y + box.height // 2
+    at.pyatspi.Registry.generateMouseEvent(x, y, "abs")
+    time.sleep(0.2)
+    at.pyatspi.Registry.generateMouseEvent(x, y, "b1d")
+
+
+def check_run_windows(app, main):
+    """試験実行...: the environment dialog, the execution dialog, and in it the judgement
+    dialog that a double click on a step opens."""
+    before = at.windows(app)
+    at.press(at.find(main, "push button", "試験実行..."))
+    info = new_window(app, before)
+    if info is None:
+        problems.append(("environment dialog before a run", "window", "did not open"))
+        return
+    time.sleep(0.5)
+    check(info, "environment dialog before a run")
+    before = at.windows(app)
+    at.press(at.find(info, "push button", "OK"))
+    run = new_window(app, before)
+    if run is None:
+        problems.append(("execution dialog", "window", "did not open"))
+        return
+    time.sleep(1.0)
+    check(run, "execution dialog")
+    steps = at.find(run, "table", "試験結果")
+    if steps is None:
+        problems.append(("execution dialog", "table", "results list not found by its name"))
+    else:
+        before = at.windows(app)
+        double_click(steps.queryTable().getAccessibleAt(0, 1))
+        judge = new_window(app, before, timeout=10)
+        if judge is None:
+            problems.append(("judgement dialog", "window", "did not open on a double click"))
+        else:
+            time.sleep(0.5)
+            check(judge, "judgement dialog")
+            at.press(at.find(judge, "push button", "キャンセル", timeout=2))
+            at.wait_for(lambda: judge not in at.windows(app), 10)
+    at.press(at.find(run, "push button", "閉じる"))
+    at.wait_for(lambda: run not in at.windows(app), 10)
+
+
 def menu_item(main, menu, item):
     bar = at.find(main, "menu bar")
     top = at.find(bar, "menu item", menu)
@@ -75,6 +121,7 @@ def main():
 
         open_and_check(app, main, at.find(main, "push button", "試験条件設定..."),
                        "condition dialog", ["キャンセル", "Cancel"])
+        check_run_windows(app, main)
         for menu, item, what in (("ヘルプ(H)", "バージョン情報 VZR-T8100(A)...", "About box"),
                                  ("オプション(O)", "オプション設定(O)...", "option dialog"),
                                  ("オプション(O)", "試験環境(I)...", "environment dialog"),
