@@ -40,7 +40,7 @@ QVariant CRecordListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return QVariant();
     if (column.recordColumn < 0)
-        return QString::asprintf("%s%3d", m_numberPrefix, index.row() + 1);
+        return QString::asprintf("%s%3d", m_numberPrefix, RowNumber(index.row()));
     return RecordText(index.row(), column.recordColumn);
 }
 

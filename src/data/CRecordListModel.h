@@ -38,6 +38,8 @@ protected:
     static int RecordColumnOf(std::span<const Column> columns, int column);
 
     virtual int RecordCount() const = 0;
+    // The number shown after the prefix in column 0: the 1-based row.
+    virtual int RowNumber(int row) const { return row + 1; }
     // Column text of the record at row (row is valid, recordColumn >= 0).
     virtual QString RecordText(int row, int recordColumn) const = 0;
 

@@ -2,10 +2,10 @@
 
 #include "CMainFrame.h"
 #include "data/CVzrT8100Doc.h"
+#include "plan/CVzrT8100View.h"
 #include "settings/CTestProperty.h"
 
 #include <QCloseEvent>
-#include <QLabel>
 #include <QMdiArea>
 
 namespace {
@@ -25,15 +25,8 @@ CChildFrame::CChildFrame(CVzrT8100Doc* doc, CMainFrame* mainFrame)
     : QMdiSubWindow(nullptr), m_pDoc(doc), m_pMainFrame(mainFrame) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("childFrame"));
-    if (QWidget* view = s_viewFactory ? s_viewFactory(doc, this) : nullptr) {
-        setWidget(view);
-    } else {
-        m_pPlaceholder = new QLabel(this);
-        m_pPlaceholder->setObjectName(QStringLiteral("labelDocument"));
-        m_pPlaceholder->setAlignment(Qt::AlignCenter);
-        m_pPlaceholder->setMinimumSize(320, 200);
-        setWidget(m_pPlaceholder);
-    }
+    QWidget* view = s_viewFactory ? s_viewFactory(doc, this) : nullptr;
+    setWidget(view ? view : new CVzrT8100View(doc, this));
     m_lastState = windowState();
 }
 
@@ -45,14 +38,13 @@ void CChildFrame::SetViewFactory(ViewFactory factory) {
 
 void CChildFrame::UpdateView(const QString& caption) {
     setWindowTitle(caption);
-    if (!m_pDoc || !m_pPlaceholder)
-        return;
-    const QString text = tr("%1\n試験条件 %2 件 / 試験ステップ %3 件")
-                             .arg(m_pDoc->GetTitle())
-                             .arg(m_pDoc->GetSettingList().size())
-                             .arg(m_pDoc->GetExecList().size());
-    m_pPlaceholder->setText(text);
-    m_pPlaceholder->setAccessibleName(m_pDoc->GetTitle());
+}
+
+void CChildFrame::InitialUpdate() {
+    if (auto* view = qobject_cast<CVzrT8100View*>(widget()))
+        view->OnInitialUpdate(); // restores the placement once its list is filled
+    else
+        RestorePlacement(this);
 }
 
 void CChildFrame::ApplySettingsPlacement() {

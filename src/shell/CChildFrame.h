@@ -5,7 +5,6 @@
 
 class CVzrT8100Doc;
 class CMainFrame;
-class QLabel;
 
 // One document window. Takes its first placement from the settings and remembers there
 // whether the operator last maximised, restored or minimised a document window.
@@ -18,8 +17,7 @@ public:
 
     CVzrT8100Doc* GetDocument() const { return m_pDoc; }
 
-    // Makes the view of a document window; without one the window shows the document's
-    // outline.
+    // Makes the view of a document window in place of the plan view (tests).
     using ViewFactory = std::function<QWidget*(CVzrT8100Doc* doc, CChildFrame* frame)>;
     static void SetViewFactory(ViewFactory factory);
 
@@ -35,6 +33,8 @@ public:
 
     // Brings the window's texts up to date with its document.
     void UpdateView(const QString& caption);
+    // Once the window is placed and shown: the view sets itself up and fills its list.
+    void InitialUpdate();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -43,7 +43,6 @@ protected:
 private:
     CVzrT8100Doc* m_pDoc;
     CMainFrame* m_pMainFrame;
-    QLabel* m_pPlaceholder = nullptr;
     bool m_bRestoring = false;
     Qt::WindowStates m_lastState;
 };

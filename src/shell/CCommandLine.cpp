@@ -44,6 +44,9 @@ QString CCommandLine::Usage() {
               "                 試験日時を入れます (データファイルの試験計画と同じ記録のみ)\n"
               "  --out PATH     --report の保存先 (ファイルまたはフォルダ)。省略時は\n"
               "                 文書フォルダの VZR-T8100\n"
+              "  --send-sequence FILE\n"
+              "                 データファイルの試験条件をVZR-T8100内部のSEQUENCEデータに\n"
+              "                 書き込んで終了します (成功は終了コード 0)\n"
               "  --runs FILE    データファイルの試験記録 (開始、終了、判定数、試験器エラー)\n"
               "                 を一覧表示して終了します\n"
               "  --help         この説明を表示します\n");
@@ -53,6 +56,7 @@ void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
     bool identify = false, help = false, dump = false, report = false, out = false;
     bool results = false, runs = false;
+    bool sequence = false;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
@@ -110,6 +114,18 @@ void CCommandLine::Parse(const QStringList& arguments) {
             else if (!value(m_strRunsFile))
                 break;
             runs = true;
+        } else if (arg == QLatin1String("--send-sequence") ||
+                   arg.startsWith(QLatin1String("--send-sequence="))) {
+            if (arg.startsWith(QLatin1String("--send-sequence=")))
+                m_strSequenceFile = arg.mid(16);
+            else if (!value(m_strSequenceFile))
+                break;
+            if (m_strSequenceFile.isEmpty()) {
+                m_strError =
+                    tr("オプション %1 には値が必要です。").arg(QStringLiteral("--send-sequence"));
+                break;
+            }
+            sequence = true;
         } else if (arg == QLatin1String("--simulate")) {
             m_bSimulate = true;
         } else if (arg == QLatin1String("--identify")) {
@@ -129,8 +145,9 @@ void CCommandLine::Parse(const QStringList& arguments) {
         m_nMode = MODE_ERROR;
     } else if (help) {
         m_nMode = MODE_HELP;
-    } else if (int(identify) + int(dump) + int(report) + int(runs) > 1) {
-        m_strError = tr("--identify、--dump、--report、--runs は同時に指定できません。");
+    } else if (int(identify) + int(dump) + int(report) + int(sequence) + int(runs) > 1) {
+        m_strError =
+            tr("--identify、--dump、--report、--send-sequence、--runs は同時に指定できません。");
         m_nMode = MODE_ERROR;
     } else if (out && !report) {
         m_strError = tr("--out は --report と一緒に指定してください。");
@@ -141,6 +158,11 @@ void CCommandLine::Parse(const QStringList& arguments) {
     } else if ((report || runs) && !m_listDocuments.isEmpty()) {
         m_strError = tr("余分な引数があります: %1").arg(m_listDocuments.join(QLatin1Char(' ')));
         m_nMode = MODE_ERROR;
+    } else if (sequence && !m_listDocuments.isEmpty()) {
+        m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
+        m_nMode = MODE_ERROR;
+    } else if (sequence) {
+        m_nMode = MODE_SEND_SEQUENCE;
     } else if (identify) {
         m_nMode = MODE_IDENTIFY;
     } else if (dump) {

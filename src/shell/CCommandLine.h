@@ -7,7 +7,16 @@
 // object exists: the port table must be set before the instrument is searched for.
 class CCommandLine {
 public:
-    enum Mode { MODE_GUI, MODE_IDENTIFY, MODE_DUMP, MODE_REPORT, MODE_RUNS, MODE_HELP, MODE_ERROR };
+    enum Mode {
+        MODE_GUI,
+        MODE_IDENTIFY,
+        MODE_DUMP,
+        MODE_REPORT,
+        MODE_SEND_SEQUENCE,
+        MODE_RUNS,
+        MODE_HELP,
+        MODE_ERROR
+    };
 
     // arguments[0] is the program itself.
     void Parse(const QStringList& arguments);
@@ -22,6 +31,7 @@ public:
     QString m_strReportOut;      // --out PATH (with --report)
     QString m_strResultsRecord;  // --results RECORD (with --report)
     QString m_strRunsFile;       // --runs FILE
+    QString m_strSequenceFile;   // --send-sequence FILE
     QStringList m_listDocuments; // data files to open
     QString m_strError;          // why the command line was refused
 };

@@ -20,8 +20,10 @@
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 
 namespace {
@@ -54,8 +56,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
 }
 
 CMainFrame::~CMainFrame() {
-    // the windows go before the documents they show
-    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+    // the windows go before the documents they show; a window closed but not yet
+    // deleted is no longer listed by the area, yet still ours
+    for (CChildFrame* window : m_pMdiArea->findChildren<CChildFrame*>()) {
         disconnect(window, nullptr, this, nullptr);
         delete window;
     }
@@ -73,6 +76,7 @@ void CMainFrame::CreateActions() {
         MakeAction("actionFileNew", tr("新規作成(&N)\tCtrl+N"), tr("新規にファイルを作成します。"));
     m_pActionNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     m_pActionNew->setToolTip(tr("新規作成"));
+    m_pActionNew->setIconText(m_pActionNew->toolTip());
     m_pActionNew->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/new.png"))));
     connect(m_pActionNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
 
@@ -80,6 +84,7 @@ void CMainFrame::CreateActions() {
         MakeAction("actionFileOpen", tr("開く(&O)...\tCtrl+O"), tr("既存のファイルを開きます。"));
     m_pActionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_pActionOpen->setToolTip(tr("開く"));
+    m_pActionOpen->setIconText(m_pActionOpen->toolTip());
     m_pActionOpen->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/open.png"))));
     connect(m_pActionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
 
@@ -91,6 +96,7 @@ void CMainFrame::CreateActions() {
                                tr("作業中のファイルを上書きして保存します。"));
     m_pActionSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     m_pActionSave->setToolTip(tr("上書き保存"));
+    m_pActionSave->setIconText(m_pActionSave->toolTip());
     m_pActionSave->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/save.png"))));
     connect(m_pActionSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
 
@@ -135,6 +141,7 @@ void CMainFrame::CreateActions() {
     m_pActionAbout = MakeAction("actionAppAbout", tr("バージョン情報 VZR-T8100(&A)..."),
                                 tr("プログラム情報、バージョン、著作権を表示します。"));
     m_pActionAbout->setToolTip(tr("バージョン情報"));
+    m_pActionAbout->setIconText(m_pActionAbout->toolTip());
     m_pActionAbout->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/about.png"))));
     connect(m_pActionAbout, &QAction::triggered, this, &CMainFrame::OnAppAbout);
 
@@ -175,6 +182,12 @@ void CMainFrame::CreateActions() {
     m_pActionPrint =
         MakeAction("actionFilePrint", tr("印刷"), tr("作業中のファイルを印刷します。"));
     m_pActionPrint->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/print.png"))));
+    m_pActionCut->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    m_pActionCopy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    m_pActionPaste->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     for (QAction* action : {m_pActionCut, m_pActionCopy, m_pActionPaste, m_pActionPrint})
         action->setEnabled(false);
 }
@@ -212,6 +225,8 @@ void CMainFrame::CreateMenus() {
     m_pMenuWindow->addAction(m_pActionCascade);
     m_pMenuWindow->addAction(m_pActionTile);
     m_pMenuWindow->addAction(m_pActionArrange);
+    m_pWindowListSeparator = m_pMenuWindow->addSeparator();
+    connect(m_pMenuWindow, &QMenu::aboutToShow, this, &CMainFrame::UpdateWindowMenu);
 
     QMenu* help = menuBar()->addMenu(tr("ヘルプ(&H)"));
     help->setObjectName(QStringLiteral("menuHelp"));
@@ -236,6 +251,9 @@ void CMainFrame::CreateToolBar() {
     m_pToolBar->addAction(m_pActionPrint);
     m_pToolBar->addAction(m_pActionAbout);
     addToolBar(Qt::TopToolBarArea, m_pToolBar);
+    // the button that shows the entries a narrow window hides
+    if (auto* more = m_pToolBar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(tr("その他のボタン"));
     connect(m_pActionViewToolBar, &QAction::toggled, m_pToolBar, &QWidget::setVisible);
 }
 
@@ -264,6 +282,8 @@ void CMainFrame::CreateStatusBar() {
         bar->addPermanentWidget(label);
     }
     connect(m_pActionViewStatusBar, &QAction::toggled, bar, &QWidget::setVisible);
+    if (auto* grip = bar->findChild<QSizeGrip*>())
+        grip->setAccessibleName(tr("サイズ変更"));
 }
 
 void CMainFrame::UpdateMenus() {
@@ -273,9 +293,39 @@ void CMainFrame::UpdateMenus() {
     m_pActionSave->setEnabled(hasDoc);
     m_pActionClose->setEnabled(hasDoc);
     m_pMenuWindow->menuAction()->setVisible(hasDoc);
-    for (QAction* action : m_pMenuWindow->actions())
+    for (QAction* action : {m_pActionWindowNew, m_pActionCascade, m_pActionTile, m_pActionArrange})
         action->setEnabled(hasDoc);
+    UpdateWindowMenu();
     UpdateCaption();
+}
+
+void CMainFrame::UpdateWindowMenu() {
+    qDeleteAll(m_listWindowActions);
+    m_listWindowActions.clear();
+    const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList(QMdiArea::CreationOrder);
+    m_pWindowListSeparator->setVisible(!windows.isEmpty());
+    QMdiSubWindow* active = m_pMdiArea->activeSubWindow();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows.at(i);
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QLatin1String("&&"));
+        const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(title)
+                                   : QStringLiteral("%1 %2").arg(i + 1).arg(title);
+        QAction* action = MakeAction("", text, tr("このウィンドウをアクティブにします。"));
+        action->setObjectName(QStringLiteral("actionWindow%1").arg(i + 1));
+        action->setCheckable(true);
+        action->setChecked(window == active);
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (!m_pMdiArea->subWindowList().contains(window))
+                return;
+            if (window->isMinimized())
+                window->showNormal();
+            m_pMdiArea->setActiveSubWindow(window);
+            UpdateWindowMenu();
+        });
+        m_pMenuWindow->addAction(action);
+        m_listWindowActions.append(action);
+    }
 }
 
 void CMainFrame::UpdateRecentFileMenu() {
@@ -310,6 +360,7 @@ void CMainFrame::UpdateFrameTitles(CVzrT8100Doc* doc) {
             caption += QStringLiteral(":%1").arg(i + 1);
         frames.at(i)->UpdateView(caption);
     }
+    UpdateWindowMenu();
     UpdateCaption();
 }
 
@@ -340,7 +391,7 @@ CChildFrame* CMainFrame::CreateFrame(CVzrT8100Doc* doc) {
     UpdateFrameTitles(doc);
     frame->show();
     m_pMdiArea->setActiveSubWindow(frame);
-    CChildFrame::RestorePlacement(frame);
+    frame->InitialUpdate();
     UpdateMenus();
     return frame;
 }
@@ -475,13 +526,28 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CMainFrame::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    event->acceptProposedAction();
-    activateWindow();
-    for (const QUrl& url : urls) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
         if (url.isLocalFile())
-            OpenDocumentFile(url.toLocalFile());
+            paths.append(url.toLocalFile());
     }
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // opened once the drop is over: the program that dragged them does not wait on a
+    // message about a file it cannot help
+    QMetaObject::invokeMethod(
+        this,
+        [this, paths] {
+            activateWindow();
+            OpenDroppedFiles(paths);
+        },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::OpenDroppedFiles(const QStringList& paths) {
+    for (const QString& path : paths)
+        OpenDocumentFile(path);
 }
 
 void CMainFrame::OnFileNew() {

@@ -46,6 +46,9 @@ public:
     // Asks for every changed document; false when the operator cancelled.
     bool SaveAllModified();
 
+    // Files dropped on the main window, opened one after the other.
+    void OpenDroppedFiles(const QStringList& paths);
+
     // Status-bar texts after the document changed.
     void UpdateFrameTitles(CVzrT8100Doc* doc);
 
@@ -76,6 +79,8 @@ private:
     void CreateStatusBar();
     void UpdateMenus();
     void UpdateRecentFileMenu();
+    // The document windows listed at the end of the Window menu, the active one checked.
+    void UpdateWindowMenu();
     void UpdateCaption();
     CChildFrame* CreateFrame(CVzrT8100Doc* doc);
     bool SaveModified(CVzrT8100Doc* doc);
@@ -107,6 +112,8 @@ private:
     QAction* m_pActionCascade = nullptr;
     QAction* m_pActionTile = nullptr;
     QAction* m_pActionArrange = nullptr;
+    QAction* m_pWindowListSeparator = nullptr;
+    QList<QAction*> m_listWindowActions;
     QAction* m_pActionCut = nullptr;
     QAction* m_pActionCopy = nullptr;
     QAction* m_pActionPaste = nullptr;

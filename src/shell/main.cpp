@@ -2,9 +2,11 @@
 #include "CVzrT8100App.h"
 #include "CVzrT8100Sim.h"
 #include "data/CDataFileDump.h"
+#include "data/CVzrT8100Doc.h"
 #include "execution/CRunsCommand.h"
 #include "instrument/CSerialPortTable.h"
 #include "instrument/CVzrT8100Cntl.h"
+#include "plan/CSequenceTransfer.h"
 #include "report/CReportCommand.h"
 
 #include <QCoreApplication>
@@ -74,6 +76,29 @@ int runs(int argc, char** argv, const QString& path) {
     return CRunsCommand::Run(path, out, err);
 }
 
+// Writes a data file's plan into the instrument's sequence memory, as the plan view's
+// button does, without asking.
+int sendSequence(int argc, char** argv, const QString& path) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CVzrT8100Doc doc;
+    QString error;
+    if (!doc.OpenFile(path, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    CVzrT8100Cntl cntl; // searches the port table
+    if (!cntl.IsConnected())
+        err << QCoreApplication::translate("main",
+                                           "VZR-T8100が見つかりませんでした。"
+                                           "電源や通信ケーブルの接続状態を確認してください。")
+            << Qt::endl;
+    const bool sent = cntl.IsConnected() && CSequenceTransfer::Send(cntl, doc.GetSettingList());
+    out << CSequenceTransfer::ResultText(sent) << Qt::endl;
+    return sent ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -120,6 +145,8 @@ int main(int argc, char** argv) {
 
     if (cmd.m_nMode == CCommandLine::MODE_IDENTIFY)
         return identify(argc, argv);
+    if (cmd.m_nMode == CCommandLine::MODE_SEND_SEQUENCE)
+        return sendSequence(argc, argv, cmd.m_strSequenceFile);
 
     int result = 0;
     {

@@ -226,8 +226,8 @@ private slots:
     void help() {
         const Run r = run({"--help"});
         QCOMPARE(r.exitCode, 0);
-        for (const char* option :
-             {"--port", "--simulate", "--identify", "--dump", "--report", "--out", "--help"})
+        for (const char* option : {"--port", "--simulate", "--identify", "--dump", "--report",
+                                   "--out", "--send-sequence", "--help"})
             QVERIFY2(r.out.contains(option), option);
     }
 
@@ -247,6 +247,61 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains(args.first()) || r.err.contains(args.last()), qPrintable(r.err));
         QVERIFY(r.err.contains("--help"));
+    }
+
+    void sendSequence() {
+        // two conditions: a single voltage and a sweep in both polarities
+        const QString path = m_dir.filePath("sequence.vzt");
+        {
+            CVzrT8100Doc doc;
+            auto sweep = std::make_unique<CSettingData>();
+            sweep->m_value.m_nValueType = VALUE_SWEEP;
+            sweep->m_value.m_lStart = 2000;
+            sweep->m_value.m_lEnd = 8000;
+            sweep->m_value.m_lStep = 2000;
+            sweep->m_ulPola = POLA_BIT_BOTH;
+            sweep->SetTestNo(1);
+            sweep->MakeExecList(sweep->m_edlList);
+            doc.GetSettingList().push_back(std::move(sweep));
+            doc.RebuildExecList();
+            QString error;
+            QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
+        }
+        CVzrT8100Sim sim;
+        QVERIFY(sim.Start());
+        const Run ok = run({"--send-sequence", path, "--port", sim.PortPath()});
+        QCOMPARE(ok.exitCode, 0);
+        QCOMPARE(ok.out.trimmed(), QString("完了しました"));
+        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")),
+                 (QStringList{"PQ1/20/100/10/0/0/1", "PQ2/200/100/10/2/0/1/800/200", "PR1/1/2"}));
+        QCOMPARE(sim.SequenceMemory().size(), 3);
+
+        // refused by the instrument
+        sim.ClearLog();
+        sim.RefuseCommand("PR");
+        const Run refused = run({"--send-sequence", path, "--port", sim.PortPath()});
+        QCOMPARE(refused.exitCode, 1);
+        QCOMPARE(refused.out.trimmed(), QString("送信出来ませんでした"));
+
+        // no instrument: the same message, and why on the error output
+        sim.SetSilent(true);
+        const Run silent = run({"--send-sequence", path, "--port", sim.PortPath()});
+        QCOMPARE(silent.exitCode, 1);
+        QCOMPARE(silent.out.trimmed(), QString("送信出来ませんでした"));
+        QVERIFY2(silent.err.contains("VZR-T8100が見つかりませんでした。"), qPrintable(silent.err));
+
+        // a file that is refused is not sent, and no port is searched
+        sim.SetSilent(false);
+        const int enqs = sim.EnqCount();
+        QFile bad(m_dir.filePath("bad.vzt"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("no plan");
+        bad.close();
+        const Run badFile = run({"--send-sequence", bad.fileName(), "--port", sim.PortPath()});
+        QCOMPARE(badFile.exitCode, 1);
+        QVERIFY(badFile.out.isEmpty());
+        QVERIFY2(badFile.err.contains("予期しないファイル形式です。"), qPrintable(badFile.err));
+        QCOMPARE(sim.EnqCount(), enqs);
     }
 
     void dump() {

@@ -86,8 +86,9 @@ private slots:
         CChildFrame::SetViewFactory(nullptr);
         QCOMPARE(seen, doc);
         QCOMPARE(frame.ActiveFrame()->widget()->objectName(), QString("planView"));
+        // without a factory of its own every window shows the plan view
         frame.NewDocument();
-        QCOMPARE(frame.ActiveFrame()->widget()->objectName(), QString("labelDocument"));
+        QCOMPARE(frame.ActiveFrame()->widget()->objectName(), QString("planView"));
     }
 
     void openingDialog() {
@@ -287,6 +288,19 @@ private slots:
                                     << QStringList{} << QStringList{} << false;
         QTest::newRow("dump without file") << QStringList{"--dump"} << int(CCommandLine::MODE_ERROR)
                                            << QStringList{} << QStringList{} << false;
+        QTest::newRow("send sequence")
+            << QStringList{"--send-sequence", "p.vzt", "--port", "/dev/pts/2"}
+            << int(CCommandLine::MODE_SEND_SEQUENCE) << QStringList{"/dev/pts/2"} << QStringList{}
+            << false;
+        QTest::newRow("send sequence without file")
+            << QStringList{"--send-sequence"} << int(CCommandLine::MODE_ERROR) << QStringList{}
+            << QStringList{} << false;
+        QTest::newRow("send sequence and another file")
+            << QStringList{"--send-sequence=p.vzt", "q.vzt"} << int(CCommandLine::MODE_ERROR)
+            << QStringList{} << QStringList{} << false;
+        QTest::newRow("send sequence and dump")
+            << QStringList{"--send-sequence", "p.vzt", "--dump", "p.vzt"}
+            << int(CCommandLine::MODE_ERROR) << QStringList{} << QStringList{} << false;
         QTest::newRow("identify and dump")
             << QStringList{"--identify", "--dump", "p.vzt"} << int(CCommandLine::MODE_ERROR)
             << QStringList{} << QStringList{} << false;
@@ -308,6 +322,8 @@ private slots:
         QCOMPARE(cmd.m_bSimulate, simulate);
         if (mode == CCommandLine::MODE_DUMP)
             QCOMPARE(cmd.m_strDumpFile, QString("p.vzt"));
+        if (mode == CCommandLine::MODE_SEND_SEQUENCE)
+            QCOMPARE(cmd.m_strSequenceFile, QString("p.vzt"));
     }
 
     void docTemplateMatching() {
@@ -335,6 +351,15 @@ private slots:
         // another spelling of the same file
         QCOMPARE(templ.MatchDocType(m_dir->path() + "/./plan.vzt", matched),
                  CMyDocTemplate::YES_ALREADY_OPEN);
+        // through a link too; but names differing in case are other files here
+        QVERIFY(QFile::link(path, m_dir->filePath("link.vzt")));
+        QCOMPARE(templ.MatchDocType(m_dir->filePath("link.vzt"), matched),
+                 CMyDocTemplate::YES_ALREADY_OPEN);
+        QCOMPARE(templ.MatchDocType(m_dir->filePath("PLAN.vzt"), matched),
+                 CMyDocTemplate::YES_ATTEMPT_NATIVE);
+        QVERIFY(!matched);
+        QCOMPARE(templ.MatchDocType(m_dir->filePath("plan.VZT"), matched),
+                 CMyDocTemplate::YES_ATTEMPT_FOREIGN);
         // a changed copy: the stored file opens beside it
         open->SetModifiedFlag(true);
         QCOMPARE(templ.MatchDocType(path, matched), CMyDocTemplate::YES_ATTEMPT_NATIVE);
@@ -504,6 +529,105 @@ private slots:
         QCOMPARE(frame.GetDocTemplate().Documents().size(), size_t(3));
         for (CVzrT8100Doc* d : frame.GetDocTemplate().Documents())
             d->SetModifiedFlag(false);
+    }
+
+    void mainWindowGoesRightAfterAWindowClosed() {
+        // the closed window's deletion is still pending when the main window goes (the
+        // end of a run): it must not report to a main window half destroyed (asan build)
+        auto frame = std::make_unique<CMainFrame>();
+        frame->show();
+        frame->NewDocument();
+        frame->NewDocument();
+        frame->ActiveFrame()->close();
+        QCOMPARE(frame->GetMdiArea()->subWindowList().size(), 1);
+        frame.reset();
+    }
+
+    void windowMenuListsTheWindows() {
+        CMainFrame frame;
+        frame.show();
+        auto* menu = frame.findChild<QMenu*>("menuWindow");
+        auto listed = [&] {
+            QStringList entries;
+            for (QAction* a : menu->actions())
+                if (a->objectName().startsWith("actionWindow") && a->isCheckable())
+                    entries << (a->isChecked() ? "*" : "") + a->text();
+            return entries;
+        };
+        frame.NewDocument();
+        frame.NewDocument();
+        frame.findChild<QAction*>("actionWindowNew")->trigger();
+        QCOMPARE(listed(), (QStringList{"&1 Test1", "&2 Test2:1", "*&3 Test2:2"}));
+        for (QAction* a : menu->actions())
+            if (a->isCheckable())
+                QCOMPARE(a->statusTip(), QString("このウィンドウをアクティブにします。"));
+        // choosing an entry activates that window, and brings a minimised one back
+        frame.GetMdiArea()->subWindowList().at(0)->showMinimized();
+        QAction* first = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->objectName() == "actionWindow1")
+                first = a;
+        QVERIFY(first);
+        first->trigger();
+        QCOMPARE(frame.ActiveDocument()->GetTitle(), QString("Test1"));
+        QVERIFY(!frame.ActiveFrame()->isMinimized());
+        QCOMPARE(listed(), (QStringList{"*&1 Test1", "&2 Test2:1", "&3 Test2:2"}));
+        // a closed window leaves the list; the other window of its document is renamed
+        frame.GetMdiArea()->subWindowList(QMdiArea::CreationOrder).at(2)->close();
+        QTRY_COMPARE(listed().size(), 2);
+        QCOMPARE(listed().at(1), QString("&2 Test2"));
+        for (QMdiSubWindow* w : frame.GetMdiArea()->subWindowList())
+            w->close();
+        QTRY_VERIFY(listed().isEmpty());
+    }
+
+    void everyCommandHasItsPrompt() {
+        CMainFrame frame;
+        frame.NewDocument();
+        for (QAction* a : frame.findChildren<QAction*>()) {
+            if (a->isSeparator() || a->menu() || a->objectName().isEmpty())
+                continue;
+            QVERIFY2(!a->statusTip().isEmpty(), qPrintable(a->objectName()));
+        }
+        // shown in the message pane while the item is highlighted
+        auto* save = frame.findChild<QAction*>("actionFileSave");
+        save->showStatusText(&frame);
+        QCOMPARE(frame.statusBar()->currentMessage(), save->statusTip());
+        frame.statusBar()->clearMessage();
+        QCOMPARE(frame.findChild<QLabel*>("labelStatusMessage")->text(), QString("レディ"));
+    }
+
+    void droppedFilesOpen() {
+        const QString good = m_dir->filePath("dropped.vzt");
+        const QString foreign = m_dir->filePath("dropped.dat");
+        const QString bad = m_dir->filePath("bad.vzt");
+        {
+            CVzrT8100Doc doc;
+            QVERIFY(doc.SaveFile(good, nullptr));
+            QVERIFY(doc.SaveFile(foreign, nullptr));
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a plan");
+        }
+        CMainFrame frame;
+        frame.show();
+        QString message;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            message = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        // a foreign extension is still attempted; a refused file says why and opens nothing
+        frame.OpenDroppedFiles({good, bad, foreign});
+        QCOMPARE(message, QString("予期しないファイル形式です。"));
+        QStringList titles;
+        for (CVzrT8100Doc* doc : frame.GetDocTemplate().Documents())
+            titles << doc->GetTitle();
+        QCOMPARE(titles, (QStringList{"dropped.vzt", "dropped.dat"}));
+        // dropped again while open and unchanged: brought forward, not opened twice
+        frame.OpenDroppedFiles({good});
+        QCOMPARE(frame.GetDocTemplate().Documents().size(), size_t(2));
+        QCOMPARE(frame.ActiveDocument()->GetTitle(), QString("dropped.vzt"));
     }
 
     void childPlacementFromSettings() {

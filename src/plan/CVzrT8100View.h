@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QScrollArea>
+#include <memory>
+
+class CChildFrame;
+class CPlanListCtrl;
+class CPlanListModel;
+class CSettingData;
+class CVzrT8100Doc;
+class QPushButton;
+
+namespace Ui {
+class CVzrT8100View;
+}
+
+// The one view of a test document: the plan list on its form, with the buttons that run
+// the test, edit, add and delete conditions, and send the plan to the instrument's
+// sequence memory. Every window of a document shows the document's one plan model.
+class CVzrT8100View : public QScrollArea {
+    Q_OBJECT
+
+public:
+    CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame);
+    ~CVzrT8100View() override;
+
+    CVzrT8100Doc* GetDocument() const { return m_pDoc; }
+    CPlanListModel* GetPlanModel() const { return m_pModel.get(); }
+    CPlanListCtrl* GetListCtrl() const;
+
+    // Once the window is placed: fit the frame to the form (shrinking only), set up the
+    // columns, fill the list, then restore the frame's placement from the settings.
+    void OnInitialUpdate();
+    // The list after a change: row 0 selected, then the row meant (when there is one).
+    void FillList(int select);
+    // The row selected, -1 without one.
+    int SelectedRow() const;
+
+    // The form's designed size.
+    QSize DesignedSize() const;
+    QSize sizeHint() const override;
+
+public slots:
+    void OnRunTest();
+    void OnEdit();
+    void OnAdd();
+    void OnDelete();
+    void OnSendSequence();
+
+protected:
+    // The list stretches with the window (the viewport follows the scroll bars too).
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void OnRowDropped(int target);
+    void StretchList();
+
+    // The dialogs the view opens; each is modal and true on OK.
+    bool DoConditionDialog(CSettingData& record);
+    bool DoTestInfoDialog();
+    void DoExecDialog();
+
+    std::unique_ptr<Ui::CVzrT8100View> m_ui;
+    CVzrT8100Doc* m_pDoc;
+    CChildFrame* m_pFrame;
+    QWidget* m_pForm;
+    QSize m_sizeForm;
+    std::shared_ptr<CPlanListModel> m_pModel;
+};

@@ -1,0 +1,270 @@
+// Editing a document's plan through its list model: numbering, run list, modified flag,
+// and rows dragged onto rows.
+#include "data/CPlanListModel.h"
+#include "data/CVzrT8100Doc.h"
+
+#include <QAbstractItemModelTester>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// A plan of n conditions told apart by their count (100, 101, ...), each of two steps.
+void MakePlan(CVzrT8100Doc& doc, int n) {
+    auto& plan = doc.GetSettingList();
+    plan.clear();
+    for (int i = 0; i < n; ++i) {
+        auto s = std::make_unique<CSettingData>();
+        s->m_lCount = 100 + i;
+        s->m_ulPola = POLA_BIT_BOTH;
+        s->SetTestNo(i);
+        s->MakeExecList(s->m_edlList);
+        plan.push_back(std::move(s));
+    }
+    doc.RebuildExecList();
+    doc.SetModifiedFlag(false);
+}
+
+// The counts in plan order, minus 100: the conditions' former positions.
+QList<int> Order(const CVzrT8100Doc& doc) {
+    QList<int> order;
+    for (const auto& s : doc.GetSettingList())
+        order << s->m_lCount - 100;
+    return order;
+}
+
+// Every condition, its own steps and the run list carry the plan position, and the run
+// list follows the plan.
+void VerifyNumbering(const CVzrT8100Doc& doc) {
+    const auto& plan = doc.GetSettingList();
+    size_t step = 0;
+    for (size_t i = 0; i < plan.size(); ++i) {
+        QCOMPARE(plan[i]->m_lTestNo, qint32(i));
+        for (const auto& own : plan[i]->m_edlList) {
+            QCOMPARE(own->m_lTestNo, qint32(i));
+            QVERIFY(step < doc.GetExecList().size());
+            const CExecData& run = *doc.GetExecList()[step++];
+            QCOMPARE(run.m_lTestNo, qint32(i));
+            QCOMPARE(run.m_lCount, plan[i]->m_lCount);
+        }
+    }
+    QCOMPARE(doc.GetExecList().size(), step);
+}
+
+QStringList Labels(const QAbstractItemModel& m) {
+    QStringList labels;
+    for (int r = 0; r < m.rowCount(); ++r)
+        labels << m.data(m.index(r, 0)).toString();
+    return labels;
+}
+
+} // namespace
+
+class TestPlanModel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void appendUpToTheLimit() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 20);
+        CPlanListModel model(&doc);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+        for (int i = 0; i < 2; ++i) {
+            auto s = std::make_unique<CSettingData>();
+            s->m_lCount = 120 + i;
+            QVERIFY(model.AppendRecord(std::move(s)));
+        }
+        QCOMPARE(inserted.count(), 2);
+        QCOMPARE(model.rowCount(), 22);
+        QCOMPARE(model.data(model.index(21, 0)).toString(), QString("Test No. 22"));
+        QVERIFY(doc.IsModified());
+        VerifyNumbering(doc);
+        QCOMPARE(doc.GetSettingList()[21]->m_edlList.size(), size_t(1)); // expanded
+
+        doc.SetModifiedFlag(false);
+        QVERIFY(!model.AppendRecord(std::make_unique<CSettingData>()));
+        QCOMPARE(model.rowCount(), 22);
+        QCOMPARE(inserted.count(), 2);
+        QVERIFY(!doc.IsModified());
+    }
+
+    void appendRefusedToALongerFilePlan() {
+        // a plan read from a file may hold more: listed in full, extended no further
+        CVzrT8100Doc doc;
+        MakePlan(doc, 30);
+        CPlanListModel model(&doc);
+        QCOMPARE(model.rowCount(), 30);
+        QVERIFY(!model.AppendRecord(std::make_unique<CSettingData>()));
+        QCOMPARE(model.rowCount(), 30);
+    }
+
+    void updateRebuildsStepsAndRunList() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 3);
+        doc.GetExecList()[0]->m_nJudge = JUDGE_B;
+        CPlanListModel model(&doc);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        CSettingData edited;
+        doc.GetSettingList()[1]->CopyTo(edited);
+        edited.m_value.m_nValueType = VALUE_SWEEP;
+        edited.m_value.m_lStart = 1000;
+        edited.m_value.m_lEnd = 3000;
+        edited.m_value.m_lStep = 1000;
+        QVERIFY(model.UpdateRecord(1, edited));
+        QVERIFY(!model.UpdateRecord(3, edited));
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 1);
+        QVERIFY(doc.IsModified());
+        QCOMPARE(doc.GetSettingList()[1]->m_edlList.size(), size_t(6));
+        QCOMPARE(doc.GetExecList().size(), size_t(2 + 6 + 2));
+        VerifyNumbering(doc);
+        // rebuilt: the judgement of the former run list is gone
+        QCOMPARE(doc.GetExecList()[0]->m_nJudge, JUDGE_NONE);
+    }
+
+    void removeRenumbers_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("order");
+        QTest::newRow("first of three") << 3 << 0 << QList<int>{1, 2};
+        QTest::newRow("middle of three") << 3 << 1 << QList<int>{0, 2};
+        QTest::newRow("last of three") << 3 << 2 << QList<int>{0, 1};
+        QTest::newRow("the only one") << 1 << 0 << QList<int>{};
+    }
+    void removeRenumbers() {
+        QFETCH(int, rows);
+        QFETCH(int, row);
+        QFETCH(QList<int>, order);
+        CVzrT8100Doc doc;
+        MakePlan(doc, rows);
+        CPlanListModel model(&doc);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+        QVERIFY(model.RemoveRecord(row));
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(Order(doc), order);
+        QVERIFY(doc.IsModified());
+        VerifyNumbering(doc);
+        QStringList labels;
+        for (int r = 1; r <= order.size(); ++r)
+            labels << QString::asprintf("Test No.%3d", r);
+        QCOMPARE(Labels(model), labels);
+        QVERIFY(!model.RemoveRecord(order.size()));
+        QVERIFY(!model.RemoveRecord(-1));
+    }
+
+    void removeTellsRowsBelowTheirNewNumber() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 4);
+        CPlanListModel model(&doc);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.RemoveRecord(1);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toModelIndex(), model.index(1, 0));
+        QCOMPARE(changed.at(0).at(1).toModelIndex(), model.index(2, 0));
+    }
+
+    void dropRules_data() {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QList<int>>("order");
+        QTest::addColumn<bool>("modified");
+        QTest::newRow("4 onto 1") << 4 << 1 << QList<int>{0, 4, 1, 2, 3} << true;
+        QTest::newRow("1 onto 4") << 1 << 4 << QList<int>{0, 2, 3, 4, 1} << true;
+        QTest::newRow("0 onto 4") << 0 << 4 << QList<int>{1, 2, 3, 4, 0} << true;
+        QTest::newRow("4 onto 0") << 4 << 0 << QList<int>{4, 0, 1, 2, 3} << true;
+        QTest::newRow("onto itself") << 2 << 2 << QList<int>{0, 1, 2, 3, 4} << true;
+        QTest::newRow("no row hit") << 2 << -1 << QList<int>{0, 1, 2, 3, 4} << false;
+    }
+    void dropRules() {
+        QFETCH(int, source);
+        QFETCH(int, target);
+        QFETCH(QList<int>, order);
+        QFETCH(bool, modified);
+        CVzrT8100Doc doc;
+        MakePlan(doc, 5);
+        doc.GetExecList()[0]->m_nJudge = JUDGE_C;
+        CPlanListModel model(&doc);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.DropRecord(source, target), target >= 0);
+        QCOMPARE(Order(doc), order);
+        QCOMPARE(doc.IsModified(), modified);
+        VerifyNumbering(doc);
+        // the run list is rebuilt only when the order changed: judgements otherwise stay
+        const bool moved = target >= 0 && target != source;
+        QCOMPARE(doc.GetExecList()[0]->m_nJudge, moved ? JUDGE_NONE : JUDGE_C);
+        QCOMPARE(Labels(model).first(), QString("Test No.  1"));
+    }
+
+    void rowsLabelledByPosition() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 3);
+        doc.GetSettingList()[2]->SetTestNo(7); // as a file may hold it
+        CPlanListModel model(&doc);
+        QCOMPARE(Labels(model), (QStringList{"Test No.  1", "Test No.  2", "Test No.  3"}));
+        QCOMPARE(doc.GetSettingList()[2]->m_edlList[1]->m_lTestNo, 2);
+        QVERIFY(!doc.IsModified());
+        doc.GetSettingList()[1]->SetTestNo(5);
+        model.DropRecord(1, -1);
+        QCOMPARE(doc.GetSettingList()[1]->m_lTestNo, 1);
+    }
+
+    void dragAndDropThroughMimeData() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 5);
+        CPlanListModel model(&doc);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QVERIFY(model.flags(model.index(3, 2)).testFlag(Qt::ItemIsDragEnabled));
+        QVERIFY(model.flags(model.index(3, 2)).testFlag(Qt::ItemIsDropEnabled));
+        QCOMPARE(model.supportedDropActions(), Qt::DropActions(Qt::MoveAction));
+        QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+        std::unique_ptr<QMimeData> data(model.mimeData({model.index(4, 3)}));
+        QVERIFY(data);
+        QCOMPARE(model.DraggedRow(data.get()), 4);
+        // only onto a row, and only as a move
+        QVERIFY(!model.canDropMimeData(data.get(), Qt::MoveAction, -1, -1, QModelIndex()));
+        QVERIFY(!model.canDropMimeData(data.get(), Qt::CopyAction, -1, -1, model.index(1, 0)));
+        QVERIFY(!model.dropMimeData(data.get(), Qt::MoveAction, 2, 0, QModelIndex()));
+        QCOMPARE(Order(doc), (QList<int>{0, 1, 2, 3, 4}));
+        QVERIFY(model.dropMimeData(data.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
+        QCOMPARE(moved.count(), 1);
+        QCOMPARE(Order(doc), (QList<int>{0, 4, 1, 2, 3}));
+        VerifyNumbering(doc);
+
+        // a row of another plan never lands here
+        CVzrT8100Doc other;
+        MakePlan(other, 5);
+        CPlanListModel otherModel(&other);
+        std::unique_ptr<QMimeData> foreign(otherModel.mimeData({otherModel.index(0, 0)}));
+        QVERIFY(!model.canDropMimeData(foreign.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
+        QVERIFY(!model.dropMimeData(foreign.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
+        QCOMPARE(Order(other), (QList<int>{0, 1, 2, 3, 4}));
+        // nor a damaged one
+        QMimeData junk;
+        junk.setData(CPlanListModel::kRowMimeType, "xy");
+        QCOMPARE(model.DraggedRow(&junk), -1);
+    }
+
+    void readOnlyWithoutDocument() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 3);
+        CPlanListModel model(doc.m_pSettingList.get());
+        QVERIFY(!model.flags(model.index(0, 0)).testFlag(Qt::ItemIsDragEnabled));
+        QVERIFY(!model.AppendRecord(std::make_unique<CSettingData>()));
+        QVERIFY(!model.RemoveRecord(0));
+        QVERIFY(!model.DropRecord(2, 0));
+        QVERIFY(!model.mimeData({model.index(0, 0)}));
+        QCOMPARE(Order(doc), (QList<int>{0, 1, 2}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlanModel)
+#include "tst_plan_model.moc"

@@ -1,0 +1,567 @@
+// The plan view in the real main window, offscreen, against the simulated instrument.
+#include "CVzrT8100Sim.h"
+#include "data/CPlanListModel.h"
+#include "data/CVzrT8100Doc.h"
+#include "instrument/CSerialPortTable.h"
+#include "plan/CNumberBox.h"
+#include "plan/CPlanListCtrl.h"
+#include "plan/CSettingsDlg.h"
+#include "plan/CVzrT8100View.h"
+#include "settings/CTestInfoDlg.h"
+#include "settings/CTestProperty.h"
+#include "shell/CChildFrame.h"
+#include "shell/CMainFrame.h"
+#include "shell/CVzrT8100App.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+CVzrT8100Sim* g_sim = nullptr;
+
+// What a message box asked, and the answer given.
+struct Asked {
+    QString text;
+    int icon = -1;
+    int buttons = -1;
+};
+
+// Answers the next message box with answer once it is up.
+void answerBox(QMessageBox::StandardButton answer, Asked* asked = nullptr) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, asked] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (asked) {
+            asked->text = box->text();
+            asked->icon = box->icon();
+            asked->buttons = int(box->standardButtons());
+        }
+        box->button(answer)->click();
+    });
+    timer->start(10);
+}
+
+// Runs act on the next modal window of type T once it is up; the watch can be called off
+// by deleting it.
+template <class T> QTimer* whenModal(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start(10);
+    return timer;
+}
+
+// Types into a number box of the condition dialog and commits it.
+void typeInto(QWidget* dlg, const char* name, const QString& text) {
+    auto* box = dlg->findChild<CNumberBox*>(name);
+    QVERIFY2(box, name);
+    box->setFocus(Qt::TabFocusReason);
+    box->findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(box, text);
+    dlg->findChild<QWidget*>("comboDiscMode")->setFocus(Qt::TabFocusReason);
+}
+
+CVzrT8100View* viewOf(CMainFrame& frame) {
+    return qobject_cast<CVzrT8100View*>(frame.ActiveFrame()->widget());
+}
+
+// A plan of n conditions told apart by their count (100, 101, ...).
+void makePlan(CVzrT8100Doc* doc, int n) {
+    auto& plan = doc->GetSettingList();
+    plan.clear();
+    for (int i = 0; i < n; ++i) {
+        auto s = std::make_unique<CSettingData>();
+        s->m_lCount = 100 + i;
+        s->SetTestNo(i);
+        s->MakeExecList(s->m_edlList);
+        plan.push_back(std::move(s));
+    }
+    doc->RebuildExecList();
+}
+
+QList<int> order(const CVzrT8100Doc* doc) {
+    QList<int> result;
+    for (const auto& s : doc->GetSettingList())
+        result << s->m_lCount - 100;
+    return result;
+}
+
+QStringList labels(const QAbstractItemModel* m) {
+    QStringList result;
+    for (int r = 0; r < m->rowCount(); ++r)
+        result << m->data(m->index(r, 0)).toString();
+    return result;
+}
+
+} // namespace
+
+class TestPlanView : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    // A main window with one new document of n conditions (n = 0: as made).
+    CVzrT8100View* open(int n = 0) {
+        m_frame = std::make_unique<CMainFrame>();
+        m_frame->resize(1000, 800);
+        m_frame->show();
+        if (n > 0) {
+            // the plan is in place before the window shows it
+            CChildFrame::SetViewFactory([n](CVzrT8100Doc* doc, CChildFrame* frame) {
+                makePlan(doc, n);
+                return new CVzrT8100View(doc, frame);
+            });
+        }
+        m_frame->NewDocument();
+        CChildFrame::SetViewFactory(nullptr);
+        return viewOf(*m_frame);
+    }
+
+private slots:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_CONFIG_HOME", m_dir->path().toLocal8Bit());
+        CChildFrame::ResetFirstWindowPending();
+        g_sim->ClearLog();
+        g_sim->ClearRefusals();
+        QVERIFY(CVzrT8100App::Instance()->GetCntl().IsConnected());
+    }
+    void cleanup() {
+        if (m_frame) {
+            for (CVzrT8100Doc* doc : m_frame->GetDocTemplate().Documents())
+                doc->SetModifiedFlag(false);
+        }
+        m_frame.reset();
+    }
+
+    void newDocumentForm() {
+        CVzrT8100View* view = open();
+        QVERIFY(view);
+        QCOMPARE(view->objectName(), QString("planView"));
+        CPlanListCtrl* list = view->findChild<CPlanListCtrl*>("listPlan");
+        QVERIFY(list && list == view->GetListCtrl());
+        // a new document: its one default condition, labelled 1 and selected
+        QCOMPARE(list->model()->rowCount(), 1);
+        QCOMPARE(labels(list->model()), QStringList{"Test No.  1"});
+        QCOMPARE(view->SelectedRow(), 0);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QVERIFY(!view->GetDocument()->IsModified());
+
+        const struct {
+            const char* name;
+            const char* text;
+        } buttons[] = {{"buttonRun", "試験実行..."},
+                       {"buttonEdit", "試験条件設定..."},
+                       {"buttonAdd", "追加..."},
+                       {"buttonDelete", "削除..."},
+                       {"buttonSendSequence", "SEQUENCE送信"}};
+        for (const auto& b : buttons) {
+            auto* button = view->findChild<QPushButton*>(b.name);
+            QVERIFY2(button, b.name);
+            QCOMPARE(button->text(), QString(b.text));
+            QCOMPARE(button->accessibleName(), QString(b.text));
+        }
+        QVERIFY(!view->findChild<QPushButton*>("buttonSendSequence")->isVisible());
+        QVERIFY(view->findChild<QPushButton*>("buttonRun")->isVisible());
+        QVERIFY(!list->accessibleName().isEmpty());
+
+        QCOMPARE(list->model()->columnCount(), 8);
+        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
+        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+        QVERIFY(list->showGrid());
+        QVERIFY(!list->horizontalHeader()->sectionsClickable());
+        QVERIFY(!list->verticalHeader()->isVisible());
+        QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
+        // widths: W x k / 80 of the list's width at set-up, less a scroll bar
+        const int w = 593 - 2 * list->frameWidth() -
+                      list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+        const int shares[] = {9, 10, 11, 7, 6, 16, 11, 11};
+        for (int c = 1; c < 8; ++c)
+            QCOMPARE(list->columnWidth(c), w * shares[c] / 80);
+        // the first too, unless its labels would not fit: the number must stay readable
+        QCOMPARE(list->columnWidth(0), std::max(w * 9 / 80, list->NumberColumnWidth()));
+        QVERIFY(list->columnWidth(0) >=
+                list->fontMetrics().horizontalAdvance(labels(list->model()).first()));
+        QCOMPARE(list->model()->headerData(5, Qt::Horizontal).toString(), QString("電圧 [kV]"));
+    }
+
+    void deleteRows_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("left");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("first of three") << 3 << 0 << QList<int>{1, 2} << 0;
+        QTest::newRow("last of three") << 3 << 2 << QList<int>{0, 1} << 1;
+        QTest::newRow("middle of three") << 3 << 1 << QList<int>{0, 2} << 1;
+        QTest::newRow("the only one") << 1 << 0 << QList<int>{} << -1;
+    }
+    void deleteRows() {
+        QFETCH(int, rows);
+        QFETCH(int, row);
+        QFETCH(QList<int>, left);
+        QFETCH(int, selected);
+        CVzrT8100View* view = open(rows);
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(row);
+        Asked asked;
+        answerBox(QMessageBox::Ok, &asked);
+        view->findChild<QPushButton*>("buttonDelete")->click();
+        QCOMPARE(asked.text, QString("Test No. %1を削除します").arg(row + 1, 3));
+        QCOMPARE(asked.icon, int(QMessageBox::Warning));
+        QCOMPARE(asked.buttons, int(QMessageBox::Ok | QMessageBox::Cancel));
+        QCOMPARE(order(doc), left);
+        QVERIFY(doc->IsModified());
+        QCOMPARE(view->SelectedRow(), selected);
+        QStringList expected;
+        for (int i = 0; i < left.size(); ++i) {
+            expected << QString::asprintf("Test No.%3d", i + 1);
+            QCOMPARE(doc->GetSettingList()[size_t(i)]->m_lTestNo, i);
+            QCOMPARE(doc->GetSettingList()[size_t(i)]->m_edlList[0]->m_lTestNo, i);
+        }
+        QCOMPARE(labels(view->GetListCtrl()->model()), expected);
+        // the run list follows the plan, numbers included
+        QCOMPARE(doc->GetExecList().size(), size_t(left.size()));
+        for (int i = 0; i < left.size(); ++i) {
+            QCOMPARE(doc->GetExecList()[size_t(i)]->m_lTestNo, i);
+            QCOMPARE(doc->GetExecList()[size_t(i)]->m_lCount, 100 + left[i]);
+        }
+    }
+
+    void deleteCancelledOrWithoutSelection() {
+        CVzrT8100View* view = open(3);
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(1);
+        answerBox(QMessageBox::Cancel);
+        view->findChild<QPushButton*>("buttonDelete")->click();
+        QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(view->SelectedRow(), 1);
+        // without a selection nothing is asked; the plan is still renumbered
+        view->GetListCtrl()->selectionModel()->clear();
+        doc->GetSettingList()[2]->SetTestNo(9);
+        view->findChild<QPushButton*>("buttonDelete")->click();
+        QCOMPARE(doc->GetSettingList()[2]->m_lTestNo, 2);
+        QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+        QVERIFY(!doc->IsModified());
+    }
+
+    void dropOntoRows_data() {
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QList<int>>("result");
+        QTest::newRow("4 onto 1") << 4 << 1 << QList<int>{0, 4, 1, 2, 3};
+        QTest::newRow("1 onto 4") << 1 << 4 << QList<int>{0, 2, 3, 4, 1};
+        QTest::newRow("onto itself") << 2 << 2 << QList<int>{0, 1, 2, 3, 4};
+    }
+    void dropOntoRows() {
+        QFETCH(int, source);
+        QFETCH(int, target);
+        QFETCH(QList<int>, result);
+        CVzrT8100View* view = open(5);
+        CVzrT8100Doc* doc = view->GetDocument();
+        CPlanListCtrl* list = view->GetListCtrl();
+        view->FillList(source);
+        std::unique_ptr<QMimeData> data(list->model()->mimeData({list->model()->index(source, 0)}));
+        const QPoint at = list->visualRect(list->model()->index(target, 3)).center();
+        QVERIFY(list->DropAt(data.get(), at));
+        QCOMPARE(order(doc), result);
+        QVERIFY(doc->IsModified()); // a drop onto itself too
+        QCOMPARE(view->SelectedRow(), target);
+        QCOMPARE(list->currentIndex().row(), target);
+        QCOMPARE(doc->GetSettingList()[size_t(target)]->m_lCount, 100 + source);
+        QCOMPARE(labels(list->model()).at(target), QString::asprintf("Test No.%3d", target + 1));
+    }
+
+    void dropBelowTheRows() {
+        CVzrT8100View* view = open(3);
+        CPlanListCtrl* list = view->GetListCtrl();
+        view->FillList(2);
+        std::unique_ptr<QMimeData> data(list->model()->mimeData({list->model()->index(2, 0)}));
+        const QPoint empty(20, list->viewport()->height() - 5);
+        QVERIFY(!list->indexAt(empty).isValid());
+        QVERIFY(!list->DropAt(data.get(), empty));
+        QCOMPARE(order(view->GetDocument()), (QList<int>{0, 1, 2}));
+        QVERIFY(!view->GetDocument()->IsModified());
+    }
+
+    void dragLetGoWhereNothingTakesIt() {
+        // offscreen a drag ends at once, taken by no one: as if let go outside the list
+        CVzrT8100View* view = open(4);
+        CPlanListCtrl* list = view->GetListCtrl();
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(2);
+        doc->GetSettingList()[3]->SetTestNo(8);
+        const QPoint from = list->visualRect(list->model()->index(2, 1)).center();
+        QSignalSpy dropped(list, &CPlanListCtrl::RowDropped);
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
+        for (int dy = 4; dy <= 40 && dropped.isEmpty(); dy += 4)
+            QTest::mouseMove(list->viewport(), from + QPoint(0, dy));
+        QCOMPARE(dropped.count(), 1);
+        QCOMPARE(dropped.at(0).at(0).toInt(), -1);
+        QVERIFY(!list->IsDragging());
+        QCOMPARE(order(doc), (QList<int>{0, 1, 2, 3}));
+        QCOMPARE(doc->GetSettingList()[3]->m_lTestNo, 3); // renumbered
+        QVERIFY(!doc->IsModified());
+        QCOMPARE(view->SelectedRow(), 0);
+        // the image that followed the pointer was the dragged row
+        const QPixmap image = list->RowImage(2);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.height(), list->visualRect(list->model()->index(2, 0)).height());
+        QCOMPARE(list->RowImageHotSpot(2, from).y(), list->rowHeight(2) / 2 - 2);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, from + QPoint(0, 40));
+    }
+
+    void secondWindowSharesThePlan() {
+        CVzrT8100View* first = open(3);
+        m_frame->findChild<QAction*>("actionWindowNew")->trigger();
+        CVzrT8100View* second = viewOf(*m_frame);
+        QVERIFY(second && second != first);
+        QCOMPARE(second->GetDocument(), first->GetDocument());
+        QVERIFY(second->GetListCtrl() != first->GetListCtrl());
+        // filled when it opened
+        QCOMPARE(second->GetListCtrl()->model()->rowCount(), 3);
+        QCOMPARE(second->SelectedRow(), 0);
+        // a change in one is seen in the other at once; each keeps its own selection
+        first->FillList(1);
+        answerBox(QMessageBox::Ok);
+        first->OnDelete();
+        QCOMPARE(second->GetListCtrl()->model()->rowCount(), 2);
+        QCOMPARE(labels(second->GetListCtrl()->model()),
+                 (QStringList{"Test No.  1", "Test No.  2"}));
+        QCOMPARE(second->SelectedRow(), 0);
+        // closing one window leaves the other working on the plan
+        m_frame->ActiveFrame()->close();
+        QTRY_COMPARE(m_frame->GetMdiArea()->subWindowList().size(), 1);
+        QCOMPARE(first->GetListCtrl()->model()->rowCount(), 2);
+    }
+
+    void sequenceSent() {
+        CVzrT8100View* view = open(3);
+        CVzrT8100Doc* doc = view->GetDocument();
+        auto* button = view->findChild<QPushButton*>("buttonSendSequence");
+        // cancelled: not a byte to the instrument
+        const int enqs = g_sim->EnqCount();
+        Asked question;
+        answerBox(QMessageBox::Cancel, &question);
+        button->click();
+        QCOMPARE(question.text,
+                 QString("VZR-T8100内部のSEQUENCEデータを書き換えます。\nよろしいですか?"));
+        QCOMPARE(question.buttons, int(QMessageBox::Ok | QMessageBox::Cancel));
+        QCOMPARE(g_sim->EnqCount(), enqs);
+
+        Asked done;
+        answerBox(QMessageBox::Ok);
+        QTimer::singleShot(0, [&done] { answerBox(QMessageBox::Ok, &done); });
+        button->click();
+        QCOMPARE(done.text, QString("完了しました"));
+        QCOMPARE(done.icon, int(QMessageBox::Warning));
+        const QStringList log = g_sim->CommandLog();
+        QCOMPARE(log.filter(QRegularExpression("^P[QR]")),
+                 (QStringList{"PQ1/20/100/100/0/0/1", "PQ2/20/100/101/0/0/1",
+                              "PQ3/20/100/102/0/0/1", "PR1/1/2/3"}));
+        QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+        QVERIFY(!doc->IsModified());
+    }
+
+    void sequenceRefused() {
+        CVzrT8100View* view = open(3);
+        g_sim->RefuseCommand("PQ2");
+        Asked done;
+        answerBox(QMessageBox::Ok);
+        QTimer::singleShot(0, [&done] { answerBox(QMessageBox::Ok, &done); });
+        view->OnSendSequence();
+        QCOMPARE(done.text, QString("送信出来ませんでした"));
+        const QStringList sent = g_sim->CommandLog().filter(QRegularExpression("^P[QR]"));
+        QCOMPARE(sent.size(), 2); // PQ1 and the refused PQ2; nothing after
+        QVERIFY(sent.at(1).startsWith("PQ2/"));
+    }
+
+    void sequenceOfAnEmptyPlan() {
+        CVzrT8100View* view = open(1);
+        answerBox(QMessageBox::Ok);
+        view->OnDelete();
+        QCOMPARE(view->GetListCtrl()->model()->rowCount(), 0);
+        QCOMPARE(view->SelectedRow(), -1);
+        g_sim->ClearLog();
+        const int enqs = g_sim->EnqCount();
+        Asked done;
+        answerBox(QMessageBox::Ok);
+        QTimer::singleShot(0, [&done] { answerBox(QMessageBox::Ok, &done); });
+        view->OnSendSequence();
+        QCOMPARE(done.text, QString("完了しました"));
+        QCOMPARE(g_sim->EnqCount(), enqs);
+        QVERIFY(g_sim->CommandLog().isEmpty());
+    }
+
+    void listStretchesWithTheWindow() {
+        CVzrT8100View* view = open();
+        CPlanListCtrl* list = view->GetListCtrl();
+        const int gap = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
+        CChildFrame* frame = m_frame->ActiveFrame();
+        frame->resize(900, 700);
+        QTRY_COMPARE(list->width(), view->viewport()->width() - list->x() - gap);
+        QCOMPARE(list->height(), view->viewport()->height() - list->y() - gap);
+        QVERIFY(list->width() > 593);
+        // smaller than the form: the form keeps its size and scrolls
+        frame->resize(300, 250);
+        const QSize design = view->DesignedSize();
+        QTRY_COMPARE(list->width(), design.width() - list->x() - gap);
+        QCOMPARE(list->height(), design.height() - list->y() - gap);
+        QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+    }
+
+    void frameFitsTheForm() {
+        CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_CX, "950");
+        CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_CY, "300");
+        CVzrT8100View* view = open();
+        // wider than the form: shrunk; lower: kept
+        CChildFrame* frame = m_frame->ActiveFrame();
+        QVERIFY(frame->width() < 950);
+        QCOMPARE(view->width(), view->sizeHint().width());
+        QCOMPARE(frame->height(), 300);
+    }
+
+    void runTestCancelledKeepsTheTestTime() {
+        CVzrT8100View* view = open();
+        CTestProperty& property = CVzrT8100App::Instance()->GetProperty();
+        property.m_tmTest = 1234567;
+        QString shownDate;
+        whenModal<CTestInfoDlg>([&](CTestInfoDlg* dlg) {
+            // the dialog shows the time of the test about to start
+            shownDate = dlg->findChild<QLineEdit*>("editTestDate")->text();
+            dlg->findChild<QPushButton*>("buttonCancel")->click();
+        });
+        view->findChild<QPushButton*>("buttonRun")->click();
+        QCOMPARE(shownDate, QDate::currentDate().toString("yyyy/MM/dd"));
+        QCOMPARE(property.m_tmTest, std::int64_t(1234567));
+        QVERIFY(!view->GetDocument()->IsModified());
+    }
+
+    void addThroughTheConditionDialog() {
+        CVzrT8100View* view = open(21);
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(3);
+        whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+            // a new condition opens with the defaults
+            QCOMPARE(dlg->findChild<CNumberBox*>("editCount")->text(), QString("10"));
+            auto* mode = dlg->findChild<QComboBox*>("comboDiscMode");
+            mode->setFocus();
+            QTest::keyClick(mode, Qt::Key_Down); // AIR
+            typeInto(dlg, "editCount", "25");
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        view->findChild<QPushButton*>("buttonAdd")->click();
+        QCOMPARE(doc->GetSettingList().size(), size_t(22));
+        const CSettingData& added = *doc->GetSettingList()[21];
+        QCOMPARE(added.m_nDiscMode, DISC_AIR);
+        QCOMPARE(added.m_lCount, 25);
+        QCOMPARE(added.m_lTestNo, 21);
+        QCOMPARE(added.m_edlList.size(), size_t(1));
+        QCOMPARE(added.m_edlList[0]->m_lTestNo, 21);
+        QCOMPARE(doc->GetExecList().back()->m_nDiscMode, DISC_AIR);
+        QCOMPARE(view->SelectedRow(), 21);
+        QCOMPARE(labels(view->GetListCtrl()->model()).last(), QString("Test No. 22"));
+        QCOMPARE(view->GetListCtrl()->model()->data(view->GetListCtrl()->model()->index(21, 1)),
+                 QVariant("AIR"));
+        QVERIFY(doc->IsModified());
+
+        // full: nothing opens, nothing changes
+        bool opened = false;
+        QTimer* watch = whenModal<QDialog>([&](QDialog* dlg) {
+            opened = true;
+            dlg->reject();
+        });
+        view->findChild<QPushButton*>("buttonAdd")->click();
+        QTest::qWait(50);
+        QVERIFY(!opened);
+        QCOMPARE(doc->GetSettingList().size(), size_t(22));
+        delete watch;
+    }
+
+    void editAndAddCancelled() {
+        CVzrT8100View* view = open(3);
+        CVzrT8100Doc* doc = view->GetDocument();
+        view->FillList(1);
+        for (const char* button : {"buttonEdit", "buttonAdd"}) {
+            whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+                typeInto(dlg, "editCount", "77");
+                dlg->findChild<QPushButton*>("buttonCancel")->click();
+            });
+            view->findChild<QPushButton*>(button)->click();
+            QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+            QVERIFY(!doc->IsModified());
+            QCOMPARE(view->SelectedRow(), 1);
+        }
+    }
+
+    void editByDoubleClick() {
+        CVzrT8100View* view = open(3);
+        CVzrT8100Doc* doc = view->GetDocument();
+        CPlanListCtrl* list = view->GetListCtrl();
+        doc->GetExecList()[1]->m_nJudge = JUDGE_B;
+        QString shownCount;
+        whenModal<CSettingsDlg>([&](CSettingsDlg* dlg) {
+            shownCount = dlg->findChild<CNumberBox*>("editCount")->text();
+            auto* sweep = dlg->findChild<QCheckBox*>("checkSweep");
+            sweep->click();
+            typeInto(dlg, "editEnd", "0.4");
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        const QPoint at = list->visualRect(list->model()->index(1, 2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(shownCount, QString("101"));
+        const CSettingData& edited = *doc->GetSettingList()[1];
+        QCOMPARE(edited.m_value.m_nValueType, VALUE_SWEEP);
+        QCOMPARE(edited.m_edlList.size(), size_t(3)); // 0.20, 0.30, 0.40
+        QCOMPARE(edited.m_edlList[2]->m_lTestNo, 1);
+        QCOMPARE(doc->GetExecList().size(), size_t(1 + 3 + 1));
+        QCOMPARE(doc->GetExecList()[1]->m_nJudge, JUDGE_NONE); // the run list was rebuilt
+        QCOMPARE(view->SelectedRow(), 1);
+        QVERIFY(doc->IsModified());
+        QVERIFY(list->model()->data(list->model()->index(1, 5)).toString().contains("0.40"));
+    }
+};
+
+int main(int argc, char** argv) {
+    CVzrT8100Sim sim;
+    if (!sim.Start()) {
+        fprintf(stderr, "the simulator did not start\n");
+        return 1;
+    }
+    g_sim = &sim;
+    CSerialPortTable::SetExplicitPorts({sim.PortPath()});
+    int result = 0;
+    {
+        CVzrT8100App app(argc, argv); // finds the simulator
+        TestPlanView test;
+        result = QTest::qExec(&test, argc, argv);
+    }
+    return result;
+}
+
+#include "tst_plan_view.moc"
