@@ -1,6 +1,6 @@
 // The run record end to end: the execution dialog offscreen on the simulated instrument at
-// line speed writes it, a program killed in the middle of a run leaves it whole, the next
-// opening offers its results back, and the program's command line lists and reports it.
+// line speed writes it, the next opening offers its results back, and the program's command
+// line lists and reports it. (A program killed in the middle of a run: tests/e2e.)
 #include "ExecDlgFixture.h"
 #include "RunFixture.h"
 
@@ -117,71 +117,8 @@ std::unique_ptr<CVzrT8100Doc> LongPlan() {
     return Plan(std::move(conds));
 }
 
-// The plan of the killed run: two short CONTACT steps, then one that discharges for a
-// quarter of a minute, then an AIR step.
-std::unique_ptr<CVzrT8100Doc> KillPlan() {
-    std::vector<std::unique_ptr<CSettingData>> conds;
-    conds.push_back(Condition(DISC_CONTACT, TRIG_VZR, 2000, 1000, 2));
-    conds.push_back(Condition(DISC_CONTACT, TRIG_VZR, 3000, 1000, 60, POLA_BIT_PLUS));
-    conds.push_back(Condition(DISC_AIR, TRIG_VZR, 4000, 1000, 1, POLA_BIT_PLUS));
-    return Plan(std::move(conds));
-}
-
 QString StepState(const CExecData& step) {
     return QStringLiteral("%1|%2").arg(step.m_nJudge).arg(step.m_strComment);
-}
-
-// The program killed in the middle of a run: the dialog on a data file, judge-auto on, run
-// from START; every change of a step's judgement or comment is printed once it is made.
-// During the long third step a judgement and a comment are entered with 確定; then the
-// child asks to be killed while the step still discharges.
-int RunChild(const QString& dataFile) {
-    QTextStream out(stdout);
-    out << "HOME " << qEnvironmentVariable("HOME") << Qt::endl;
-    Instrument inst;
-    if (!inst.Start())
-        return 3;
-    CVzrT8100Doc doc;
-    if (!doc.OpenFile(dataFile, nullptr))
-        return 4;
-    CTestProperty property;
-    property.m_bJudgeAuto = true;
-    CExecDlg dlg(*inst.cntl, property, &doc.GetSettingList(), &doc.GetExecList());
-    dlg.SetDocumentTitle(doc.GetTitle());
-    dlg.SetDataFilePath(dataFile);
-    CModalAnswerer answerer;
-    dlg.show();
-
-    QStringList printed(int(doc.GetExecList().size()));
-    bool started = false, applied = false;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* start = dlg.findChild<QPushButton*>("buttonStart");
-        if (!started && dlg.Record() && start->isEnabled()) {
-            started = true;
-            start->click();
-            return;
-        }
-        for (size_t i = 0; i < doc.GetExecList().size(); ++i) {
-            const QString state = StepState(*doc.GetExecList()[i]);
-            if (state != printed[int(i)]) {
-                printed[int(i)] = state;
-                out << "STEP " << i << ' ' << state << Qt::endl;
-            }
-        }
-        if (!applied && dlg.Sequencer().CurrentStep() == 2 &&
-            dlg.findChild<QLabel*>("labelTrigOn")->isVisible()) {
-            applied = true;
-            SelectComboByValue(dlg.findChild<QComboBox*>("comboJudge"), JUDGE_B);
-            dlg.findChild<QLineEdit*>("editComment")->setText(Utf8("放電中, \"確定\""));
-            dlg.findChild<QPushButton*>("buttonApply")->click();
-            return; // printed on the next poll
-        }
-        if (applied && printed[2].startsWith(QString::number(JUDGE_B)))
-            out << "KILL" << Qt::endl;
-    });
-    poll.start(10);
-    return QApplication::exec();
 }
 
 } // namespace
@@ -558,55 +495,6 @@ private slots:
         QTRY_COMPARE(m_modal->boxTexts.size(), 1);
     }
 
-    // The program killed (SIGKILL) in the middle of a run: everything judged before the
-    // kill comes back when the dialog opens again on the data file.
-    void killedInTheMiddleOfARun() {
-        auto plan = KillPlan();
-        QVERIFY(Save(*plan, DataFile()));
-        QProcess child;
-        child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QCoreApplication::applicationFilePath(), {"--child", DataFile()});
-        QVERIFY(child.waitForStarted());
-        QMap<int, QString> seen; // the last state printed for each step
-        QString childHome;
-        bool kill = false;
-        QElapsedTimer timer;
-        timer.start();
-        while (!kill && timer.elapsed() < WAIT_MS && child.state() == QProcess::Running) {
-            child.waitForReadyRead(100);
-            while (child.canReadLine()) {
-                const QString line = QString::fromUtf8(child.readLine()).chopped(1);
-                if (line.startsWith("HOME "))
-                    childHome = line.mid(5);
-                else if (line.startsWith("STEP "))
-                    seen[line.section(' ', 1, 1).toInt()] = line.section(' ', 2, -1);
-                else if (line == "KILL")
-                    kill = true;
-            }
-        }
-        QVERIFY2(kill, qPrintable(QString::fromUtf8(child.readAllStandardError())));
-        ::kill(pid_t(child.processId()), SIGKILL);
-        QVERIFY(child.waitForFinished());
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        if (QFileInfo(childHome).fileName() == "home" &&
-            QFileInfo(QFileInfo(childHome).path()).fileName().startsWith("vzr-test-"))
-            QDir(QFileInfo(childHome).path()).removeRecursively();
-        QCOMPARE(seen.value(0), QStringLiteral("%1|").arg(JUDGE_A));
-        QCOMPARE(seen.value(1), QStringLiteral("%1|").arg(JUDGE_A));
-        QCOMPARE(seen.value(2), QStringLiteral("%1|").arg(JUDGE_B) + Utf8("放電中, \"確定\""));
-
-        m_modal->boxAnswer = [](const QString&) { return QMessageBox::Yes; };
-        Open(Reopen(DataFile()), DataFile());
-        QTRY_COMPARE(m_modal->boxTexts.size(), 1);
-        QVERIFY2(m_modal->boxTexts.first().contains(Utf8("判定 3 件")),
-                 qPrintable(m_modal->boxTexts.first()));
-        for (int i = 0; i < 4; ++i)
-            QCOMPARE(StepState(Step(i)), seen.value(i, StepState(CExecData())));
-        const QStringList files = RecordFiles();
-        QCOMPARE(files.size(), 2);
-        QVERIFY(!Events(files.first()).contains("CLOSE"));
-    }
-
     // --report FILE --results RECORD writes, through the same layout, the workbook the
     // dialog's report button wrote; a record of another run list is refused.
     void reportFromTheRecordIsTheDialogs() {
@@ -832,15 +720,5 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    if (argc == 3 && qstrcmp(argv[1], "--child") == 0) {
-        QApplication app(argc, argv);
-        return RunChild(QString::fromLocal8Bit(argv[2]));
-    }
-    QApplication app(argc, argv);
-    TestExecRecord test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestExecRecord)
 #include "tst_ExecRecord.moc"
