@@ -33,7 +33,7 @@ void AppendHeaderLine(QByteArray& out, const char* key, const QString& value,
                       const QByteArray& more = QByteArray()) {
     AppendField(out, QByteArrayView(key));
     out.append(',');
-    AppendField(out, value.toUtf8());
+    AppendField(out, GuardText(value.toUtf8()));
     if (!more.isNull()) {
         out.append(',');
         AppendField(out, more);
@@ -115,7 +115,7 @@ void CRunRecord::AppendLine(Event event, int step, QByteArrayView detail, bool w
         AppendField(out, JudgeText(record->m_nJudge).isNull() ? JudgeText(JUDGE_NONE)
                                                               : JudgeText(record->m_nJudge));
         out.append(',');
-        AppendField(out, record->m_strComment.toUtf8());
+        AppendField(out, GuardText(record->m_strComment.toUtf8()));
     } else {
         AppendField(out, judge);
         out.append(',');

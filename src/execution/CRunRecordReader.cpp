@@ -237,13 +237,13 @@ bool CRunRecordReader::ReadHeaderLine(QByteArrayView line) {
     if (key == QByteArrayView(KEY_PROGRAM)) {
         m_strVersion = Text(f[2]);
     } else if (key == QByteArrayView(KEY_INSTRUMENT)) {
-        m_strIdent = Text(f[1]);
+        m_strIdent = Text(UnguardText(f[1]));
     } else if (key == QByteArrayView(KEY_PORT)) {
-        m_strPort = Text(f[1]);
+        m_strPort = Text(UnguardText(f[1]));
     } else if (key == QByteArrayView(KEY_DATA_FILE)) {
-        m_strDataFile = Text(f[1]);
+        m_strDataFile = Text(UnguardText(f[1]));
     } else if (key == QByteArrayView(KEY_TITLE)) {
-        m_strTitle = Text(f[1]);
+        m_strTitle = Text(UnguardText(f[1]));
     } else if (key == QByteArrayView(KEY_PLAN_HASH)) {
         if (!IsHash(f[1]))
             return bad(Tr("計画ハッシュが正しくありません"));
@@ -265,7 +265,7 @@ bool CRunRecordReader::ReadHeaderLine(QByteArrayView line) {
     } else {
         for (const PropertyKey& p : PROPERTY_KEYS) {
             if (key == QByteArrayView(p.key)) {
-                m_property.*p.field = Text(f[1]);
+                m_property.*p.field = Text(UnguardText(f[1]));
                 break;
             }
         }
@@ -317,7 +317,7 @@ bool CRunRecordReader::ReadEventLine(QByteArrayView line) {
             Stop(Tr("%1 行目の判定が正しくありません").arg(m_nLine));
             return false;
         }
-        const QByteArrayView comment = f[COL_COMMENT];
+        const QByteArrayView comment = UnguardText(f[COL_COMMENT]);
         if (m_pool.size() + comment.size() > MAX_KEPT_TEXT_BYTES) {
             Stop(Tr("%1 行目: コメントが多すぎます").arg(m_nLine));
             return false;

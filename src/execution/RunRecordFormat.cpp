@@ -189,6 +189,39 @@ QByteArray PlanHash(const CExecList& steps) {
     return hash.result().toHex();
 }
 
+namespace {
+bool NeedsGuard(QByteArrayView text) {
+    if (text.isEmpty())
+        return false;
+    switch (text.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+    case '\'':
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+QByteArray GuardText(QByteArrayView utf8) {
+    QByteArray text;
+    if (NeedsGuard(utf8))
+        text.append('\'');
+    text.append(utf8);
+    return text;
+}
+
+QByteArrayView UnguardText(QByteArrayView field) {
+    if (field.size() >= 2 && field.front() == '\'' && NeedsGuard(field.sliced(1)))
+        return field.sliced(1);
+    return field;
+}
+
 void AppendField(QByteArray& line, QByteArrayView utf8) {
     bool quote = false;
     for (char c : utf8) {

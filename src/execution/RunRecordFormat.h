@@ -110,6 +110,13 @@ int JudgeOfText(QByteArrayView text);
 // polarity as the lists correct it). Judgements and comments are not part of it.
 QByteArray PlanHash(const CExecList& steps);
 
+// Free text (a comment, a setting, a name) that a spreadsheet opening the record would take
+// for a formula, one beginning with = + - @ or a tab or carriage return, is kept as text
+// with an apostrophe put before it; one that begins with an apostrophe gets another, so
+// that UnguardText gives back exactly what was written.
+QByteArray GuardText(QByteArrayView utf8);
+QByteArrayView UnguardText(QByteArrayView field);
+
 // CSV: appends a field to a line, quoted when it holds a comma, a quote or a line end.
 void AppendField(QByteArray& line, QByteArrayView utf8);
 // Splits a line (without its end) into at most maxFields fields. Quoted fields lose their

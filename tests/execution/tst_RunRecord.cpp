@@ -147,6 +147,46 @@ private slots:
 
     // A line that is not a valid event stops the reading there: what stands before it is
     // kept, nothing after it is believed. A header that is not one refuses the record.
+    // Comments and settings are the operator's free text: a spreadsheet opening the record
+    // must show them, never run them as formulas, and reading back gives them exactly.
+    void formulasStayText() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        std::unique_ptr<CVzrT8100Doc> doc = MixedPlan();
+        CExecList& steps = doc->GetExecList();
+        CTestProperty property;
+        property.m_strCompanyName = "=HYPERLINK(\"http://x\")";
+        property.m_strOperator = "'quoted";
+        CRunRecord record(steps);
+        CRunRecord::Header header;
+        header.strDataFile = dir.filePath("Plan.vzt");
+        header.tmStart = QDateTime(QDate(2026, 12, 8), QTime(11, 0));
+        QVERIFY(record.Begin(header, property));
+        const QString comments[] = {"=1+1", "+49 30", "-5 kV", "@SUM(A1)", "'=x", "'", "ok"};
+        for (int i = 0; i < 4; ++i) {
+            steps[size_t(i)]->m_strComment = comments[i];
+            record.Judged(i, CRunSequencer::JUDGED_APPLY);
+        }
+        record.Closed();
+
+        QFile file(record.Path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        for (const char* cell : {",'=1+1,", ",'+49 30,", ",'-5 kV,", ",'@SUM(A1),",
+                                 ",\"'=HYPERLINK(\"\"http://x\"\")\"\r\n", ",''quoted\r\n"})
+            QVERIFY2(bytes.contains(cell), cell);
+
+        CRunRecordReader reader;
+        QCOMPARE(reader.Read(record.Path()), CRunRecordReader::READ_OK);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(reader.CommentOf(i), comments[i]);
+        QCOMPARE(reader.Property().m_strCompanyName, property.m_strCompanyName);
+        QCOMPARE(reader.Property().m_strOperator, property.m_strOperator);
+        for (const QString& text : comments)
+            QCOMPARE(RunRecordFormat::UnguardText(RunRecordFormat::GuardText(text.toUtf8())),
+                     QByteArrayView(text.toUtf8()));
+    }
+
     void invalidLines() {
         const QByteArray first = JudgeLine(1, "A", "before");
         const QByteArray after = JudgeLine(2, "B", "after");
