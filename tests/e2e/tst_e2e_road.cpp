@@ -4,6 +4,7 @@
 // independent reader. With VZR_SCREENSHOT_DIR set (scripts/screenshots, under Xvfb), the
 // windows are also photographed on the way.
 #include "CVzrT8100Sim.h"
+#include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
 #include "execution/CExecDlg.h"
 #include "execution/CJudgeDlg.h"
@@ -77,20 +78,6 @@ template <class T> T* waitModal() {
     return found;
 }
 
-// Runs act on the next modal window of type T from inside its own loop.
-template <class T> void whenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start(20);
-}
-
 // The operator picks a list row with the keyboard.
 void choose(QWidget* dlg, const char* name, const QString& text) {
     auto* combo = dlg->findChild<QComboBox*>(name);
@@ -114,7 +101,7 @@ void type(QWidget* dlg, const char* name, const QString& text) {
 
 // Answers a file dialog with a path.
 void answerFileDialog(const QString& path) {
-    whenModal<QFileDialog>([path](QFileDialog* dlg) {
+    WhenModal<QFileDialog>([path](QFileDialog* dlg) {
         // typed into the name box, as the operator would
         auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         QVERIFY(name);
@@ -260,7 +247,7 @@ private slots:
         QCOMPARE(PlanRows().size(), 1);
 
         // the default condition made to discharge by itself: trigger VZR, 2 x 0.05 s
-        whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+        WhenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
             choose(dlg, "comboTrig", "VZR");
             type(dlg, "editInterval", "0.05");
             type(dlg, "editCount", "2");
@@ -268,7 +255,7 @@ private slots:
         });
         ViewButton("buttonEdit")->click();
         // an AIR condition
-        whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+        WhenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
             choose(dlg, "comboDiscMode", "AIR");
             choose(dlg, "comboTrig", "VZR");
             type(dlg, "editVoltage", "2");
@@ -277,7 +264,7 @@ private slots:
         });
         ViewButton("buttonAdd")->click();
         // a CONTACT sweep 0.20, 0.30, 0.40 kV
-        whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+        WhenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
             choose(dlg, "comboTrig", "VZR");
             dlg->findChild<QCheckBox*>("checkSweep")->click();
             type(dlg, "editEnd", "0.4");

@@ -1,5 +1,6 @@
 // The plan view in the real main window, offscreen, against the simulated instrument.
 #include "CVzrT8100Sim.h"
+#include "common/WhenModal.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
 #include "instrument/CSerialPortTable.h"
@@ -56,22 +57,6 @@ void answerBox(QMessageBox::StandardButton answer, Asked* asked = nullptr) {
         box->button(answer)->click();
     });
     timer->start(10);
-}
-
-// Runs act on the next modal window of type T once it is up; the watch can be called off
-// by deleting it.
-template <class T> QTimer* whenModal(std::function<void(T*)> act) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* modal = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start(10);
-    return timer;
 }
 
 // Types into a number box of the condition dialog and commits it.
@@ -450,7 +435,7 @@ private slots:
         CTestProperty& property = CVzrT8100App::Instance()->GetProperty();
         property.m_tmTest = 1234567;
         QString shownDate;
-        whenModal<CTestInfoDlg>([&](CTestInfoDlg* dlg) {
+        WhenModal<CTestInfoDlg>([&](CTestInfoDlg* dlg) {
             // the dialog shows the time of the test about to start
             shownDate = dlg->findChild<QLineEdit*>("editTestDate")->text();
             dlg->findChild<QPushButton*>("buttonCancel")->click();
@@ -465,7 +450,7 @@ private slots:
         CVzrT8100View* view = open(21);
         CVzrT8100Doc* doc = view->GetDocument();
         view->FillList(3);
-        whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+        WhenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
             // a new condition opens with the defaults
             QCOMPARE(dlg->findChild<CNumberBox*>("editCount")->text(), QString("10"));
             auto* mode = dlg->findChild<QComboBox*>("comboDiscMode");
@@ -491,7 +476,7 @@ private slots:
 
         // full: nothing opens, nothing changes
         bool opened = false;
-        QTimer* watch = whenModal<QDialog>([&](QDialog* dlg) {
+        QTimer* watch = WhenModal<QDialog>([&](QDialog* dlg) {
             opened = true;
             dlg->reject();
         });
@@ -507,7 +492,7 @@ private slots:
         CVzrT8100Doc* doc = view->GetDocument();
         view->FillList(1);
         for (const char* button : {"buttonEdit", "buttonAdd"}) {
-            whenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
+            WhenModal<CSettingsDlg>([](CSettingsDlg* dlg) {
                 typeInto(dlg, "editCount", "77");
                 dlg->findChild<QPushButton*>("buttonCancel")->click();
             });
@@ -524,7 +509,7 @@ private slots:
         CPlanListCtrl* list = view->GetListCtrl();
         doc->GetExecList()[1]->m_nJudge = JUDGE_B;
         QString shownCount;
-        whenModal<CSettingsDlg>([&](CSettingsDlg* dlg) {
+        WhenModal<CSettingsDlg>([&](CSettingsDlg* dlg) {
             shownCount = dlg->findChild<CNumberBox*>("editCount")->text();
             auto* sweep = dlg->findChild<QCheckBox*>("checkSweep");
             sweep->click();

@@ -1,4 +1,5 @@
 // The equipment and test environment dialogs against a settings file of their own.
+#include "common/WhenModal.h"
 #include "settings/CPropertyDlg.h"
 #include "settings/CTestInfoDlg.h"
 #include "settings/CTestProperty.h"
@@ -17,19 +18,6 @@
 #include <functional>
 
 namespace {
-
-// Runs once the next modal window is up.
-void WhenModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(modal);
-        }
-    });
-    timer->start(10);
-}
 
 // The keys of one section as the file holds them.
 QMap<QString, QString> Section(const char* section) {

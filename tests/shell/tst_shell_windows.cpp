@@ -1,4 +1,5 @@
 // The shell's dialogs, message boxes, command line and document windows, offscreen.
+#include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
 #include "settings/CTestProperty.h"
 #include "shell/CAboutDlg.h"
@@ -28,19 +29,6 @@
 #include <functional>
 
 namespace {
-
-// Runs once the next modal window is up, then lets it go on.
-void whenModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(modal);
-        }
-    });
-    timer->start(10);
-}
 
 QString labelText(QWidget* parent, const char* name) {
     auto* label = parent->findChild<QLabel*>(QLatin1String(name));
@@ -170,7 +158,7 @@ private slots:
         QFETCH(int, choice);
         CTypeSelectDlg dlg;
         dlg.m_nResult = CTypeSelectDlg::CHOICE_RETRY; // a choice from before
-        whenModal([action](QWidget* modal) {
+        WhenModal([action](QWidget* modal) {
             if (action == "Return")
                 QTest::keyClick(modal, Qt::Key_Return);
             else if (action == "Escape")
@@ -201,7 +189,7 @@ private slots:
         QFETCH(int, buttons);
         QString caption, text;
         int seenIcon = -1, seenButtons = -1;
-        whenModal([&](QWidget* modal) {
+        WhenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box);
             caption = box->windowTitle();
@@ -246,7 +234,7 @@ private slots:
         QCOMPARE(labelText(&dlg, "labelVersion"), QString("1.1.0.0"));
         auto* ok = dlg.findChild<QPushButton*>("buttonOk");
         QVERIFY(ok && ok->isDefault());
-        whenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+        WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
     }
 
@@ -469,7 +457,7 @@ private slots:
         CVzrT8100Doc* doc = frame.NewDocument();
         doc->SetModifiedFlag(true);
         QString asked;
-        whenModal([&](QWidget* modal) {
+        WhenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             asked = box->text();
             box->button(QMessageBox::StandardButton(answer))->click();
@@ -504,7 +492,7 @@ private slots:
         QCOMPARE(frame.GetDocTemplate().Documents().size(), size_t(3));
         // a file that cannot be written leaves the document changed, and says so
         QString message;
-        whenModal([&](QWidget* modal) {
+        WhenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             message = box->text();
             box->button(QMessageBox::Ok)->click();
@@ -516,7 +504,7 @@ private slots:
                  qPrintable(message));
         QVERIFY(doc->IsModified());
         // and a missing file is reported, with nothing opened
-        whenModal([&](QWidget* modal) {
+        WhenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             message = box->text();
             box->button(QMessageBox::Ok)->click();
@@ -612,7 +600,7 @@ private slots:
         CMainFrame frame;
         frame.show();
         QString message;
-        whenModal([&](QWidget* modal) {
+        WhenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             message = box->text();
             box->button(QMessageBox::Ok)->click();
