@@ -1,6 +1,7 @@
 // The largest plan the program accepts: 22 conditions, each sweeping 0.20..30.50 kV by
 // 0.01 kV in both polarities (6,062 steps each, 133,364 in all). Prints the time of
 // expansion plus rebuild, saving, loading and the dump, with the peak memory after each.
+#include "common/LargestPlan.h"
 #include "data/CDataFileDump.h"
 #include "data/CVzrT8100Doc.h"
 
@@ -27,22 +28,6 @@ void Report(const char* phase, double ms, const QString& extra = QString()) {
     std::fflush(stdout);
 }
 
-void Expand(CVzrT8100Doc& doc) {
-    auto& plan = doc.GetSettingList();
-    plan.clear();
-    for (int i = 0; i < CVzrT8100Doc::kMaxSettings; ++i) {
-        auto s = std::make_unique<CSettingData>();
-        s->m_value.m_nValueType = VALUE_SWEEP;
-        s->m_value.m_lStart = 200;
-        s->m_value.m_lEnd = 30500;
-        s->m_value.m_lStep = 10;
-        s->m_ulPola = POLA_BIT_BOTH;
-        s->SetTestNo(i);
-        s->MakeExecList(s->m_edlList);
-        plan.push_back(std::move(s));
-    }
-    doc.RebuildExecList();
-}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -58,7 +43,7 @@ int main(int argc, char** argv) {
     CVzrT8100Doc doc;
     QElapsedTimer t;
     t.start();
-    Expand(doc);
+    MakeLargestPlan(doc);
     const double expandMs = t.nsecsElapsed() / 1e6;
     Report("expand + rebuild", expandMs, QStringLiteral("%1 steps").arg(doc.GetExecList().size()));
 

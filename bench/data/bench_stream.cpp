@@ -2,6 +2,7 @@
 // hostile streams that never end take to be refused and how much memory they cost, against
 // the largest plan the program can save read the same way. Prints its figures; not a test.
 #include "HostileStream.h"
+#include "common/LargestPlan.h"
 
 #include "data/CArchive.h"
 #include "data/CVzrT8100Doc.h"
@@ -57,20 +58,7 @@ void Measure(const char* name, const QByteArray& prefix, const QByteArray& unit)
 
 QByteArray LargestPlan() {
     CVzrT8100Doc doc;
-    auto& plan = doc.GetSettingList();
-    plan.clear();
-    for (int i = 0; i < CVzrT8100Doc::kMaxSettings; ++i) {
-        auto s = std::make_unique<CSettingData>();
-        s->m_value.m_nValueType = VALUE_SWEEP;
-        s->m_value.m_lStart = 200;
-        s->m_value.m_lEnd = 30500;
-        s->m_value.m_lStep = 10;
-        s->m_ulPola = POLA_BIT_BOTH;
-        s->SetTestNo(i);
-        s->MakeExecList(s->m_edlList);
-        plan.push_back(std::move(s));
-    }
-    doc.RebuildExecList();
+    MakeLargestPlan(doc);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -1,4 +1,5 @@
 // The plan and results list models, and the data-file dump built on them.
+#include "common/LargestPlan.h"
 #include "data/CArchive.h"
 #include "data/CDataFileDump.h"
 #include "data/CPlanListModel.h"
@@ -159,20 +160,7 @@ void TestDataModels::notifications() {
 void TestDataModels::largeRunList() {
     // The largest plan: 22 sweeps of 6,062 steps each.
     CVzrT8100Doc doc;
-    auto& plan = doc.GetSettingList();
-    plan.clear();
-    for (int i = 0; i < CVzrT8100Doc::kMaxSettings; ++i) {
-        auto s = std::make_unique<CSettingData>();
-        s->m_value.m_nValueType = VALUE_SWEEP;
-        s->m_value.m_lStart = 200;
-        s->m_value.m_lEnd = 30500;
-        s->m_value.m_lStep = 10;
-        s->m_ulPola = POLA_BIT_BOTH;
-        s->SetTestNo(i);
-        s->MakeExecList(s->m_edlList);
-        plan.push_back(std::move(s));
-    }
-    doc.RebuildExecList();
+    MakeLargestPlan(doc);
     CStepListModel model(doc.m_pExecList.get());
     QCOMPARE(model.rowCount(), 133364);
     QCOMPARE(model.data(model.index(133363, 0)).toString(), QString("Step No.133364"));
