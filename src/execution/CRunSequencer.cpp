@@ -84,6 +84,15 @@ void CRunSequencer::Kill(int id) {
 
 void CRunSequencer::ForgetCount() {
     m_lLastRemaining = -1;
+    m_bClearPending = false;
+}
+
+void CRunSequencer::ClearJudgement() {
+    const bool bChanged = m_pCurExec->m_nJudge != JUDGE_NONE;
+    m_pCurExec->m_nJudge = JUDGE_NONE;
+    m_owner.UpdateStepRow(m_nStep);
+    if (bChanged && m_pObserver)
+        m_pObserver->Judged(m_nStep, JUDGED_DISCHARGE);
 }
 
 void CRunSequencer::OnTimer(int id) {
@@ -156,25 +165,28 @@ void CRunSequencer::OnRunTick(int id) {
                                         : CVzrT8100Cntl::STATUS_AIR_DISCHARGE;
     const bool bActive = status & active;
     // A series shorter than a poll can come and go between two ticks on an instrument that
-    // does not hold its discharge bit: the count it took away is seen instead.
-    const bool bFell = remaining >= 0 && m_lLastRemaining >= 0 && remaining < m_lLastRemaining;
-    if (remaining >= 0)
+    // does not hold its discharge bit: the count it took away is seen instead. Only whole
+    // counts are compared (PollProgress gives -1 for a count read in part, which would
+    // read as a fall to 0 while the step waits for its first discharge).
+    const bool bWhole = remaining >= 0;
+    const bool bFell = bWhole && m_lLastRemaining >= 0 && remaining < m_lLastRemaining;
+    if (bWhole)
         m_lLastRemaining = remaining;
 
     if ((bActive || bFell) && !m_bTrigOn && m_pCurExec) {
-        // discharging has begun: the step's earlier judgement no longer holds (for AIR
-        // only before its first discharge, since the trigger may be toggled mid-step)
         m_bTrigOn = true;
         m_owner.ShowTrigLabel(TrigLabel::On);
         if (m_pObserver)
             m_pObserver->DischargeSeen(m_nStep);
-        if (bContactTimer || remaining == m_pCurExec->m_lCount) {
-            const bool bChanged = m_pCurExec->m_nJudge != JUDGE_NONE;
-            m_pCurExec->m_nJudge = JUDGE_NONE;
-            m_owner.UpdateStepRow(m_nStep);
-            if (bChanged && m_pObserver)
-                m_pObserver->Judged(m_nStep, JUDGED_DISCHARGE);
-        }
+        m_bClearPending = true;
+    }
+    // discharging has begun: the step's earlier judgement no longer holds (for AIR only
+    // before its first discharge, since the trigger may be toggled mid-step; whether one
+    // was counted only a whole count tells)
+    if (m_bClearPending && m_pCurExec && (bContactTimer || bWhole)) {
+        m_bClearPending = false;
+        if (bContactTimer || remaining == m_pCurExec->m_lCount)
+            ClearJudgement();
     }
     if (!bActive) {
         if (m_bTrigOn && remaining == 0)
@@ -366,7 +378,8 @@ int CRunSequencer::PollProgress() {
         m_owner.ShowProgress(PROGRESS_INTERVAL_NOW, NoIntervalText());
     }
     qint32 remaining = 0;
-    if (!m_cntl.GetRemainingCount(remaining))
+    bool bWhole = false;
+    if (!m_cntl.GetRemainingCount(remaining, &bWhole) || !bWhole)
         return -1;
     const qint64 done = qint64(m_pCurExec->m_lCount) - remaining;
     m_owner.ShowProgress(PROGRESS_DONE, QString::number(done));

@@ -122,7 +122,8 @@ public:
     // Fills the progress fields for the current step; blank without one.
     void ShowStepProgress();
     // Reads the present interval and the remaining count of the current step and shows
-    // them; the remaining count, or -1 when it could not be read (or there is no step).
+    // them; the remaining count, or -1 when it could not be read whole (or there is no
+    // step). A count of which "QJ" or "QF" went unanswered is no reading: it is not shown.
     int PollProgress();
     // Selects and shows the current step with its progress and judgement.
     void ShowCurrentStep();
@@ -149,7 +150,10 @@ private:
     void Arm(int id);
     void Kill(int id);
     void LoadStep();
+    // Forgets the counts read of the current step.
     void ForgetCount();
+    // Discharging began: the step's judgement no longer holds.
+    void ClearJudgement();
     CExecData* RecordAt(int row) const;
     // Asks the instrument for an error; a non-zero one is told to the observer.
     QString QueryError();
@@ -166,7 +170,10 @@ private:
     bool m_bTrigOn = false;
 
     int m_nArmedTimer = TIMER_NONE;
-    // The remaining count read at the last tick of the current step, -1 when none: a fall
-    // between two ticks is discharging seen, even when the series came and went unseen.
+    // The last whole remaining count of the current step, -1 when none: a fall between two
+    // whole counts is discharging seen, even when the series came and went unseen.
     qint32 m_lLastRemaining = -1;
+    // Discharging was seen, but whether the step's judgement goes waits for a whole count
+    // (an AIR step's goes only when nothing is counted yet).
+    bool m_bClearPending = false;
 };
