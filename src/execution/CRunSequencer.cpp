@@ -65,9 +65,12 @@ bool CRunSequencer::StartPolling() {
 void CRunSequencer::Close() {
     if (m_nArmedTimer != TIMER_NONE)
         Kill(m_nArmedTimer);
+    m_bRunActive = false;
 }
 
 void CRunSequencer::Arm(int id) {
+    if (id == TIMER_IDLE)
+        m_bRunActive = false;
     // exactly one timer: arming one disarms any other
     if (m_nArmedTimer != TIMER_NONE && m_nArmedTimer != id)
         m_owner.KillTimer(m_nArmedTimer);
@@ -268,6 +271,10 @@ void CRunSequencer::OnStart(int selectedRow) {
         return;
     m_nStep = selectedRow >= 0 && selectedRow < StepCount() ? selectedRow : 0;
     Kill(TIMER_IDLE);
+    // the run is on before its exchanges, which hold the operator's input back: a click
+    // on the list or on START made meanwhile comes after them and finds the run on
+    m_bRunActive = true;
+    m_owner.ApplyRunState(true);
     m_pCurExec = RecordAt(m_nStep);
     // nothing of this step has been seen yet, whatever an earlier, stopped one showed
     m_bTrigOn = false;
@@ -279,6 +286,7 @@ void CRunSequencer::OnStart(int selectedRow) {
     if (error.isEmpty()) {
         Arm(RunTimerOf(m_pCurExec));
     } else {
+        m_owner.ApplyRunState(false);
         m_owner.ShowMessage(error);
         m_cntl.SendPC0();
         Arm(TIMER_IDLE);

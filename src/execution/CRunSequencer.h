@@ -133,6 +133,9 @@ public:
     CExecData* CurrentExec() const { return m_pCurExec; }
     bool TrigOn() const { return m_bTrigOn; }
     int ArmedTimer() const { return m_nArmedTimer; }
+    // A run is active from START, before its first exchange, until it returns to idle
+    // polling: meanwhile the current step is the run's alone.
+    bool RunActive() const { return m_bRunActive; }
     bool ResultExist() const { return m_bResultExist; }
     void SetResultExist(bool exist) { m_bResultExist = exist; }
     CExecList* ExecList() const { return m_pExecList; }
@@ -170,6 +173,7 @@ private:
     bool m_bTrigOn = false;
 
     int m_nArmedTimer = TIMER_NONE;
+    bool m_bRunActive = false;
     // The last whole remaining count of the current step, -1 when none: a fall between two
     // whole counts is discharging seen, even when the series came and went unseen.
     qint32 m_lLastRemaining = -1;
