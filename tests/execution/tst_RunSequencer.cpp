@@ -514,8 +514,6 @@ private slots:
             if (runTicks == 7) {
                 logAtPress = m_inst.Log();
                 doneAtPress = m_face->doneShown;
-                QVERIFY(!m_seq->TrigOn());
-                QCOMPARE(Step(0).m_nJudge, JUDGE_NONE);
                 m_inst.sim->GunPress();
                 m_inst.sim->GunRelease();
             }
@@ -527,7 +525,6 @@ private slots:
         QVERIFY(LogMatches(logAtPress, Load(Step(0)) + "QC " + CONTACT_POLLS));
         QCOMPARE(doneAtPress, QStringList(doneAtPress.size(), "0"));
         QCOMPARE(Step(0).m_nJudge, JUDGE_A);
-        QVERIFY(m_face->messages.isEmpty());
 
         m_inst.sim->FailQuery("QJ");
         m_seq->OnTrig();
