@@ -51,7 +51,8 @@ public:
         virtual bool AskJudgement(qint32& judge, QString& comment) = 0;
         // The record at row changed: rewrite its row.
         virtual void UpdateStepRow(int row) = 0;
-        // Select, focus and show the row of the current step and its number.
+        // Select and show the row of the current step and its number; the keyboard focus
+        // stays where it is.
         virtual void ShowStepRow(int row) = 0;
         // Put the current step's judgement and comment into the judgement controls.
         virtual void ShowJudgeControls() = 0;
