@@ -148,6 +148,8 @@ void CExecDlg::OpenDialog() {
 
     InitResultColumns();
     FillResultList();
+    if (m_pModel->rowCount() > 0)
+        m_ui->listResults->setFocus(); // the dialog opens on its steps
     FillComboFromTable(m_ui->comboJudge, g_tblJudge);
     if (const CExecData* current = m_seq.CurrentExec())
         SelectComboByValue(m_ui->comboJudge, current->m_nJudge);
@@ -220,10 +222,8 @@ void CExecDlg::FillResultList() {
             record->ClampForList();
     }
     m_pModel->Refresh();
-    if (m_pModel->rowCount() > 0) {
+    if (m_pModel->rowCount() > 0)
         SelectRow(0);
-        m_ui->listResults->setFocus();
-    }
 }
 
 void CExecDlg::UpdateStepRow(CExecData& record, int row) {
@@ -353,7 +353,8 @@ void CExecDlg::OnJudgeAutoClicked(bool checked) {
 // ---- run -------------------------------------------------------------------------------
 
 bool CExecDlg::IsRunActive() const {
-    return m_ui->buttonStop->isEnabled();
+    // the sequencer's own: from START's first moment, whatever STOP shows
+    return m_seq.RunActive();
 }
 
 void CExecDlg::OnStart() {
@@ -379,14 +380,19 @@ void CExecDlg::KillTimer(int id) {
 }
 
 void CExecDlg::ApplyRunState(bool running) {
-    m_ui->buttonStart->setEnabled(!running);
-    m_ui->buttonReport->setEnabled(!running);
-    m_ui->comboJudgeAll->setEnabled(!running);
-    m_ui->buttonJudgeAll->setEnabled(!running);
-    m_ui->buttonDeleteComments->setEnabled(!running);
-    m_ui->buttonStop->setEnabled(running);
-    m_ui->buttonTrig->setEnabled(running);
-    if (!QApplication::focusWidget())
+    const QList<QWidget*> runControls = {m_ui->buttonStop, m_ui->buttonTrig};
+    const QList<QWidget*> idleControls = {m_ui->buttonStart, m_ui->buttonReport,
+                                          m_ui->comboJudgeAll, m_ui->buttonJudgeAll,
+                                          m_ui->buttonDeleteComments};
+    // a control that goes off hands the focus to STOP or START, not to the next control
+    // in the tab order (the list, which takes no keys during a run)
+    QWidget* focus = focusWidget();
+    const bool bFocusGoes = !focus || (running ? idleControls : runControls).contains(focus);
+    for (QWidget* control : runControls)
+        control->setEnabled(running);
+    for (QWidget* control : idleControls)
+        control->setEnabled(!running);
+    if (bFocusGoes)
         (running ? m_ui->buttonStop : m_ui->buttonStart)->setFocus();
 }
 
@@ -428,8 +434,9 @@ bool CExecDlg::AskJudgement(qint32& judge, QString& comment) {
 }
 
 void CExecDlg::ShowStepRow(int row) {
+    // the keyboard stays where the operator has it (TRIG, STOP): the list takes no keys
+    // during a run
     SelectRow(row);
-    m_ui->listResults->setFocus();
     ShowStepNumber(row);
 }
 

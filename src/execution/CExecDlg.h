@@ -101,7 +101,7 @@ private:
 
     void OpenDialog();
     void StyleLabels();
-    // A run is active while STOP is enabled.
+    // From START until the run is back to idle polling.
     bool IsRunActive() const;
     // The results list or one of its parts (header, scroll bars).
     bool IsPartOfList(QObject* object) const;

@@ -65,9 +65,12 @@ bool CRunSequencer::StartPolling() {
 void CRunSequencer::Close() {
     if (m_nArmedTimer != TIMER_NONE)
         Kill(m_nArmedTimer);
+    m_bRunActive = false;
 }
 
 void CRunSequencer::Arm(int id) {
+    if (id == TIMER_IDLE)
+        m_bRunActive = false;
     // exactly one timer: arming one disarms any other
     if (m_nArmedTimer != TIMER_NONE && m_nArmedTimer != id)
         m_owner.KillTimer(m_nArmedTimer);
@@ -84,6 +87,15 @@ void CRunSequencer::Kill(int id) {
 
 void CRunSequencer::ForgetCount() {
     m_lLastRemaining = -1;
+    m_bClearPending = false;
+}
+
+void CRunSequencer::ClearJudgement() {
+    const bool bChanged = m_pCurExec->m_nJudge != JUDGE_NONE;
+    m_pCurExec->m_nJudge = JUDGE_NONE;
+    m_owner.UpdateStepRow(m_nStep);
+    if (bChanged && m_pObserver)
+        m_pObserver->Judged(m_nStep, JUDGED_DISCHARGE);
 }
 
 void CRunSequencer::OnTimer(int id) {
@@ -156,25 +168,28 @@ void CRunSequencer::OnRunTick(int id) {
                                         : CVzrT8100Cntl::STATUS_AIR_DISCHARGE;
     const bool bActive = status & active;
     // A series shorter than a poll can come and go between two ticks on an instrument that
-    // does not hold its discharge bit: the count it took away is seen instead.
-    const bool bFell = remaining >= 0 && m_lLastRemaining >= 0 && remaining < m_lLastRemaining;
-    if (remaining >= 0)
+    // does not hold its discharge bit: the count it took away is seen instead. Only whole
+    // counts are compared (PollProgress gives -1 for a count read in part, which would
+    // read as a fall to 0 while the step waits for its first discharge).
+    const bool bWhole = remaining >= 0;
+    const bool bFell = bWhole && m_lLastRemaining >= 0 && remaining < m_lLastRemaining;
+    if (bWhole)
         m_lLastRemaining = remaining;
 
     if ((bActive || bFell) && !m_bTrigOn && m_pCurExec) {
-        // discharging has begun: the step's earlier judgement no longer holds (for AIR
-        // only before its first discharge, since the trigger may be toggled mid-step)
         m_bTrigOn = true;
         m_owner.ShowTrigLabel(TrigLabel::On);
         if (m_pObserver)
             m_pObserver->DischargeSeen(m_nStep);
-        if (bContactTimer || remaining == m_pCurExec->m_lCount) {
-            const bool bChanged = m_pCurExec->m_nJudge != JUDGE_NONE;
-            m_pCurExec->m_nJudge = JUDGE_NONE;
-            m_owner.UpdateStepRow(m_nStep);
-            if (bChanged && m_pObserver)
-                m_pObserver->Judged(m_nStep, JUDGED_DISCHARGE);
-        }
+        m_bClearPending = true;
+    }
+    // discharging has begun: the step's earlier judgement no longer holds (for AIR only
+    // before its first discharge, since the trigger may be toggled mid-step; whether one
+    // was counted only a whole count tells)
+    if (m_bClearPending && m_pCurExec && (bContactTimer || bWhole)) {
+        m_bClearPending = false;
+        if (bContactTimer || remaining == m_pCurExec->m_lCount)
+            ClearJudgement();
     }
     if (!bActive) {
         if (m_bTrigOn && remaining == 0)
@@ -256,6 +271,10 @@ void CRunSequencer::OnStart(int selectedRow) {
         return;
     m_nStep = selectedRow >= 0 && selectedRow < StepCount() ? selectedRow : 0;
     Kill(TIMER_IDLE);
+    // the run is on before its exchanges, which hold the operator's input back: a click
+    // on the list or on START made meanwhile comes after them and finds the run on
+    m_bRunActive = true;
+    m_owner.ApplyRunState(true);
     m_pCurExec = RecordAt(m_nStep);
     // nothing of this step has been seen yet, whatever an earlier, stopped one showed
     m_bTrigOn = false;
@@ -267,6 +286,7 @@ void CRunSequencer::OnStart(int selectedRow) {
     if (error.isEmpty()) {
         Arm(RunTimerOf(m_pCurExec));
     } else {
+        m_owner.ApplyRunState(false);
         m_owner.ShowMessage(error);
         m_cntl.SendPC0();
         Arm(TIMER_IDLE);
@@ -366,7 +386,8 @@ int CRunSequencer::PollProgress() {
         m_owner.ShowProgress(PROGRESS_INTERVAL_NOW, NoIntervalText());
     }
     qint32 remaining = 0;
-    if (!m_cntl.GetRemainingCount(remaining))
+    bool bWhole = false;
+    if (!m_cntl.GetRemainingCount(remaining, &bWhole) || !bWhole)
         return -1;
     const qint64 done = qint64(m_pCurExec->m_lCount) - remaining;
     m_owner.ShowProgress(PROGRESS_DONE, QString::number(done));

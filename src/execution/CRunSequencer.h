@@ -51,7 +51,8 @@ public:
         virtual bool AskJudgement(qint32& judge, QString& comment) = 0;
         // The record at row changed: rewrite its row.
         virtual void UpdateStepRow(int row) = 0;
-        // Select, focus and show the row of the current step and its number.
+        // Select and show the row of the current step and its number; the keyboard focus
+        // stays where it is.
         virtual void ShowStepRow(int row) = 0;
         // Put the current step's judgement and comment into the judgement controls.
         virtual void ShowJudgeControls() = 0;
@@ -122,7 +123,8 @@ public:
     // Fills the progress fields for the current step; blank without one.
     void ShowStepProgress();
     // Reads the present interval and the remaining count of the current step and shows
-    // them; the remaining count, or -1 when it could not be read (or there is no step).
+    // them; the remaining count, or -1 when it could not be read whole (or there is no
+    // step). A count of which "QJ" or "QF" went unanswered is no reading: it is not shown.
     int PollProgress();
     // Selects and shows the current step with its progress and judgement.
     void ShowCurrentStep();
@@ -132,6 +134,9 @@ public:
     CExecData* CurrentExec() const { return m_pCurExec; }
     bool TrigOn() const { return m_bTrigOn; }
     int ArmedTimer() const { return m_nArmedTimer; }
+    // A run is active from START, before its first exchange, until it returns to idle
+    // polling: meanwhile the current step is the run's alone.
+    bool RunActive() const { return m_bRunActive; }
     bool ResultExist() const { return m_bResultExist; }
     void SetResultExist(bool exist) { m_bResultExist = exist; }
     CExecList* ExecList() const { return m_pExecList; }
@@ -149,7 +154,10 @@ private:
     void Arm(int id);
     void Kill(int id);
     void LoadStep();
+    // Forgets the counts read of the current step.
     void ForgetCount();
+    // Discharging began: the step's judgement no longer holds.
+    void ClearJudgement();
     CExecData* RecordAt(int row) const;
     // Asks the instrument for an error; a non-zero one is told to the observer.
     QString QueryError();
@@ -166,7 +174,11 @@ private:
     bool m_bTrigOn = false;
 
     int m_nArmedTimer = TIMER_NONE;
-    // The remaining count read at the last tick of the current step, -1 when none: a fall
-    // between two ticks is discharging seen, even when the series came and went unseen.
+    bool m_bRunActive = false;
+    // The last whole remaining count of the current step, -1 when none: a fall between two
+    // whole counts is discharging seen, even when the series came and went unseen.
     qint32 m_lLastRemaining = -1;
+    // Discharging was seen, but whether the step's judgement goes waits for a whole count
+    // (an AIR step's goes only when nothing is counted yet).
+    bool m_bClearPending = false;
 };

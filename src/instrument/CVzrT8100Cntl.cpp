@@ -132,11 +132,13 @@ bool CVzrT8100Cntl::GetInterval(qint32& interval) {
     return QueryInt("QE", interval);
 }
 
-bool CVzrT8100Cntl::GetRemainingCount(qint32& count) {
+bool CVzrT8100Cntl::GetRemainingCount(qint32& count, bool* whole) {
     qint32 total = 0;
     qint32 done = 0;
-    QueryInt("QJ", total); // only the second query decides
+    const bool bTotal = QueryInt("QJ", total); // only the second query decides the result
     const bool ok = QueryInt("QF", done);
+    if (whole)
+        *whole = bTotal && ok;
     const qint64 diff = qint64(total) - qint64(done);
     count = qint32(std::clamp<qint64>(diff, std::numeric_limits<qint32>::min(),
                                       std::numeric_limits<qint32>::max()));

@@ -55,7 +55,9 @@ public:
     // The error text, and when asked the code it stands for (0: no error).
     bool GetErrorText(QString& text, qint32* code = nullptr);
     bool GetInterval(qint32& interval);
-    bool GetRemainingCount(qint32& count);
+    // "QJ" minus "QF"; the result is the outcome of "QF" alone. When asked, whole tells
+    // whether both were answered: only then is the count a reading of the instrument.
+    bool GetRemainingCount(qint32& count, bool* whole = nullptr);
 
     // Loads one step as the parameters of the next test.
     bool SendStep(const CExecData& step);

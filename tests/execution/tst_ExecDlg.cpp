@@ -83,6 +83,17 @@ class TestExecDlg : public QObject {
         return QTest::qWaitFor([this] { return Button("buttonStop")->isEnabled(); }, WAIT_MS);
     }
 
+    // A click the window system held back while the exchanges of a button blocked the
+    // dialog: delivered once they are over.
+    static void PostClick(QWidget* widget, QPoint at) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(
+                widget,
+                new QMouseEvent(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                                type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                Qt::NoModifier));
+    }
+
     void ClickRow(int row, bool twice = false) {
         QTableView* list = List();
         const QPoint at = list->visualRect(list->model()->index(row, 1)).center();
@@ -485,9 +496,16 @@ private slots:
         QCOMPARE(Text("labelStepNo"), QString("2"));
         QCOMPARE(Text("labelIntervalStep"), QString("1.00"));
 
+        // a click on step 1 and another on START, made while START's exchanges ran
+        PostClick(List()->viewport(), List()->visualRect(List()->model()->index(0, 1)).center());
+        PostClick(Button("buttonStart"), Button("buttonStart")->rect().center());
+        m_inst.sim->ClearLog();
         Button("buttonStart")->click(); // runs from the selected row
         QVERIFY(WaitForRun());
+        QTest::qWait(TICK_MS * 2);
         QCOMPARE(m_dlg->Sequencer().CurrentStep(), 1);
+        QCOMPARE(SelectedRow(), 1);
+        QVERIFY(LogMatches(m_inst.Log(), Load(Step(1)) + "QC (?:QD QE QJ QF )*"));
         QVERIFY(!Button("buttonJudgeAll")->isEnabled());
         QVERIFY(!Button("buttonDeleteComments")->isEnabled());
         QVERIFY(!Find<QComboBox>("comboJudgeAll")->isEnabled());
@@ -524,6 +542,33 @@ private slots:
         QCOMPARE(SelectedRow(), 2);
         QCOMPARE(m_dlg->Sequencer().CurrentStep(), 2);
         QCOMPARE(Text("labelStepNo"), QString("3"));
+    }
+
+    // The run leaves the keyboard with its buttons: after START on STOP; after TRIG on
+    // TRIG, through the step's completion, so Space presses TRIG for the next step; after
+    // the run on START.
+    void focusStaysOnTheRunButtons() {
+        m_property.m_bJudgeAuto = true;
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(Condition(DISC_CONTACT, TRIG_GUN, 2000, 200, 1));
+        Open(Plan(std::move(conds)));
+        m_dlg->activateWindow();
+        QVERIFY(WaitForIdlePoll());
+        QTest::mouseClick(Button("buttonStart"), Qt::LeftButton);
+        QVERIFY(WaitForRun());
+        QTest::qWait(TICK_MS * 2);
+        QCOMPARE(QApplication::focusWidget(), Button("buttonStop"));
+        QTest::mouseClick(Button("buttonTrig"), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), Button("buttonTrig"));
+        QVERIFY(QTest::qWaitFor([this] { return Text("labelStepNo") == "2"; }, WAIT_MS));
+        QCOMPARE(QApplication::focusWidget(), Button("buttonTrig"));
+        QCOMPARE(SelectedRow(), 1);
+        QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Space); // to the focus
+        QVERIFY(QTest::qWaitFor([this] { return !m_modal->boxTexts.isEmpty(); }, WAIT_MS));
+        QCOMPARE(m_modal->boxTexts, QStringList{Utf8("試験が終了しました。")});
+        QCOMPARE(Step(1).m_nJudge, JUDGE_A);
+        QVERIFY(WaitForIdlePoll());
+        QCOMPARE(m_dlg->focusWidget(), Button("buttonStart"));
     }
 
     // 判定全変更 and コメント全削除: each asks first; cancel leaves everything, OK rewrites

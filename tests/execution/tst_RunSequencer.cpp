@@ -39,6 +39,7 @@ public:
     QList<qint32> presets;
     TrigLabel label = TrigLabel::Hidden;
     QString progress[4];
+    QStringList doneShown; // every text of PROGRESS_DONE, in order
     bool running = false;
     int focusStop = 0;
     int shownRow = -1;
@@ -71,6 +72,8 @@ public:
     }
     void ShowProgress(CRunSequencer::ProgressField field, const QString& text) override {
         progress[field] = text;
+        if (field == CRunSequencer::PROGRESS_DONE)
+            doneShown.append(text);
     }
     void ShowMessage(const QString& text) override {
         messages.append(text);
@@ -481,6 +484,53 @@ private slots:
         QCOMPARE(Step(0).m_nJudge, JUDGE_A);
         QVERIFY(runTicks >= 3);
         QCOMPARE(m_inst.sim->DischargesDone(), 1);
+    }
+
+    // A count read in part ("QJ" or "QF" unanswered) is no reading: in a GUN step waiting
+    // for the operator it neither completes the step nor shows as progress, and the short
+    // series then still completes on whole counts. An AIR step seen discharging on a part
+    // count loses its old judgement at the next whole count, which shows nothing counted.
+    void partialCountIsNoReading() {
+        m_property.m_bJudgeAuto = true;
+        m_inst.sim->SetDischargeHold(false);
+        m_inst.sim->SetTimeScale(1.0);
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(Condition(DISC_CONTACT, TRIG_GUN, 2000, 50, 1, POLA_BIT_PLUS));
+        // the first discharge long after the part count and the whole one that follows it
+        conds.push_back(Condition(DISC_AIR, TRIG_GUN, 2000, 3000, 1, POLA_BIT_PLUS));
+        Open(Plan(std::move(conds)));
+        Step(1).m_nJudge = JUDGE_B;
+        int runTicks = 0;
+        QString logAtPress;
+        QStringList doneAtPress;
+        m_face->onArm = [&](int id) {
+            if (id != CRunSequencer::TIMER_RUN_CONTACT)
+                return;
+            ++runTicks;
+            if (runTicks == 3) // after two whole counts
+                m_inst.sim->FailQuery("QJ");
+            if (runTicks == 5)
+                m_inst.sim->FailQuery("QF");
+            if (runTicks == 7) {
+                logAtPress = m_inst.Log();
+                doneAtPress = m_face->doneShown;
+                m_inst.sim->GunPress();
+                m_inst.sim->GunRelease();
+            }
+        };
+        m_inst.sim->ClearLog();
+        m_seq->OnStart(-1);
+        QVERIFY(QTest::qWaitFor([this] { return m_seq->CurrentStep() == 1; }, WAIT_MS));
+        QCOMPARE(runTicks, 7);
+        QVERIFY(LogMatches(logAtPress, Load(Step(0)) + "QC " + CONTACT_POLLS));
+        QCOMPARE(doneAtPress, QStringList(doneAtPress.size(), "0"));
+        QCOMPARE(Step(0).m_nJudge, JUDGE_A);
+
+        m_inst.sim->FailQuery("QJ");
+        m_seq->OnTrig();
+        QVERIFY(WaitForIdle());
+        QCOMPARE(Step(1).m_nJudge, JUDGE_A);
+        QCOMPARE(m_face->messages, QStringList{QString::fromUtf8("試験が終了しました。")});
     }
 
     // Idle polling switches off a test and a trigger left on at the instrument.

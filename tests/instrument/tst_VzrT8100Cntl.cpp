@@ -279,19 +279,23 @@ private slots:
         m_sim->SetReplyPayload("QJ", "10");
         m_sim->SetReplyPayload("QF", "4");
         qint32 count = 0;
-        QVERIFY(m_cntl->GetRemainingCount(count));
+        bool whole = false;
+        QVERIFY(m_cntl->GetRemainingCount(count, &whole));
         QCOMPARE(count, 6);
+        QVERIFY(whole);
         QCOMPARE(m_sim->CommandLog(), QStringList({"QJ", "QF"}));
 
-        // A failed QJ counts as 0; only QF decides the result.
+        // A failed QJ counts as 0; only QF decides the result, but the count is not whole.
         m_sim->SetRawReply("QJ", "garbage");
-        QVERIFY(m_cntl->GetRemainingCount(count));
+        QVERIFY(m_cntl->GetRemainingCount(count, &whole));
         QCOMPARE(count, -4);
+        QVERIFY(!whole);
 
         m_sim->ClearReplyOverrides();
         m_sim->SetReplyPayload("QJ", "10");
         m_sim->InjectBadBcc(2); // both replies spoiled
-        QVERIFY(!m_cntl->GetRemainingCount(count));
+        QVERIFY(!m_cntl->GetRemainingCount(count, &whole));
+        QVERIFY(!whole);
         QCOMPARE(count, 0);
     }
 
