@@ -2,8 +2,7 @@
 // starts on a data file, runs it from the plan view's "試験実行..." through the environment
 // and execution dialogs on the simulated instrument, and is killed with SIGKILL in the
 // middle of a step; the program started again on the file offers the run back (No the
-// default), and Yes restores every judgement and comment entered before the kill, and the
-// killed run's test time.
+// default), and Yes restores every judgement and comment entered before the kill.
 #include "CVzrT8100Sim.h"
 #include "execution/CExecDlg.h"
 #include "execution/RunFixture.h"
@@ -81,8 +80,6 @@ private:
         if (!m_bStarted) {
             if (exec->Record() && start->isEnabled()) {
                 m_bStarted = true;
-                m_out << "TESTTIME " << CVzrT8100App::Instance()->GetProperty().m_tmTest
-                      << Qt::endl;
                 start->click();
             }
             return;
@@ -116,14 +113,13 @@ private:
 };
 
 // The operator of the program started again: confirms the environment, answers the
-// restore question Yes, keeps what the run list and the test time then are, and closes the
-// execution dialog (No to the report).
+// restore question Yes, keeps what the run list then holds, and closes the execution
+// dialog (No to the report).
 class RestoreOperator : public QObject {
 public:
     QStringList m_listBoxes;
     QList<QMessageBox::StandardButton> m_listDefaults;
     QStringList m_listStates;
-    std::int64_t m_tmTest = 0;
 
     RestoreOperator() {
         connect(&m_timer, &QTimer::timeout, this, &RestoreOperator::Look);
@@ -150,7 +146,6 @@ private:
             m_pLast = modal;
             for (const auto& step : View()->GetDocument()->GetExecList())
                 m_listStates << StepState(*step);
-            m_tmTest = CVzrT8100App::Instance()->GetProperty().m_tmTest;
             QTimer::singleShot(0, exec,
                                [exec] { exec->findChild<QPushButton*>("buttonClose")->click(); });
         }
@@ -196,7 +191,6 @@ private slots:
         QVERIFY(child.waitForStarted());
         QMap<int, QString> printed; // the last state printed for each step
         QString childHome;
-        std::int64_t childTestTime = 0;
         bool kill = false;
         QElapsedTimer timer;
         timer.start();
@@ -206,8 +200,6 @@ private slots:
                 const QString line = QString::fromUtf8(child.readLine()).chopped(1);
                 if (line.startsWith("HOME "))
                     childHome = line.mid(5);
-                else if (line.startsWith("TESTTIME "))
-                    childTestTime = line.mid(9).toLongLong();
                 else if (line.startsWith("STEP "))
                     printed[line.section(' ', 1, 1).toInt()] = line.section(' ', 2, -1);
                 else if (line == "KILL")
@@ -234,8 +226,6 @@ private slots:
         QCOMPARE(op.m_listBoxes.size(), 2);
         QVERIFY2(op.m_listBoxes.first().contains("判定 3 件"), qPrintable(op.m_listBoxes.first()));
         QCOMPARE(op.m_listDefaults.first(), QMessageBox::No);
-        QVERIFY(childTestTime != 0);
-        QCOMPARE(op.m_tmTest, childTestTime); // the restored run's, not the new opening's
         QCOMPARE(op.m_listBoxes.last(),
                  QString("試験結果が存在します。\nレポートを作成しますか？"));
         QStringList expected;

@@ -253,51 +253,27 @@ private slots:
         }
     }
 
-    // The latest run of a run list decides what is offered back: a run that never closed,
-    // with results no report carried away; never an older run.
+    // How a run ended decides whether it is offered back: only when it never closed and
+    // holds results no report carried away. Each run: J a judgement, R a report, C closed.
     void interruptedRunOffered() {
-        std::unique_ptr<CVzrT8100Doc> other = MixedPlan();
-        other->GetExecList()[0]->m_lVolt = 9000;
-        // each run, oldest first: of the other run list or not, then J a judgement, R a
-        // report, C closed
-        struct Case {
-            const char* what;
-            QList<QPair<bool, const char*>> runs;
-            bool offered;
-        } const cases[] = {
-            {"closed", {{false, "JC"}}, false},
-            {"interrupted", {{false, "J"}}, true},
-            {"interrupted without results", {{false, ""}}, false},
-            {"reported", {{false, "JR"}}, false},
-            {"judged after the report", {{false, "JRJ"}}, true},
-            {"the latest closed", {{false, "J"}, {false, "C"}}, false},
-            {"the latest of another run list", {{false, "J"}, {true, "C"}}, true},
-        };
-        int minute = 0;
-        for (const Case& c : cases) {
+        const QPair<const char*, bool> cases[] = {
+            {"J", true}, {"", false}, {"JC", false}, {"JR", false}, {"JRJ", true}};
+        for (const auto& [events, offered] : cases) {
             QTemporaryDir dir;
-            const QString dataFile = dir.filePath("Plan.vzt");
-            for (const auto& [otherPlan, events] : c.runs) {
-                const CExecList& steps = otherPlan ? other->GetExecList() : Steps();
-                CRunRecord record(steps);
-                CRunRecord::Header header;
-                header.strDataFile = dataFile;
-                header.tmStart = QDateTime(QDate(2026, 12, 9), QTime(0, 0)).addSecs(60 * minute++);
-                QVERIFY(record.Begin(header, CTestProperty()));
-                for (const char* e = events; *e; ++e) {
-                    if (*e == 'J') {
-                        steps[0]->m_nJudge = JUDGE_B;
-                        record.Judged(0, CRunSequencer::JUDGED_APPLY);
-                    } else if (*e == 'R') {
-                        record.ReportMade("/tmp/report.xlsx");
-                    } else {
-                        record.Closed();
-                    }
-                }
+            CRunRecord record(Steps());
+            CRunRecord::Header header;
+            header.strDataFile = dir.filePath("Plan.vzt");
+            QVERIFY(record.Begin(header, CTestProperty()));
+            for (const char* e = events; *e; ++e) {
+                Steps()[0]->m_nJudge = JUDGE_B;
+                *e == 'J'   ? record.Judged(0, CRunSequencer::JUDGED_APPLY)
+                : *e == 'R' ? record.ReportMade("/tmp/report.xlsx")
+                            : record.Closed();
             }
             CRunRecordReader reader;
-            QVERIFY2(CRunRecordStore::FindInterruptedRun(dataFile, Steps(), reader) == c.offered,
-                     c.what);
+            QVERIFY2(CRunRecordStore::FindInterruptedRun(header.strDataFile, Steps(), reader) ==
+                         offered,
+                     events);
         }
     }
 
