@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRunRecordReader streamed;
     if (streamed.Read(pipe) != status || streamed.EventCount() != reader.EventCount() ||
         streamed.StoppedAtLine() != reader.StoppedAtLine() ||
-        streamed.TornLine() != reader.TornLine())
+        streamed.TornLine() != reader.TornLine() ||
+        streamed.LastLineRead() != reader.LastLineRead() || streamed.Start() != reader.Start())
         __builtin_trap();
 
     // the header alone says the same about the record
@@ -68,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     reader.HasResults();
     reader.LastEventTime();
+    reader.DamageText();
     CExecList steps = FourSteps();
     if (reader.Matches(steps)) {
         reader.ApplyTo(steps);

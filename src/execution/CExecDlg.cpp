@@ -499,10 +499,13 @@ bool CExecDlg::WriteReportWorkbook() {
 
 // ---- the run record --------------------------------------------------------------------
 
-QString CExecDlg::RestoreQuestion(const QDateTime& start, qint64 judged) {
-    return tr("前回の試験結果（%1、判定 %2 件）を復元しますか？")
-        .arg(start.toString(QStringLiteral("yyyy/MM/dd HH:mm")))
-        .arg(judged);
+QString CExecDlg::RestoreQuestion(const QDateTime& start, qint64 judged, bool damaged) {
+    QString text = tr("前回の試験結果（%1、判定 %2 件）を復元しますか？")
+                       .arg(start.toString(QStringLiteral("yyyy/MM/dd HH:mm")))
+                       .arg(judged);
+    if (damaged)
+        text += QLatin1Char('\n') + tr("（記録の末尾が読めませんでした）");
+    return text;
 }
 
 void CExecDlg::BeginRecord() {
@@ -511,15 +514,20 @@ void CExecDlg::BeginRecord() {
     const QString dataFile =
         m_strDataFile.isEmpty() ? QString() : QFileInfo(m_strDataFile).absoluteFilePath();
 
-    // the latest run of this data file and run list that left results, unless the run
-    // list holds them already (the dialog opened again on the same document)
+    // the latest run of this data file and run list, when it never ended normally and its
+    // results went into no report; not when the run list holds them already (the dialog
+    // opened again on the same document). No, the default, keeps the run list as it is.
     QString restoredFrom;
     CRunRecordReader previous;
-    if (CRunRecordStore::FindLatestResults(dataFile, *m_pExecList, previous) &&
+    if (CRunRecordStore::FindInterruptedRun(dataFile, *m_pExecList, previous) &&
         !previous.SameResults(*m_pExecList) &&
-        CMessageBox::YesNo(RestoreQuestion(previous.Start(), previous.JudgedCount()), this) ==
+        CMessageBox::YesNoDefaultNo(
+            RestoreQuestion(previous.Start(), previous.JudgedCount(), previous.Damaged()), this) ==
             QMessageBox::Yes) {
         previous.ApplyTo(*m_pExecList);
+        // the results are that run's, and so is the time of the test they report
+        if (previous.Property().m_tmTest != 0)
+            m_property.m_tmTest = previous.Property().m_tmTest;
         restoredFrom = previous.GetPath();
         if (previous.JudgedCount() > 0)
             m_seq.SetResultExist(true); // results no report may have carried yet

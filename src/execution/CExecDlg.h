@@ -48,8 +48,9 @@ public:
 
     // The run record of this opening of the dialog; none before the dialog was first shown.
     const CRunRecord* Record() const { return m_pRecord.get(); }
-    // "前回の試験結果（YYYY/MM/DD HH:MM、判定 N 件）を復元しますか？"
-    static QString RestoreQuestion(const QDateTime& start, qint64 judged);
+    // "前回の試験結果（YYYY/MM/DD HH:MM、判定 N 件）を復元しますか？", and on a second line
+    // "（記録の末尾が読めませんでした）" when the record was not read to its end.
+    static QString RestoreQuestion(const QDateTime& start, qint64 judged, bool damaged);
 
     bool ResultExist() const { return m_seq.ResultExist(); }
     const CRunSequencer& Sequencer() const { return m_seq; }
@@ -111,7 +112,8 @@ private:
     // Writes the report workbook of the plan and the run list and hands it to the desktop;
     // false when none was written (the operator has been told why).
     bool WriteReportWorkbook();
-    // As the dialog is first shown: offers the latest run's results, then begins the record.
+    // As the dialog is first shown: offers an interrupted run's results, then begins the
+    // record.
     void BeginRecord();
     void OnRecordHealth(bool ok, const QString& text);
 

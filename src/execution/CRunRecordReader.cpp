@@ -254,7 +254,7 @@ bool CRunRecordReader::ReadHeaderLine(QByteArrayView line) {
             return bad(Tr("ステップ数が正しくありません"));
         m_nSteps = steps;
     } else if (key == QByteArrayView(KEY_START)) {
-        m_tmStart = ParseTime(f[1]);
+        m_tmStart = ParseTime(f[1], f[2]);
         if (!m_tmStart.isValid())
             return bad(Tr("開始時刻が正しくありません"));
     } else if (key == QByteArrayView(KEY_TEST_TIME)) {
@@ -318,16 +318,27 @@ bool CRunRecordReader::ReadEventLine(QByteArrayView line) {
             return false;
         }
         const QByteArrayView comment = UnguardText(f[COL_COMMENT]);
-        if (m_pool.size() + comment.size() > MAX_KEPT_TEXT_BYTES) {
+        // the step's comment before this line is replaced: only the new one is kept
+        const qint64 replaced = state->commentSeq > m_clearedSeq ? state->commentSize : 0;
+        if (m_nLiveText - replaced + comment.size() > MAX_KEPT_TEXT_BYTES) {
             Stop(Tr("%1 行目: コメントが多すぎます").arg(m_nLine));
             return false;
         }
+        state->commentSize = 0;
+        m_nLiveText -= replaced;
+        // compacted once the replaced text outweighs what is kept (and a pass over the
+        // steps): every byte is copied a bounded number of times
+        if (m_pool.size() - m_nLiveText >
+            std::max({m_nLiveText, qint64(m_states.size()) * 16, qint64(1) << 20}))
+            CompactPool();
         state->judge = qint8(judge);
         state->judgeSeq = seq;
         state->commentSeq = seq;
         state->commentAt = quint32(m_pool.size());
         state->commentSize = quint32(comment.size());
         m_pool.append(comment);
+        m_nLiveText += comment.size();
+        m_nResultSeq = seq;
         break;
     }
     case EVENT_JUDGE_ALL: {
@@ -338,10 +349,13 @@ bool CRunRecordReader::ReadEventLine(QByteArrayView line) {
         }
         m_allJudge = qint8(judge);
         m_allJudgeSeq = seq;
+        m_nResultSeq = seq;
         break;
     }
     case EVENT_COMMENTS_CLEARED:
         m_clearedSeq = seq;
+        m_nLiveText = 0;
+        m_nResultSeq = seq;
         break;
     case EVENT_INSTRUMENT_ERROR: {
         qint64 code = 0;
@@ -356,6 +370,9 @@ bool CRunRecordReader::ReadEventLine(QByteArrayView line) {
                  Text(f[COL_DETAIL].first(qMin<qsizetype>(1024, f[COL_DETAIL].size())))});
         break;
     }
+    case EVENT_REPORT:
+        m_nReportSeq = seq;
+        break;
     case EVENT_CLOSE:
         m_bClosed = true;
         break;
@@ -376,6 +393,31 @@ void CRunRecordReader::Stop(const QString& reason) {
     }
     m_nStoppedAt = m_nLine;
     m_strError = reason;
+}
+
+void CRunRecordReader::CompactPool() {
+    QByteArray pool;
+    pool.reserve(m_nLiveText);
+    for (StepState& s : m_states) {
+        if (s.commentSeq > m_clearedSeq && s.commentSize > 0) {
+            const quint32 at = quint32(pool.size());
+            pool.append(m_pool.constData() + s.commentAt, qsizetype(s.commentSize));
+            s.commentAt = at;
+        } else {
+            s.commentSize = 0;
+        }
+    }
+    m_pool = std::move(pool);
+}
+
+QString CRunRecordReader::DamageText() const {
+    if (m_nStoppedAt > 0)
+        return Tr("%1 行目まで読みました: %2").arg(LastLineRead()).arg(m_strError);
+    if (m_bTorn)
+        return Tr("%1 行目まで読みました: %2 行目が途中で切れています")
+            .arg(LastLineRead())
+            .arg(LastLineRead() + 1);
+    return QString();
 }
 
 QDateTime CRunRecordReader::LastEventTime() const {

@@ -26,7 +26,7 @@ public:
     static constexpr qint64 MAX_LINE_BYTES = qint64(256) << 10;
     // More steps than any plan the program can make (22 x 10,000 voltages x 2 polarities).
     static constexpr qint64 MAX_STEPS = qint64(1) << 21;
-    // Comment text kept, in UTF-8.
+    // Comment text kept, in UTF-8: the comments the steps hold, not those replaced since.
     static constexpr qint64 MAX_KEPT_TEXT_BYTES = qint64(64) << 20;
     static constexpr int MAX_HEADER_LINES = 100;
     static constexpr int MAX_ERRORS_KEPT = 1000;
@@ -62,6 +62,7 @@ public:
     QString Title() const { return m_strTitle; }
     QByteArray PlanHash() const { return m_planHash; }
     qint64 StepCount() const { return m_nSteps; }
+    // At the offset from UTC the run had, so that records compare by the instant they began.
     QDateTime Start() const { return m_tmStart; }
     // The settings of the run, its test time included.
     const CTestProperty& Property() const { return m_property; }
@@ -73,9 +74,18 @@ public:
     // The line (1-based, header lines counted) at which reading stopped because it was not
     // valid, 0 when the record was read to its end.
     qint64 StoppedAtLine() const { return m_nStoppedAt; }
+    // Not every line of the record was read: a torn last line or a line not valid.
+    bool Damaged() const { return m_bTorn || m_nStoppedAt > 0; }
+    // The last line read whole (1-based, header lines counted).
+    qint64 LastLineRead() const { return m_nStoppedAt > 0 ? m_nStoppedAt - 1 : m_nLine; }
+    // "N 行目まで読みました..." with what ended the reading; empty when not Damaged().
+    QString DamageText() const;
     QDateTime LastEventTime() const;
     // The dialog was closed: the run ended normally.
     bool Closed() const { return m_bClosed; }
+    // A report was made after the last change of a judgement or comment: the run's results
+    // went into a workbook as they finally stood.
+    bool ResultsReported() const { return m_nReportSeq > m_nResultSeq; }
     const QList<InstrumentError>& Errors() const { return m_listErrors; }
     qint64 ErrorCount() const { return m_nErrors; }
 
@@ -105,6 +115,8 @@ private:
     bool ReadEventLine(QByteArrayView line);
     void Stop(const QString& reason);
     StepState* State(qint64 step);
+    // Drops the replaced and cleared comments from the text pool.
+    void CompactPool();
 
     Status m_nStatus = READ_CANNOT_OPEN;
     QString m_strPath;
@@ -123,13 +135,16 @@ private:
     bool m_bTorn = false;
     qint64 m_nStoppedAt = 0;
     bool m_bClosed = false;
+    quint32 m_nReportSeq = 0; // line of the last REPORT
+    quint32 m_nResultSeq = 0; // line of the last change of a judgement or comment
     char m_lastTime[23] = {};
     bool m_bHasLastTime = false;
     QList<InstrumentError> m_listErrors;
     qint64 m_nErrors = 0;
 
     std::vector<StepState> m_states;
-    QByteArray m_pool; // comments, UTF-8
+    QByteArray m_pool;      // comments, UTF-8, with those replaced since the last compaction
+    qint64 m_nLiveText = 0; // bytes of the pool the steps' comments take
     quint32 m_allJudgeSeq = 0;
     qint8 m_allJudge = 0;
     quint32 m_clearedSeq = 0;

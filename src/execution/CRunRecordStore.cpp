@@ -87,8 +87,8 @@ QList<CRunRecordStore::Entry> CRunRecordStore::RecordsOf(const QString& dataFile
     return entries;
 }
 
-bool CRunRecordStore::FindLatestResults(const QString& dataFile, const CExecList& steps,
-                                        CRunRecordReader& reader) {
+bool CRunRecordStore::FindInterruptedRun(const QString& dataFile, const CExecList& steps,
+                                         CRunRecordReader& reader) {
     if (dataFile.isEmpty())
         return false;
     const QList<Entry> entries = RecordsOf(dataFile);
@@ -99,8 +99,9 @@ bool CRunRecordStore::FindLatestResults(const QString& dataFile, const CExecList
         if (reader.Read(it->strPath, true) != CRunRecordReader::READ_OK ||
             reader.PlanHash() != hash || reader.StepCount() != qint64(steps.size()))
             continue;
-        if (reader.Read(it->strPath) == CRunRecordReader::READ_OK && reader.HasResults())
-            return true;
+        // the latest run of this run list decides
+        return reader.Read(it->strPath) == CRunRecordReader::READ_OK && !reader.Closed() &&
+               !reader.ResultsReported() && reader.HasResults();
     }
     return false;
 }

@@ -15,7 +15,7 @@ class CRunRecordStore {
 public:
     struct Entry {
         QString strPath;
-        QDateTime tmStart; // from its header; invalid when the header could not be read
+        QDateTime tmStart; // from its header, at its offset from UTC; invalid when unread
     };
 
     // "NAME.runs": NAME is a data file's name without ".vzt", or a document's title.
@@ -25,14 +25,18 @@ public:
     // The folder in the reports folder; empty when there is no reports folder.
     static QString FolderInReports(const QString& nameOrPath);
 
-    // The records of a data file, oldest first: every record beside it, and those in the
-    // reports folder whose header names it.
+    // The records of a data file, oldest first (by the instant they began, whatever the
+    // local time did in between): every record beside it, and those in the reports folder
+    // whose header names it.
     static QList<Entry> RecordsOf(const QString& dataFile);
     // Whether a record's header names this data file.
     static bool NamesDataFile(const QString& recorded, const QString& dataFile);
 
     // The latest record of a data file whose run list is steps (same steps, same order, same
-    // values) and which holds judgements or comments, read into reader. False when none.
-    static bool FindLatestResults(const QString& dataFile, const CExecList& steps,
-                                  CRunRecordReader& reader);
+    // values), read into reader, when that run was interrupted (the dialog never closed: a
+    // killed program, a power cut) with judgements or comments no report has carried away.
+    // False otherwise: a run that ended normally or was reported is never offered again,
+    // nor is any older one.
+    static bool FindInterruptedRun(const QString& dataFile, const CExecList& steps,
+                                   CRunRecordReader& reader);
 };

@@ -68,16 +68,14 @@ int CRunsCommand::Run(const QString& dataFile, QTextStream& out, QTextStream& er
             err << Tr("試験記録を読めません: %1: %2").arg(shown, reader.ErrorText()) << '\n';
             continue;
         }
-        if (reader.StoppedAtLine() > 0)
-            err << Tr("試験記録 %1 は %2 行目の前までを読みました: %3")
-                       .arg(shown)
-                       .arg(reader.StoppedAtLine())
-                       .arg(reader.ErrorText())
-                << '\n';
+        if (reader.Damaged())
+            err << Tr("試験記録 %1 は破損しています: %2").arg(shown, reader.DamageText()) << '\n';
         const QDateTime last = reader.LastEventTime();
         QString end = TimeText(last.isValid() ? last : reader.Start());
         if (!reader.Closed())
             end += Tr(" (中断)");
+        if (reader.Damaged())
+            end += Tr(" (記録破損: %1 行目まで)").arg(reader.LastLineRead());
         out << TimeText(reader.Start()) << '\t' << end << '\t'
             << QStringLiteral("%1/%2").arg(reader.JudgedCount()).arg(reader.StepCount()) << '\t'
             << ErrorsText(reader) << '\t'

@@ -145,6 +145,21 @@ QDateTime ParseTime(QByteArrayView text) {
     return QDateTime(date, time);
 }
 
+QDateTime ParseTime(QByteArrayView text, QByteArrayView offset) {
+    const QDateTime local = ParseTime(text);
+    if (offset.isEmpty() || !local.isValid())
+        return local;
+    const char* p = offset.data();
+    if (offset.size() != 6 || (p[0] != '+' && p[0] != '-') || !IsDigit(p[1]) || !IsDigit(p[2]) ||
+        p[3] != ':' || !IsDigit(p[4]) || !IsDigit(p[5]))
+        return {};
+    const int magnitude = Digits(p + 1, 2) * 3600 + Digits(p + 4, 2) * 60;
+    if (Digits(p + 4, 2) > 59 || magnitude > 14 * 3600) // as far as any zone is from UTC
+        return {};
+    const int seconds = p[0] == '-' ? -magnitude : magnitude;
+    return QDateTime(local.date(), local.time(), QTimeZone(seconds));
+}
+
 QByteArray OffsetText(const QDateTime& time) {
     const int offset = time.toLocalTime().offsetFromUtc() / 60;
     const int magnitude = offset < 0 ? -offset : offset;

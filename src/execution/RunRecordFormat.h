@@ -101,6 +101,9 @@ bool IsTimeText(QByteArrayView text);
 QDateTime ParseTime(QByteArrayView text);
 // "+09:00": the offset of local time from UTC at that time.
 QByteArray OffsetText(const QDateTime& time);
+// The time of a time text at such an offset from UTC (local time when the offset is empty);
+// invalid when either text is not one.
+QDateTime ParseTime(QByteArrayView text, QByteArrayView offset);
 
 // The judgement's text in the lists ("------", "A" .. "D"), and back (-1 for none).
 QByteArrayView JudgeText(qint32 judge);

@@ -32,6 +32,7 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
     if (!doc.OpenFile(dataFile, &errorText))
         return fail(errorText);
     CTestProperty property;
+    QString damage; // the record was not read to its end
     if (resultsRecord.isEmpty()) {
         property.LoadIni();
         property.m_tmTest = 0; // no run yet: the report shows "----"
@@ -45,12 +46,8 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
             return fail(Tr("試験記録 %1 はデータファイル %2 の試験計画と一致しません。\n"
                            "ステップ、その順序または値が記録された試験と異なります。")
                             .arg(shown, QDir::toNativeSeparators(dataFile)));
-        if (reader.StoppedAtLine() > 0)
-            err << Tr("試験記録 %1 は %2 行目の前までを読みました: %3")
-                       .arg(shown)
-                       .arg(reader.StoppedAtLine())
-                       .arg(reader.ErrorText())
-                << '\n';
+        if (reader.Damaged())
+            damage = Tr("試験記録 %1 は破損しています: %2").arg(shown, reader.DamageText());
         reader.ApplyTo(doc.GetExecList());
         property = reader.Property();
     }
@@ -61,6 +58,12 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
         return fail(Tr("レポートを作成できません。") + QLatin1Char('\n') + outcome.m_strDetail);
     out << QDir::toNativeSeparators(outcome.m_strPath) << '\n';
     out.flush();
+    if (!damage.isEmpty()) {
+        // the workbook holds what was read, which is not necessarily the whole run
+        err << damage << '\n';
+        err.flush();
+        return 3;
+    }
     err.flush();
     return 0;
 }

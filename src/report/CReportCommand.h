@@ -14,7 +14,8 @@ class CReportCommand {
 public:
     // 0 when the workbook was written; 1 after printing why it was not (a refused data
     // file or record, a record of another run list, a folder that takes no file, a failed
-    // write: nothing is left behind).
+    // write: nothing is left behind); 3 when it was written from a record not read to its
+    // end (a torn or damaged line), after naming the last line read on err.
     static int Run(const QString& dataFile, const QString& outputPath, QTextStream& out,
                    QTextStream& err, const QString& resultsRecord = QString());
 };

@@ -51,6 +51,11 @@ QMessageBox::StandardButton CMessageBox::YesNo(const QString& text, QWidget* par
                 parent);
 }
 
+QMessageBox::StandardButton CMessageBox::YesNoDefaultNo(const QString& text, QWidget* parent) {
+    return Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
+                parent);
+}
+
 QMessageBox::StandardButton CMessageBox::YesNoCancel(const QString& text, QWidget* parent) {
     return Show(QMessageBox::Question, text,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes, parent);

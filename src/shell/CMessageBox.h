@@ -16,6 +16,9 @@ public:
     static QMessageBox::StandardButton Ok(const QString& text, QWidget* parent = nullptr);
     static QMessageBox::StandardButton OkCancel(const QString& text, QWidget* parent = nullptr);
     static QMessageBox::StandardButton YesNo(const QString& text, QWidget* parent = nullptr);
+    // Yes/No whose default (Enter) is No: for a question where Yes changes results.
+    static QMessageBox::StandardButton YesNoDefaultNo(const QString& text,
+                                                      QWidget* parent = nullptr);
     static QMessageBox::StandardButton YesNoCancel(const QString& text, QWidget* parent = nullptr);
 
 private:

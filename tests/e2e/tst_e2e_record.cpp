@@ -1,8 +1,8 @@
 // The run record in the whole program: a copy of the program (this executable with --child)
 // starts on a data file, runs it from the plan view's "試験実行..." through the environment
 // and execution dialogs on the simulated instrument, and is killed with SIGKILL in the
-// middle of a step; the program started again on the file offers the run back, and Yes
-// restores every judgement and comment entered before the kill.
+// middle of a step; the program started again on the file offers the run back (No the
+// default), and Yes restores every judgement and comment entered before the kill.
 #include "CVzrT8100Sim.h"
 #include "execution/CExecDlg.h"
 #include "execution/RunFixture.h"
@@ -118,6 +118,7 @@ private:
 class RestoreOperator : public QObject {
 public:
     QStringList m_listBoxes;
+    QList<QMessageBox::StandardButton> m_listDefaults;
     QStringList m_listStates;
 
     RestoreOperator() {
@@ -136,6 +137,7 @@ private:
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             m_pLast = modal;
             m_listBoxes << box->text();
+            m_listDefaults << box->standardButton(box->defaultButton());
             const bool restore = box->text().startsWith(QStringLiteral("前回の試験結果"));
             box->button(restore ? QMessageBox::Yes : QMessageBox::No)->click();
         } else if (auto* exec = qobject_cast<CExecDlg*>(modal)) {
@@ -223,6 +225,7 @@ private slots:
         View()->findChild<QPushButton*>("buttonRun")->click();
         QCOMPARE(op.m_listBoxes.size(), 2);
         QVERIFY2(op.m_listBoxes.first().contains("判定 3 件"), qPrintable(op.m_listBoxes.first()));
+        QCOMPARE(op.m_listDefaults.first(), QMessageBox::No);
         QCOMPARE(op.m_listBoxes.last(),
                  QString("試験結果が存在します。\nレポートを作成しますか？"));
         QStringList expected;

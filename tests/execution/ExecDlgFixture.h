@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -21,7 +22,9 @@
 // they come, and remembers what they showed.
 class CModalAnswerer : public QObject {
 public:
-    // The button to press for a message box of this text.
+    // Answers a box with Enter, as an operator taking its default.
+    static constexpr QMessageBox::StandardButton ENTER = QMessageBox::NoButton;
+    // The button to press for a message box of this text, or ENTER.
     std::function<QMessageBox::StandardButton(const QString&)> boxAnswer = [](const QString&) {
         return QMessageBox::Ok;
     };
@@ -50,7 +53,12 @@ private:
             boxTexts.append(box->text());
             if (onBox)
                 onBox(box->text());
-            QAbstractButton* button = box->button(boxAnswer(box->text()));
+            const QMessageBox::StandardButton answer = boxAnswer(box->text());
+            if (answer == ENTER) {
+                QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+                return;
+            }
+            QAbstractButton* button = box->button(answer);
             (button ? button : box->escapeButton())->click();
         } else if (auto* judge = qobject_cast<CJudgeDlg*>(modal)) {
             m_last = modal;

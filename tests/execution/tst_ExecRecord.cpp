@@ -397,43 +397,49 @@ private slots:
         QVERIFY(reader.Closed());
     }
 
-    // The next opening on the same data file and plan asks once; No starts clean and keeps
-    // the record, so the question comes again; Yes puts every judgement and comment back as
-    // last set. On a run list that holds them already nothing is asked.
-    void restoreYesAndNo() {
+    // Only a run that never closed is offered back, with No as the default. Closed
+    // normally, the next opening asks nothing. Interrupted (the dialog never closed), the
+    // next asks, saying when the record's end is torn; Yes puts every judgement and comment
+    // back as last set, with the run's own test time, and the new record carries them on;
+    // Enter leaves the run list clean. On a run list that holds them already nothing is
+    // asked.
+    void restoreOnlyAnInterruptedRun() {
         auto doc = MixedPlan();
         QVERIFY(Save(*doc, DataFile()));
         Open(Reopen(DataFile()), DataFile());
+        Apply(1, JUDGE_C, "closed");
+        m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
+        Close();
+
+        m_modal->boxTexts.clear();
+        m_property.m_tmTest = 1796000000;
+        Open(Reopen(DataFile()), DataFile());
+        QTest::qWait(200);
+        QVERIFY(m_modal->boxTexts.isEmpty());
         JudgeByDialog(0, JUDGE_B, "c1");
         Apply(2, JUDGE_D, Utf8("引用\"符\",カンマ"));
         Apply(3, JUDGE_NONE, Utf8("判定なしのコメント"));
-        const QString first = m_dlg->Record()->Path();
+        const QString killed = m_dlg->Record()->Path();
         QStringList expected;
         for (const auto& step : m_doc->GetExecList())
             expected.append(StepState(*step));
-        m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
-        Close();
-        const QString question =
-            Utf8("前回の試験結果（%1、判定 2 件）を復元しますか？")
-                .arg(QDateTime::fromString(QFileInfo(first).completeBaseName(), "yyyyMMdd-HHmmss")
-                         .toString("yyyy/MM/dd HH:mm"));
+        m_dlg.reset(); // the program killed: the dialog never closes
+        QFile torn(killed);
+        QVERIFY(torn.open(QIODevice::Append));
+        torn.write("2026/12/08 10:00:0"); // the line being written at a power cut
+        torn.close();
+        auto question = [](const QString& record, bool damaged) {
+            return Utf8("前回の試験結果（%1、判定 2 件）を復元しますか？%2")
+                .arg(HeaderValue(record, "開始").left(16),
+                     damaged ? Utf8("\n（記録の末尾が読めませんでした）") : QString());
+        };
 
-        // No: clean, the record stays
-        m_modal->boxTexts.clear();
-        Open(Reopen(DataFile()), DataFile());
-        QTRY_COMPARE(m_modal->boxTexts, QStringList{question});
-        for (const auto& step : m_doc->GetExecList())
-            QCOMPARE(StepState(*step), StepState(CExecData()));
-        QVERIFY(!m_dlg->ResultExist());
-        Close();
-        QCOMPARE(RecordFiles().size(), 2);
-        QVERIFY(RecordFiles().contains(first));
-
-        // Yes: back exactly as they were, and the new record carries them on
+        // Yes: back exactly as they were, in the test time of their run
         m_modal->boxTexts.clear();
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::Yes; };
+        m_property.m_tmTest = 1797000000;
         Open(Reopen(DataFile()), DataFile());
-        QTRY_COMPARE(m_modal->boxTexts, QStringList{question});
+        QTRY_COMPARE(m_modal->boxTexts, QStringList{question(killed, true)});
         QStringList restored;
         for (const auto& step : m_doc->GetExecList())
             restored.append(StepState(*step));
@@ -441,9 +447,11 @@ private slots:
         QCOMPARE(List()->model()->index(2, 9).data().toString(), Utf8("引用\"符\",カンマ"));
         QCOMPARE(Find<QComboBox>("comboJudge")->currentText(), QString("B")); // step 1
         QVERIFY(m_dlg->ResultExist());
+        QCOMPARE(m_property.m_tmTest, 1796000000);
         const QString third = m_dlg->Record()->Path();
+        QCOMPARE(HeaderValue(third, "試験日時", 2), QString("1796000000"));
         QCOMPARE(Events(third), (QStringList{"RESTORE", "JUDGE 1", "JUDGE 3", "JUDGE 4"}));
-        QCOMPARE(EventRows(third)[0][12], first);
+        QCOMPARE(EventRows(third)[0][12], killed);
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
         Close();
 
@@ -452,8 +460,27 @@ private slots:
         auto same = std::move(m_doc);
         Open(std::move(same), DataFile());
         QTest::qWait(200);
-        QVERIFY(!m_modal->boxTexts.contains(question));
-        QCOMPARE(Events(m_dlg->Record()->Path()), (QStringList{"JUDGE 1", "JUDGE 3", "JUDGE 4"}));
+        QVERIFY(m_modal->boxTexts.isEmpty());
+        const QString fourth = m_dlg->Record()->Path();
+        QCOMPARE(Events(fourth), (QStringList{"JUDGE 1", "JUDGE 3", "JUDGE 4"}));
+        m_dlg.reset();
+
+        // Enter: No, the run list stays clean; closed, that run is the latest
+        m_modal->boxAnswer = [](const QString&) { return CModalAnswerer::ENTER; };
+        m_property.m_tmTest = 1798000000;
+        Open(Reopen(DataFile()), DataFile());
+        QTRY_COMPARE(m_modal->boxTexts, QStringList{question(fourth, false)});
+        for (const auto& step : m_doc->GetExecList())
+            QCOMPARE(StepState(*step), StepState(CExecData()));
+        QVERIFY(!m_dlg->ResultExist());
+        QCOMPARE(m_property.m_tmTest, 1798000000);
+        QCOMPARE(Events(m_dlg->Record()->Path()), QStringList{});
+        Close();
+        m_modal->boxTexts.clear();
+        Open(Reopen(DataFile()), DataFile());
+        QTest::qWait(200);
+        QVERIFY(m_modal->boxTexts.isEmpty());
+        QCOMPARE(RecordFiles().size(), 6);
     }
 
     // A record is offered only to the run list it was written for: a changed value, steps
@@ -463,8 +490,8 @@ private slots:
         QVERIFY(Save(*doc, DataFile()));
         Open(Reopen(DataFile()), DataFile());
         JudgeByDialog(1, JUDGE_C, "x");
+        m_dlg.reset(); // interrupted
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
-        Close();
 
         auto changed = Reopen(DataFile());
         changed->GetExecList()[1]->m_lVolt = 4010;
@@ -490,7 +517,7 @@ private slots:
             QVERIFY2(m_modal->boxTexts.isEmpty(), c.what);
             Close();
         }
-        // the same plan is still offered it
+        // the same plan is still offered it: the later runs were of other run lists
         Open(Reopen(DataFile()), DataFile());
         QTRY_COMPARE(m_modal->boxTexts.size(), 1);
     }
@@ -538,6 +565,25 @@ private slots:
         const QJsonObject steps = fromDialog["sheets"].toArray()[1].toObject()["cells"].toObject();
         QCOMPARE(steps["J12"].toObject()["value"].toString(), QString("B"));
         QCOMPARE(steps["K12"].toObject()["value"].toString(), Utf8("コメント, \"1\""));
+
+        // a record not read to its end: the workbook of what was read, the last line read
+        // named, exit 3
+        const QString damaged = m_dir->filePath("damaged.csv");
+        QVERIFY(QFile::copy(record, damaged));
+        QFile file(damaged);
+        QVERIFY(file.open(QIODevice::Append));
+        file.write("2026/12/08 10:00:00.000,EXPLODE,,,,,,,,,,,,\r\n");
+        file.close();
+        const QString damagedBook = m_dir->filePath("damaged.xlsx");
+        const Run r3 =
+            RunProgram({"--report", DataFile(), "--results", damaged, "--out", damagedBook});
+        QCOMPARE(r3.exitCode, 3);
+        QCOMPARE(r3.out.trimmed(), damagedBook);
+        QVERIFY2(r3.err.startsWith(Utf8("試験記録 %1 は破損しています: %2 行目まで読みました: ")
+                                       .arg(damaged)
+                                       .arg(ReadCsv(record).size())),
+                 qPrintable(r3.err));
+        QCOMPARE(ReportTest::ReadWorkbook(damagedBook, &error), fromDialog);
 
         // a data file whose run list is not the record's
         auto changed = Reopen(DataFile());
@@ -600,6 +646,27 @@ private slots:
         const QString stranger = write("/nowhere/Test1.vzt", QDateTime(day, QTime(13, 0)), steps,
                                        [](CRunRecord& r) { r.Closed(); });
         QVERIFY(stranger.startsWith(reports));
+        // a daylight-saving change between two runs: the later run began at an earlier
+        // local time
+        auto setStart = [](const QString& path, const QByteArray& start) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            const qsizetype at = bytes.indexOf("\r\n開始,") + 2;
+            bytes.replace(at, bytes.indexOf("\r\n", at) - at, "開始," + start);
+            QVERIFY(file.resize(0) && file.seek(0) && file.write(bytes) == bytes.size());
+        };
+        const QString summer = write(DataFile(), QDateTime(QDate(2026, 10, 25), QTime(2, 30)),
+                                     steps, [](CRunRecord& r) { r.Closed(); });
+        setStart(summer, "2026/10/25 02:30:00.000,+02:00");
+        const QString winter = write(DataFile(), QDateTime(QDate(2026, 10, 25), QTime(2, 10)),
+                                     steps, [](CRunRecord& r) { r.Closed(); });
+        setStart(winter, "2026/10/25 02:10:00.000,+01:00");
+        // the killed run's last line torn
+        QFile torn(killed);
+        QVERIFY(torn.open(QIODevice::Append));
+        torn.write("2026/12/08 11:00:0");
+        torn.close();
         QFile junk(m_dir->filePath("Test1.runs/junk.csv"));
         QVERIFY(junk.open(QIODevice::WriteOnly));
         junk.write("not a record\r\n");
@@ -611,19 +678,27 @@ private slots:
         const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
         const QString errors = Utf8("1 件: %1 Step 2 ガンインターロックエラー (コード 1)")
                                    .arg(EventRows(closed)[1][0].mid(11, 8));
-        QCOMPARE(lines, (QStringList{
-                            Utf8("開始\t終了\t判定\t試験器エラー\t計画\t記録"),
-                            Utf8("2026/12/08 09:00:00\t%1\t0/4\tなし\t不一致\t%2")
-                                .arg(lastTime(otherPlan), otherPlan),
-                            Utf8("2026/12/08 10:00:00\t%1\t2/4\t%2\t一致\t%3")
-                                .arg(lastTime(closed), errors, closed),
-                            Utf8("2026/12/08 11:00:00\t%1 (中断)\t1/4\tなし\t一致\t%2")
-                                .arg(lastTime(killed), killed),
-                            Utf8("2026/12/08 12:00:00\t%1\t0/4\tなし\t一致\t%2")
-                                .arg(lastTime(inReports), inReports),
-                        }));
+        QCOMPARE(
+            lines,
+            (QStringList{
+                Utf8("開始\t終了\t判定\t試験器エラー\t計画\t記録"),
+                Utf8("2026/10/25 02:30:00\t%1\t0/4\tなし\t一致\t%2").arg(lastTime(summer), summer),
+                Utf8("2026/10/25 02:10:00\t%1\t0/4\tなし\t一致\t%2").arg(lastTime(winter), winter),
+                Utf8("2026/12/08 09:00:00\t%1\t0/4\tなし\t不一致\t%2")
+                    .arg(lastTime(otherPlan), otherPlan),
+                Utf8("2026/12/08 10:00:00\t%1\t2/4\t%2\t一致\t%3")
+                    .arg(lastTime(closed), errors, closed),
+                Utf8("2026/12/08 11:00:00\t%1 (中断) (記録破損: %2 行目まで)\t1/4"
+                     "\tなし\t一致\t%3")
+                    .arg(lastTime(killed))
+                    .arg(ReadCsv(killed).size())
+                    .arg(killed),
+                Utf8("2026/12/08 12:00:00\t%1\t0/4\tなし\t一致\t%2")
+                    .arg(lastTime(inReports), inReports),
+            }));
         QVERIFY2(r.err.contains(Utf8("試験記録を読めません: ") + junk.fileName()),
                  qPrintable(r.err));
+        QVERIFY2(r.err.contains(killed + Utf8(" は破損しています")), qPrintable(r.err));
         QVERIFY(!r.out.contains(stranger));
     }
 

@@ -5,6 +5,7 @@
 
 #include "execution/CRunRecord.h"
 #include "execution/CRunRecordReader.h"
+#include "execution/CRunRecordStore.h"
 #include "execution/RunRecordFormat.h"
 
 #include "HostileStream.h"
@@ -139,6 +140,7 @@ private slots:
             QCOMPARE(reader.EventCount(), whole);
             const bool onLineEnd = cut == m_bodyAt || (whole > 0 && lineEnds[whole - 1].end == cut);
             QCOMPARE(reader.TornLine(), !onLineEnd);
+            QCOMPARE(reader.Damaged(), !onLineEnd);
             QCOMPARE(reader.StoppedAtLine(), 0);
             QCOMPARE(reader.JudgeOf(0), whole > 0 ? lineEnds[whole - 1].judge0 : JUDGE_NONE);
             QCOMPARE(reader.CommentOf(0), whole > 0 ? lineEnds[whole - 1].comment0 : QString());
@@ -208,6 +210,7 @@ private slots:
             QVERIFY2(reader.StoppedAtLine() > 0, what);
             QVERIFY2(!reader.ErrorText().isEmpty(), what);
             QCOMPARE(reader.EventCount(), 1);
+            QCOMPARE(reader.LastLineRead(), reader.StoppedAtLine() - 1);
             QCOMPARE(reader.JudgeOf(0), JUDGE_A);
             QCOMPARE(reader.CommentOf(0), QString("before"));
             QCOMPARE(reader.JudgeOf(1), JUDGE_NONE);
@@ -221,6 +224,10 @@ private slots:
         steps.replace("ステップ数,4", "ステップ数,99999999999");
         QByteArray version = Header();
         version.replace("試験記録,1", "試験記録,2");
+        QByteArray offset = Header();
+        const qsizetype start = offset.indexOf("開始,");
+        offset.replace(start, offset.indexOf("\r", start) - start,
+                       "開始,2026/12/08 10:00:00.000,+25:00");
         QByteArray unclosed = Header();
         unclosed.chop(unclosed.size() - unclosed.indexOf("時刻,"));
         struct Case {
@@ -231,6 +238,7 @@ private slots:
             {"no hash", noHash + body, CRunRecordReader::READ_BAD_HEADER},
             {"steps beyond any plan", steps + body, CRunRecordReader::READ_BAD_HEADER},
             {"later format", version + body, CRunRecordReader::READ_BAD_HEADER},
+            {"offset from UTC", offset + body, CRunRecordReader::READ_BAD_HEADER},
             {"header never ends", unclosed, CRunRecordReader::READ_BAD_HEADER},
             {"empty", QByteArray(), CRunRecordReader::READ_NOT_RECORD},
             {"a data file", QByteArray("\xFF\xFE\xFF\x1CValdmark"),
@@ -242,6 +250,30 @@ private slots:
             QCOMPARE(ReadBytes(reader, c.bytes), c.status);
             QVERIFY2(!reader.ErrorText().isEmpty(), c.what);
             QVERIFY2(!reader.HasResults() && !reader.Matches(Steps()), c.what);
+        }
+    }
+
+    // How a run ended decides whether it is offered back: only when it never closed and
+    // holds results no report carried away. Each run: J a judgement, R a report, C closed.
+    void interruptedRunOffered() {
+        const QPair<const char*, bool> cases[] = {
+            {"J", true}, {"", false}, {"JC", false}, {"JR", false}, {"JRJ", true}};
+        for (const auto& [events, offered] : cases) {
+            QTemporaryDir dir;
+            CRunRecord record(Steps());
+            CRunRecord::Header header;
+            header.strDataFile = dir.filePath("Plan.vzt");
+            QVERIFY(record.Begin(header, CTestProperty()));
+            for (const char* e = events; *e; ++e) {
+                Steps()[0]->m_nJudge = JUDGE_B;
+                *e == 'J'   ? record.Judged(0, CRunSequencer::JUDGED_APPLY)
+                : *e == 'R' ? record.ReportMade("/tmp/report.xlsx")
+                            : record.Closed();
+            }
+            CRunRecordReader reader;
+            QVERIFY2(CRunRecordStore::FindInterruptedRun(header.strDataFile, Steps(), reader) ==
+                         offered,
+                     events);
         }
     }
 
@@ -293,15 +325,32 @@ private slots:
             QCOMPARE(reader.JudgeOf(0), JUDGE_A);
             QCOMPARE(reader.JudgedCount(), 4);
         }
-        // comments beyond what the reader keeps: refused from the line that overflows
+        // a comment replaced over and over, far beyond what the reader keeps: only the
+        // latest counts
+        const QByteArray big(CRunRecordReader::MAX_LINE_BYTES / 2, 'c');
+        const qint64 beyond = CRunRecordReader::MAX_KEPT_TEXT_BYTES / big.size() + 100;
         {
-            const QByteArray big(CRunRecordReader::MAX_LINE_BYTES / 2, 'c');
-            HostileStream comments(Header(), JudgeLine(1, "A", big));
+            const QByteArray line = JudgeLine(1, "A", big);
+            const QByteArray head = Header() + JudgeLine(2, "B", "kept");
+            HostileStream comments(head, line, head.size() + beyond * line.size());
             comments.open(QIODevice::ReadOnly);
             CRunRecordReader reader;
             QCOMPARE(reader.Read(comments), CRunRecordReader::READ_OK);
+            QCOMPARE(reader.EventCount(), beyond + 1);
+            QVERIFY(!reader.Damaged());
+            QCOMPARE(reader.CommentOf(0), QString(big));
+            QCOMPARE(reader.CommentOf(1), QString("kept"));
+        }
+        // comments of as many steps beyond it: refused from the line that overflows
+        {
+            QByteArray bytes = Header();
+            bytes.replace("ステップ数,4", "ステップ数,100000");
+            for (int step = 1; step <= beyond; ++step)
+                bytes += JudgeLine(step, "A", big);
+            CRunRecordReader reader;
+            QCOMPARE(ReadBytes(reader, bytes), CRunRecordReader::READ_OK);
             QVERIFY(reader.StoppedAtLine() > 0);
-            QVERIFY(reader.EventCount() * big.size() <= CRunRecordReader::MAX_KEPT_TEXT_BYTES);
+            QCOMPARE(reader.EventCount() * big.size(), CRunRecordReader::MAX_KEPT_TEXT_BYTES);
         }
         // garbage bytes: not a record, read no further than a line
         {
