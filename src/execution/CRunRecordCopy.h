@@ -8,9 +8,9 @@
 
 // The whole run record kept in memory, so that a record whose medium is lost can go on,
 // whole, in a new file. Records repeat themselves (times, the same steps' values): the
-// bytes already written are packed with zlib in blocks of PACK_BYTES, about an eighth of
-// their size (a million events, some 100 MB of record, keep about 13 MB). Packing a block
-// takes a fraction of a millisecond.
+// bytes already written are packed with zlib in blocks of at least PACK_BYTES, to an eighth
+// or a twentieth of their size (a million events, 80 MB of record, keep about 3 MB).
+// Packing a block takes a fraction of a millisecond.
 class CRunRecordCopy {
 public:
     static constexpr qsizetype PACK_BYTES = 64 * 1024;

@@ -55,12 +55,14 @@ struct Medium {
         struct stat st {};
         return ::fstat(fd, &st) == 0 ? st.st_ino : 0;
     }
-    void Fail(const QString& path, int write, int flush) {
+    bool Fail(const QString& path, int write, int flush) {
         struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return false;
         writeError = write;
         flushError = flush;
         failing = st.st_ino;
+        return true;
     }
     CRunRecord::FileOps Ops() {
         const auto write = [this](int fd, const void* data, size_t size, off_t at) -> ssize_t {
@@ -305,7 +307,7 @@ private slots:
             record.DischargeSeen(i % 4);
         const QByteArray before = ReadAll(first);
 
-        medium.Fail(first, EIO, 0);
+        QVERIFY(medium.Fail(first, EIO, 0));
         record.StepCompleted(0);
         const QString second = record.Path();
         QCOMPARE(told, (QList<QPair<bool, QString>>{{true, second}}));
@@ -315,7 +317,7 @@ private slots:
         QCOMPARE(ReadAll(first), before);
         QVERIFY(ReadAll(second).startsWith(before));
 
-        medium.Fail(second, 0, EIO);
+        QVERIFY(medium.Fail(second, 0, EIO));
         record.StepLoaded(1);
         QTRY_COMPARE_WITH_TIMEOUT(told.size(), 2, WAIT_MS);
         const QString third = record.Path();
@@ -323,7 +325,7 @@ private slots:
         QCOMPARE(told[1], qMakePair(true, third));
         QCOMPARE(record.MovedFrom(), second);
 
-        medium.Fail(third, 0, ENOSPC);
+        QVERIFY(medium.Fail(third, 0, ENOSPC));
         record.StepLoaded(2);
         QTRY_COMPARE_WITH_TIMEOUT(told.size(), 3, WAIT_MS);
         QVERIFY(!told[2].first && record.IsFailing());
