@@ -1,8 +1,10 @@
 // The run record: reading large and hostile records (target: within 1 s and 200 MB each),
-// and the cost of one event line written and flushed to the disk. Each record is written
-// to a file first; a child process reads it, so its peak memory is the reader's alone.
-// Prints its figures; it is not a test. Usage: bench_runrecord [FOLDER] (default: a
-// temporary folder; the folder's disk is the one the flush figure is about).
+// the cost of one event line written, and what the record costs the run on a medium that
+// takes 500 ms per flush (a child with bench_slowflush preloaded; target: under 5 ms a
+// tick). Each record is written to a file first; a child process reads it, so its peak
+// memory is the reader's alone. Prints its figures; it is not a test. Usage:
+// bench_runrecord [FOLDER] (default: a temporary folder; the folder's disk is the one the
+// line figures are about).
 #include "execution/CRunRecord.h"
 #include "execution/CRunRecordReader.h"
 #include "execution/RunRecordFormat.h"
@@ -12,13 +14,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <dlfcn.h>
+#include <fcntl.h>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -101,10 +110,112 @@ void Measure(const char* what, const QString& path) {
     QFile::remove(path);
 }
 
+double Ms(const QElapsedTimer& timer) {
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+CExecList FewSteps() {
+    CExecList steps;
+    for (int i = 0; i < 4; ++i)
+        steps.push_back(std::make_unique<CExecData>());
+    return steps;
+}
+
+CRunRecord::Header HeaderIn(const QString& folder, const char* name) {
+    CRunRecord::Header h;
+    h.strDataFile = folder + QLatin1Char('/') + QLatin1String(name);
+    return h;
+}
+
+void Remove(const QString& record) {
+    QFile::remove(record);
+    QDir().rmdir(QFileInfo(record).path());
+}
+
+// The child on the slow medium: a run's ticks, each writing two lines (a step complete and
+// its automatic judgement) every 20 ms, timed on the thread that writes them.
+int SlowMedium(const QString& folder) {
+    using Count = long (*)();
+    const auto flushes = reinterpret_cast<Count>(::dlsym(RTLD_DEFAULT, "bench_slow_flushes"));
+    if (!flushes) {
+        std::printf("the slow medium is not preloaded\n");
+        return 1;
+    }
+    constexpr int TICKS = 250;
+    const CExecList steps = FewSteps();
+    QElapsedTimer timer;
+    timer.start();
+    auto record = std::make_unique<CRunRecord>(steps);
+    record->Begin(HeaderIn(folder, "Slow.vzt"), CTestProperty());
+    const double begin = Ms(timer);
+    const QString path = record->Path();
+    std::vector<double> ticks;
+    for (int i = 0; i < TICKS; ++i) {
+        timer.restart();
+        record->StepCompleted(i % 4);
+        record->Judged(i % 4, CRunSequencer::JUDGED_AUTO);
+        ticks.push_back(Ms(timer));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const long during = flushes();
+    timer.restart();
+    record.reset();
+    const double close = Ms(timer);
+    std::sort(ticks.begin(), ticks.end());
+    std::printf("%-40s median %.3f ms, 99%% %.3f ms, max %.3f ms a tick (%d ticks of two "
+                "lines, %ld flushes behind them)\n",
+                "ticks on a 500 ms-per-flush medium", ticks[TICKS / 2], ticks[TICKS * 99 / 100],
+                ticks.back(), TICKS, during);
+    std::printf("%-40s %.1f ms\n", "  the record begun (header, folder)", begin);
+    std::printf("%-40s %.1f ms (waits for the last flush)\n", "  the record ended", close);
+    // what each line cost when the run waited for its flush
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND);
+    timer.restart();
+    if (fd >= 0 && ::write(fd, "\r\n", 2) == 2)
+        ::fdatasync(fd);
+    std::printf("%-40s %.1f ms\n", "  one line flushed before going on", Ms(timer));
+    if (fd >= 0)
+        ::close(fd);
+    Remove(path);
+    return 0;
+}
+
+// A million events through the writer in a child process: its time, the record's size and
+// what the child's peak memory grew by (the record kept whole, packed, for a lost medium).
+void MillionEvents(const QString& folder) {
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid != 0) {
+        ::waitpid(pid, nullptr, 0);
+        return;
+    }
+    const CExecList steps = FewSteps();
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    QElapsedTimer timer;
+    timer.start();
+    auto record = std::make_unique<CRunRecord>(steps);
+    record->Begin(HeaderIn(folder, "Million.vzt"), CTestProperty());
+    for (int i = 0; i < 1000000; ++i)
+        record->DischargeSeen(i % 4);
+    const double ms = Ms(timer);
+    ::getrusage(RUSAGE_SELF, &after);
+    const QString path = record->Path();
+    record.reset();
+    std::printf("%-40s %.0f ms, %.1f MB of record, peak memory +%.1f MB\n",
+                "a million events written", ms, double(QFileInfo(path).size()) / 1e6,
+                double(after.ru_maxrss - before.ru_maxrss) / 1024.0);
+    std::fflush(stdout);
+    Remove(path);
+    ::_exit(0);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc > 2 && qstrcmp(argv[1], "--slow-medium") == 0)
+        return SlowMedium(QString::fromLocal8Bit(argv[2]));
     QTemporaryDir temp;
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path();
 
@@ -166,24 +277,34 @@ int main(int argc, char** argv) {
                 return i < 1000000;
             }));
 
-    // one event written and flushed, as during a run
+    // one event written, as during a run (flushed behind it)
     {
-        CExecList few;
-        few.push_back(std::make_unique<CExecData>());
-        CRunRecord record(few);
-        CRunRecord::Header h;
-        h.strDataFile = folder + QStringLiteral("/Flush.vzt");
-        record.Begin(h, CTestProperty());
+        const CExecList few = FewSteps();
+        auto record = std::make_unique<CRunRecord>(few);
+        record->Begin(HeaderIn(folder, "Flush.vzt"), CTestProperty());
         constexpr int EVENTS = 500;
         QElapsedTimer timer;
         timer.start();
         for (int i = 0; i < EVENTS; ++i)
-            record.DischargeSeen(0);
-        std::printf("%-40s %7.3f ms per line (%d lines in %s)\n", "event written and flushed",
-                    double(timer.nsecsElapsed()) / 1e6 / EVENTS, EVENTS,
-                    qPrintable(QDir::toNativeSeparators(folder)));
-        QFile::remove(record.Path());
-        QDir().rmdir(QFileInfo(record.Path()).path());
+            record->DischargeSeen(0);
+        std::printf("%-40s %7.3f ms per line (%d lines in %s)\n", "event written",
+                    Ms(timer) / EVENTS, EVENTS, qPrintable(QDir::toNativeSeparators(folder)));
+        const QString path = record->Path();
+        timer.restart();
+        record.reset();
+        std::printf("%-40s %7.3f ms\n", "  the record ended (last flush)", Ms(timer));
+        Remove(path);
     }
+    MillionEvents(folder);
+
+    // the same run's record on a slow medium, in a child with the slow flush preloaded
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(BENCH_SLOW_FLUSH));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    std::fflush(stdout);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--slow-medium"), folder});
+    child.waitForFinished(-1);
     return 0;
 }

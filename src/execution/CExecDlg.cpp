@@ -559,12 +559,18 @@ void CExecDlg::BeginRecord() {
 }
 
 void CExecDlg::OnRecordHealth(bool ok, const QString& text) {
-    // told once each way: the run goes on regardless
+    // told once each way: the run goes on regardless; a record that left its lost medium
+    // keeps saying so in the title
+    const bool moved = m_pRecord && !m_pRecord->MovedFrom().isEmpty();
+    const QString title =
+        moved ? m_strBaseTitle + tr(" - 試験記録の保存先が変わりました") : m_strBaseTitle;
     if (ok) {
-        setWindowTitle(m_strBaseTitle);
-        CStatusNote::Show(this, tr("試験記録: %1").arg(text));
+        setWindowTitle(title);
+        CStatusNote::Show(this,
+                          moved ? tr("試験記録の保存先が失われました。記録を続けます: %1").arg(text)
+                                : tr("試験記録: %1").arg(text));
     } else {
-        setWindowTitle(m_strBaseTitle + tr(" - 試験記録を書き込めません"));
+        setWindowTitle(title + tr(" - 試験記録を書き込めません"));
         CStatusNote::Show(this, tr("試験記録を書き込めません: %1").arg(text));
     }
 }

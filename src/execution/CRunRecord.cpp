@@ -1,6 +1,7 @@
 #include "CRunRecord.h"
 
 #include "CRunRecordStore.h"
+#include "CRunRecordSyncer.h"
 #include "settings/CTestProperty.h"
 
 #include <QCoreApplication>
@@ -26,6 +27,52 @@ QString ErrnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// A disk without room keeps the lines queued; every other failure loses the medium.
+bool IsNoRoom(int error) {
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+// A folder's new entries, or the file's data.
+int Flush(int fd, bool folder) {
+    int result;
+    do {
+        result = folder ? ::fsync(fd) : ::fdatasync(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+int OpenFolder(const QString& folder) {
+    return ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Makes folder (and with parents its missing parents); each folder whose entries changed
+// goes, open, into changed, to be flushed so that a power cut soon after keeps the new
+// folders (FAT keeps no journal).
+bool MakeFolder(const QString& folder, bool parents, std::vector<int>& changed, QString* problem) {
+    const QByteArray name = QFile::encodeName(folder);
+    int made = ::mkdir(name.constData(), 0777);
+    if (made != 0 && errno == ENOENT && parents) {
+        const QString parent = QFileInfo(folder).path();
+        if (parent == folder) {
+            *problem = ErrnoText(ENOENT);
+            return false;
+        }
+        if (!MakeFolder(parent, true, changed, problem))
+            return false;
+        made = ::mkdir(name.constData(), 0777);
+    }
+    if (made == 0) {
+        const int parent = OpenFolder(QFileInfo(folder).path());
+        if (parent >= 0)
+            changed.push_back(parent);
+        return true;
+    }
+    if (errno == EEXIST)
+        return true;
+    *problem = ErrnoText(errno);
+    return false;
+}
+
 // The step's values as the results list shows them, in the record's column order.
 constexpr int kValueColumns[] = {0, 1, 2, 3, 4, 6, 5};
 
@@ -43,11 +90,23 @@ void AppendHeaderLine(QByteArray& out, const char* key, const QString& value,
 
 } // namespace
 
-CRunRecord::CRunRecord(const CExecList& steps) : m_steps(steps) {}
+CRunRecord::CRunRecord(const CExecList& steps)
+    : m_steps(steps), m_ops{[](int fd, const void* data, size_t size, off_t at) {
+                                return ::pwrite(fd, data, size, at);
+                            },
+                            Flush} {}
 
 CRunRecord::~CRunRecord() {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_health = nullptr; // the window that listened may be going
+    Commit();
+    // the last flush, once more elsewhere when it finds the medium lost
+    for (int moves = 0; m_syncer; ++moves) {
+        m_syncer->Finish(true, CRunRecordSyncer::CLOSE_WAIT_MS);
+        if (moves == 2 || !Poll() || !MoveAndWrite())
+            break;
+    }
+    if (m_syncer)
+        m_syncer->Finish(true, CRunRecordSyncer::CLOSE_WAIT_MS);
 }
 
 bool CRunRecord::Begin(const Header& header, const CTestProperty& property) {
@@ -59,7 +118,7 @@ bool CRunRecord::Begin(const Header& header, const CTestProperty& property) {
 }
 
 void CRunRecord::AppendHeader(const Header& header, const CTestProperty& property) {
-    QByteArray& out = m_pending;
+    QByteArray out;
     out.append(BOM);
     AppendField(out, QByteArrayView(SIGNATURE));
     out.append(',');
@@ -89,11 +148,12 @@ void CRunRecord::AppendHeader(const Header& header, const CTestProperty& propert
         AppendField(out, QByteArrayView(ColumnHeading(c)));
     }
     out.append("\r\n");
+    m_copy.Append(out);
 }
 
 void CRunRecord::AppendLine(Event event, int step, QByteArrayView detail, bool withResult,
                             QByteArrayView judge, qint32 code) {
-    QByteArray& out = m_pending;
+    QByteArray out;
     out.append(TimeText(QDateTime::currentDateTime()));
     out.append(',');
     out.append(EventToken(event));
@@ -126,6 +186,7 @@ void CRunRecord::AppendLine(Event event, int step, QByteArrayView detail, bool w
     if (event == EVENT_INSTRUMENT_ERROR)
         out.append(QByteArray::number(code));
     out.append("\r\n");
+    m_copy.Append(out);
 }
 
 void CRunRecord::Write(Event event, int step, QByteArrayView detail, bool withResult,
@@ -203,73 +264,156 @@ void CRunRecord::Closed() {
 }
 
 bool CRunRecord::Commit() {
-    if (m_pending.isEmpty())
+    if (Poll())
+        return MoveAndWrite();
+    if (m_fd >= 0 && m_nWritten == m_copy.Size())
         return true;
-    if (m_fd < 0 && !OpenFile())
+    switch (WriteQueued()) {
+    case WRITTEN:
+        return true;
+    case FAILED:
         return false;
-    const char* data = m_pending.constData();
-    const qsizetype size = m_pending.size();
-    qsizetype done = 0;
-    int error = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(m_fd, data + done, size_t(size - done), m_nWritten + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        done += n;
+    case LOST:
+        break;
     }
-    if (error == 0 && ::fdatasync(m_fd) != 0)
-        error = errno;
-    if (error != 0) {
-        // what did reach the file goes again, so a torn line never stands before a whole one
-        const int truncated = ::ftruncate(m_fd, m_nWritten);
-        Q_UNUSED(truncated); // a failure here shows in the next write
-        Failed(ErrnoText(error));
-        return false;
-    }
-    m_nWritten += size;
-    m_pending.clear();
-    if (m_bFailing) {
-        m_bFailing = false;
-        if (m_health)
-            m_health(true, QDir::toNativeSeparators(m_strPath));
-    }
-    return true;
+    return MoveAndWrite();
 }
 
-bool CRunRecord::OpenFile() {
+CRunRecord::Outcome CRunRecord::WriteQueued() {
     QString problem;
-    m_strBesideProblem.clear();
-    if (!m_header.strDataFile.isEmpty()) {
+    if (m_fd < 0 && !OpenFile(&problem)) {
+        Failed(problem);
+        return FAILED;
+    }
+    const qint64 start = m_nWritten;
+    qint64 at = start;
+    int error = 0;
+    m_copy.Visit(start, [&](QByteArrayView piece) {
+        for (qsizetype done = 0; done < piece.size();) {
+            const ssize_t n =
+                m_ops.write(m_fd, piece.data() + done, size_t(piece.size() - done), off_t(at));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error = n < 0 ? errno : ENOSPC;
+                return false;
+            }
+            done += n;
+            at += n;
+        }
+        return true;
+    });
+    if (error != 0 && IsNoRoom(error)) {
+        // what did reach the file goes again, so a torn line never stands before a whole one
+        const int truncated = ::ftruncate(m_fd, start);
+        Q_UNUSED(truncated); // a failure here shows in the next write
+        Failed(ErrnoText(error));
+        return FAILED;
+    }
+    if (error != 0) {
+        // left as it is: a torn last line is no more than a killed program leaves
+        m_strLostReason = ErrnoText(error);
+        return LOST;
+    }
+    m_nWritten = at;
+    m_copy.Pack();
+    m_syncer->Request(m_nWritten, m_bFailing); // a recovery is told once it is flushed
+    return WRITTEN;
+}
+
+bool CRunRecord::Poll() {
+    if (!m_syncer)
+        return false;
+    const CRunRecordSyncer::Status status = m_syncer->Take();
+    if (status.error != 0 && !IsNoRoom(status.error)) {
+        m_strLostReason =
+            status.error == ENOENT ? Tr("ファイルがなくなりました") : ErrnoText(status.error);
+        return true;
+    }
+    if (status.error != 0) {
+        // the medium may not hold what the flush failed on: it is written again with the
+        // next line
+        m_syncer->Restart(status.synced);
+        m_nWritten = qMin(m_nWritten, status.synced);
+        Failed(ErrnoText(status.error));
+    } else if (m_bFailing && m_nWritten == m_copy.Size() && status.synced >= m_nWritten) {
+        Tell(true, QDir::toNativeSeparators(m_strPath));
+    }
+    return false;
+}
+
+void CRunRecord::OnWake() {
+    if (Poll())
+        MoveAndWrite();
+}
+
+bool CRunRecord::MoveAndWrite() {
+    // the lost file is left as it is: its medium may come back with what it holds
+    const QString lost = QDir::toNativeSeparators(m_strPath);
+    if (m_syncer)
+        m_syncer->Finish(false, 0); // its thread closes the file, however long that takes
+    m_syncer.reset();
+    m_fd = -1;
+    m_nWritten = 0;
+    m_bLost = true;
+    m_strMovedFrom = m_strPath;
+    const QString reason = lost + QStringLiteral(": ") + m_strLostReason;
+    QString problem;
+    if (!OpenFile(&problem)) {
+        Failed(reason + QStringLiteral("; ") + problem);
+        return false;
+    }
+    switch (WriteQueued()) {
+    case WRITTEN:
+        Tell(true, QDir::toNativeSeparators(m_strPath));
+        return true;
+    case FAILED:
+        return false;
+    case LOST:
+        break;
+    }
+    // a new file that takes no byte is not left behind, nor tried again before the next line
+    const QString fresh = m_strPath;
+    m_syncer->Finish(false, 0);
+    m_syncer.reset();
+    m_fd = -1;
+    ::unlink(QFile::encodeName(fresh).constData());
+    Failed(reason + QStringLiteral("; ") + QDir::toNativeSeparators(fresh) + QStringLiteral(": ") +
+           m_strLostReason);
+    return false;
+}
+
+bool CRunRecord::OpenFile(QString* problem) {
+    QString why;
+    if (!m_header.strDataFile.isEmpty() && !m_bLost) {
+        m_strBesideProblem.clear();
         const QString beside = CRunRecordStore::FolderBeside(m_header.strDataFile);
-        if (CreateIn(beside, false, &problem))
+        if (CreateIn(beside, false, &why))
             return true;
-        m_strBesideProblem = QDir::toNativeSeparators(beside) + QStringLiteral(": ") + problem;
+        m_strBesideProblem = QDir::toNativeSeparators(beside) + QStringLiteral(": ") + why;
     }
     const QString reports = CRunRecordStore::FolderInReports(
         m_header.strDataFile.isEmpty() ? m_header.strTitle : m_header.strDataFile);
     if (reports.isEmpty()) {
-        Failed(Tr("文書フォルダが決まっていません。"));
+        *problem = Tr("文書フォルダが決まっていません。");
         return false;
     }
-    if (CreateIn(reports, true, &problem))
+    if (CreateIn(reports, true, &why))
         return true;
-    Failed(QDir::toNativeSeparators(reports) + QStringLiteral(": ") + problem);
+    *problem = QDir::toNativeSeparators(reports) + QStringLiteral(": ") + why;
     return false;
 }
 
 bool CRunRecord::CreateIn(const QString& folder, bool makeParents, QString* problem) {
     // Beside a data file only the last level is made: a folder that is gone (a stick
     // pulled out) must not come back as an empty one on another disk.
-    if (makeParents && !QDir().mkpath(QFileInfo(folder).path())) {
-        *problem = Tr("フォルダを作成できません");
-        return false;
-    }
-    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST) {
-        *problem = ErrnoText(errno);
+    std::vector<int> changed;
+    const auto closeChanged = [&] {
+        for (const int fd : changed)
+            ::close(fd);
+    };
+    if (!MakeFolder(folder, makeParents, changed, problem)) {
+        closeChanged();
         return false;
     }
     const QString stem =
@@ -283,31 +427,39 @@ bool CRunRecord::CreateIn(const QString& folder, bool makeParents, QString* prob
             continue; // never another run's record
         if (fd < 0) {
             *problem = ErrnoText(errno);
+            closeChanged();
             return false;
         }
         // the new name itself survives a power cut
-        const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-        if (dir >= 0) {
-            ::fsync(dir);
-            ::close(dir);
-        }
+        const int dir = OpenFolder(folder);
+        if (dir >= 0)
+            changed.push_back(dir);
         m_fd = fd;
         m_nWritten = 0;
         m_strPath = path;
+        m_syncer =
+            std::make_unique<CRunRecordSyncer>(fd, path, std::move(changed), m_ops.flush, [this] {
+                QMetaObject::invokeMethod(
+                    &m_context, [this] { OnWake(); }, Qt::QueuedConnection);
+            });
         return true;
     }
     *problem = ErrnoText(EEXIST);
+    closeChanged();
     return false;
 }
 
 void CRunRecord::Failed(const QString& reason) {
     if (m_bFailing)
         return;
-    m_bFailing = true;
-    if (m_health) {
-        const QString where = m_strPath.isEmpty()
-                                  ? QString()
-                                  : QDir::toNativeSeparators(m_strPath) + QStringLiteral(": ");
-        m_health(false, where + reason);
-    }
+    const QString where = m_strPath.isEmpty() || m_fd < 0
+                              ? QString()
+                              : QDir::toNativeSeparators(m_strPath) + QStringLiteral(": ");
+    Tell(false, where + reason);
+}
+
+void CRunRecord::Tell(bool ok, const QString& text) {
+    m_bFailing = !ok;
+    if (m_health)
+        m_health(ok, text);
 }

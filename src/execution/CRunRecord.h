@@ -1,24 +1,34 @@
 #pragma once
 
 #include "data/CExecData.h"
+#include "execution/CRunRecordCopy.h"
 #include "execution/CRunSequencer.h"
 #include "execution/RunRecordFormat.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
+#include <sys/types.h>
 
+class CRunRecordSyncer;
 class CTestProperty;
 
 // The run record: every event of one run in the execution dialog, and every judgement and
-// comment set, one CSV line each (RunRecordFormat), each written and flushed to the disk
-// before the program goes on. Killing the program loses at most the line being written.
+// comment set, one CSV line each (RunRecordFormat), each written to the file before the
+// program goes on: killing the program loses at most the line being written. A thread of
+// its own flushes the file to its medium (CRunRecordSyncer), so a slow medium never holds
+// the run; a power cut loses at most what came since the last flush.
 //
 // A line that cannot be written is kept and written, in order, before the next one: a
-// record has no gaps, only a delay. A failure never stops the run; it is told once through
-// the health handler, and so is the recovery.
+// record has no gaps, only a delay. A full disk keeps the lines until there is room. A lost
+// medium (a stick pulled out, a share gone, the folder removed) is left as it is: the record
+// goes on, whole from its first line, in a new file in the reports folder. A failure never
+// stops the run; it is told once through the health handler, and so is the recovery or the
+// move.
 class CRunRecord final : public CRunSequencer::Observer {
 public:
     struct Header {
@@ -29,8 +39,19 @@ public:
         QDateTime tmStart;   // names the record
     };
 
+    // The calls that write and flush the record's file (write: pwrite's contract; flush:
+    // 0 or an errno, of the file or of a folder leading to it): pwrite, fdatasync and
+    // fsync, unless a test puts a failing medium in.
+    struct FileOps {
+        std::function<ssize_t(int fd, const void* data, size_t size, off_t at)> write;
+        std::function<int(int fd, bool folder)> flush;
+    };
+
     // A record of the run list's steps (read as events come, never changed).
     explicit CRunRecord(const CExecList& steps);
+    // Writes what is queued and waits for the last flush, at most
+    // CRunRecordSyncer::CLOSE_WAIT_MS (a flush stuck on a dead medium ends on its own).
+    // Tells nobody.
     ~CRunRecord();
     CRunRecord(const CRunRecord&) = delete;
     CRunRecord& operator=(const CRunRecord&) = delete;
@@ -46,9 +67,15 @@ public:
     // its folder took none.
     QString BesideProblem() const { return m_strBesideProblem; }
     bool IsFailing() const { return m_bFailing; }
+    // The file the record left when its medium was lost; empty while it has not moved.
+    QString MovedFrom() const { return m_strMovedFrom; }
+
+    // Before Begin: the calls on the file.
+    void SetFileOps(FileOps ops) { m_ops = std::move(ops); }
 
     // Called once when writing begins to fail (ok false, text: the path and the reason) and
-    // once when it works again (ok true, text: the path).
+    // once when it works again, the lines written and flushed, or when the record went on in
+    // a new file after its medium was lost (ok true, text: the path; MovedFrom() says which).
     void SetHealthHandler(std::function<void(bool ok, const QString& text)> handler) {
         m_health = std::move(handler);
     }
@@ -76,25 +103,41 @@ public:
     void Closed();
 
 private:
+    enum Outcome { WRITTEN, FAILED, LOST };
+
     // One event line into the queue, then the queue to the disk.
     void Write(RunRecordFormat::Event event, int step, QByteArrayView detail = {},
                bool withResult = false, QByteArrayView judge = {}, qint32 code = 0);
     void AppendLine(RunRecordFormat::Event event, int step, QByteArrayView detail, bool withResult,
                     QByteArrayView judge, qint32 code);
     void AppendHeader(const Header& header, const CTestProperty& property);
-    // Writes the queued lines and flushes them; false when they stay queued.
+    // Writes the queued lines and asks for their flush; false when they stay queued.
     bool Commit();
-    bool OpenFile();
+    Outcome WriteQueued();
+    // What the flushes found; true when the file is lost.
+    bool Poll();
+    // The flush thread found something while no line came.
+    void OnWake();
+    // Leaves a lost file for a new one in the reports folder holding the whole record.
+    bool MoveAndWrite();
+    bool OpenFile(QString* problem);
     bool CreateIn(const QString& folder, bool makeParents, QString* problem);
     void Failed(const QString& reason);
+    void Tell(bool ok, const QString& text);
 
     const CExecList& m_steps;
     Header m_header;
-    QByteArray m_pending; // lines not yet on the disk, in order
-    int m_fd = -1;
-    qint64 m_nWritten = 0; // bytes of the file known to be on the disk
+    CRunRecordCopy m_copy; // every byte of the record, in order, written or not
+    FileOps m_ops;
+    int m_fd = -1;         // the file, while m_syncer has it
+    qint64 m_nWritten = 0; // the record's bytes in the file
+    QObject m_context;     // the flush thread's wake-ups arrive here, on the record's thread
+    std::unique_ptr<CRunRecordSyncer> m_syncer; // ends before m_context
     QString m_strPath;
     QString m_strBesideProblem;
+    QString m_strMovedFrom;
+    QString m_strLostReason; // why the file was left
+    bool m_bLost = false;    // a file was lost: new ones only in the reports folder
     bool m_bFailing = false;
     std::function<void(bool, const QString&)> m_health;
 };

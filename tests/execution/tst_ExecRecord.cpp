@@ -778,7 +778,8 @@ private slots:
 
         QVERIFY(WaitForIdlePoll());
         Apply(1, JUDGE_C, "room again");
-        QCOMPARE(titles.count(), 2);
+        // told once the lines are flushed
+        QTRY_COMPARE_WITH_TIMEOUT(titles.count(), 2, WAIT_MS);
         QCOMPARE(m_dlg->windowTitle(), Utf8("試験実行"));
         QCOMPARE(StatusText(), Utf8("試験記録: ") + path);
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
@@ -791,6 +792,48 @@ private slots:
         CRunRecordReader reader;
         QCOMPARE(reader.Read(path), CRunRecordReader::READ_OK);
         QVERIFY(!reader.TornLine() && reader.StoppedAtLine() == 0);
+        QVERIFY(reader.SameResults(m_doc->GetExecList()));
+    }
+
+    // The record's folder goes away in the middle of a run (a stick pulled out, its mount
+    // point left): the record goes on in the reports folder, whole from its header, the
+    // title and the status bar say where once, and the program finds it as the data
+    // file's record.
+    void recordFolderLostDuringARun() {
+        m_property.m_bJudgeAuto = true;
+        auto doc = MixedPlan();
+        QVERIFY(Save(*doc, DataFile()));
+        Open(Reopen(DataFile()), DataFile());
+        QVERIFY(WaitForIdlePoll());
+        const QString lost = m_dlg->Record()->Path();
+        QSignalSpy titles(m_dlg.get(), &QWidget::windowTitleChanged);
+        Button("buttonStart")->click();
+        QVERIFY(QDir(m_dir->filePath("Test1.runs")).removeRecursively());
+        QVERIFY(WaitForBox(Utf8("試験が終了しました。")));
+        QVERIFY(WaitForIdlePoll());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->Record()->MovedFrom().isEmpty(), WAIT_MS);
+        const QString path = m_dlg->Record()->Path();
+        QCOMPARE(m_dlg->Record()->MovedFrom(), lost);
+        QCOMPARE(QFileInfo(path).absolutePath(), CRunRecordStore::FolderInReports(DataFile()));
+        QCOMPARE(titles.count(), 1);
+        QCOMPARE(m_dlg->windowTitle(), Utf8("試験実行 - 試験記録の保存先が変わりました"));
+        QCOMPARE(StatusText(), Utf8("試験記録の保存先が失われました。記録を続けます: ") + path);
+        m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
+        Close();
+        QCOMPARE(titles.count(), 1);
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("Test1.runs")));
+
+        QCOMPARE(HeaderValue(path, "データファイル"), DataFile());
+        QCOMPARE(Events(path),
+                 (QStringList{"START 1", "LOAD 1", "DISCHARGE 1", "COMPLETE 1", "JUDGE 1", "LOAD 2",
+                              "DISCHARGE 2", "COMPLETE 2", "JUDGE 2", "LOAD 3", "DISCHARGE 3",
+                              "COMPLETE 3", "JUDGE 3", "LOAD 4", "DISCHARGE 4", "COMPLETE 4",
+                              "JUDGE 4", "END", "CLOSE"}));
+        const QList<CRunRecordStore::Entry> records = CRunRecordStore::RecordsOf(DataFile());
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.first().strPath, path);
+        CRunRecordReader reader;
+        QCOMPARE(reader.Read(path), CRunRecordReader::READ_OK);
         QVERIFY(reader.SameResults(m_doc->GetExecList()));
     }
 };

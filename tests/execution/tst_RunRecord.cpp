@@ -1,6 +1,7 @@
 // The run record's reader against what a killed program, a hand or an attacker leaves
 // behind: a record cut at any byte, lines that are not valid, endless and enormous input.
-// Whatever it gets, it reads exactly the valid part, within its bounds.
+// Whatever it gets, it reads exactly the valid part, within its bounds. The writer on a
+// slow medium and on one that is lost under it.
 #include "RunFixture.h"
 
 #include "execution/CRunRecord.h"
@@ -12,8 +13,14 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <atomic>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace run;
 
@@ -25,6 +32,67 @@ CRunRecordReader::Status ReadBytes(CRunRecordReader& reader, const QByteArray& b
     buffer.open(QIODevice::ReadOnly);
     return reader.Read(buffer);
 }
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The record's medium as the test has it: one file (by its inode) fails its writes, or its
+// next flush, with an errno; flushes can be held until released; what was flushed is kept.
+struct Medium {
+    std::atomic<ino_t> failing{0};
+    std::atomic<int> writeError{0};
+    std::atomic<int> flushError{0}; // once
+    std::atomic<bool> held{false};
+    QSemaphore release;
+    std::atomic<int> fileFlushes{0}; // returned
+    std::mutex mutex;
+    QStringList folders;     // flushed
+    qint64 flushedSize = -1; // the file's size at its last flush
+
+    static ino_t Inode(int fd) {
+        struct stat st {};
+        return ::fstat(fd, &st) == 0 ? st.st_ino : 0;
+    }
+    bool Fail(const QString& path, int write, int flush) {
+        struct stat st {};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return false;
+        writeError = write;
+        flushError = flush;
+        failing = st.st_ino;
+        return true;
+    }
+    CRunRecord::FileOps Ops() {
+        const auto write = [this](int fd, const void* data, size_t size, off_t at) -> ssize_t {
+            if (writeError != 0 && Inode(fd) == failing) {
+                errno = writeError;
+                return -1;
+            }
+            return ::pwrite(fd, data, size, at);
+        };
+        const auto flush = [this](int fd, bool folder) {
+            if (folder) {
+                const std::lock_guard lock(mutex);
+                folders.append(QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)));
+                return 0;
+            }
+            if (held && !release.tryAcquire(1, WAIT_MS))
+                held = false; // a writer that waits for its flushes waits once
+            if (Inode(fd) == failing)
+                if (const int error = flushError.exchange(0))
+                    return error;
+            struct stat st {};
+            ::fstat(fd, &st);
+            const std::lock_guard lock(mutex);
+            flushedSize = st.st_size;
+            ++fileFlushes;
+            return ::fdatasync(fd) == 0 ? 0 : errno;
+        };
+        return {write, flush};
+    }
+};
 
 } // namespace
 
@@ -46,6 +114,12 @@ class TestRunRecord : public QObject {
         return line + ",確定,\r\n";
     }
     QByteArray Header() const { return m_record.left(m_bodyAt); }
+    static CRunRecord::Header HeaderIn(const QTemporaryDir& dir) {
+        CRunRecord::Header header;
+        header.strDataFile = dir.filePath("Plan.vzt");
+        header.tmStart = QDateTime(QDate(2026, 12, 8), QTime(12, 0));
+        return header;
+    }
 
 private slots:
     void initTestCase() {
@@ -187,6 +261,93 @@ private slots:
         for (const QString& text : comments)
             QCOMPARE(RunRecordFormat::UnguardText(RunRecordFormat::GuardText(text.toUtf8())),
                      QByteArrayView(text.toUtf8()));
+    }
+
+    // A slow medium's flush goes on behind the run: every line is in the file before the
+    // call returns while no flush has come back. The folder made for the records and the
+    // one it was made in are flushed too; the end waits for the last flush.
+    void flushesBehindTheRun() {
+        QTemporaryDir dir;
+        Medium medium;
+        medium.held = true;
+        QString path;
+        {
+            CRunRecord record(Steps());
+            record.SetFileOps(medium.Ops());
+            QVERIFY(record.Begin(HeaderIn(dir), CTestProperty()));
+            for (int i = 0; i < 50; ++i)
+                record.DischargeSeen(i % 4);
+            path = record.Path();
+            CRunRecordReader reader;
+            QCOMPARE(reader.Read(path), CRunRecordReader::READ_OK);
+            QCOMPARE(reader.EventCount(), 50);
+            QCOMPARE(medium.fileFlushes.load(), 0);
+            medium.held = false;
+            medium.release.release(1000);
+        }
+        QVERIFY(medium.fileFlushes > 0);
+        QCOMPARE(medium.flushedSize, QFileInfo(path).size());
+        QVERIFY2(medium.folders.contains(dir.path()), qPrintable(medium.folders.join(' ')));
+        QVERIFY(medium.folders.contains(dir.filePath("Plan.runs")));
+    }
+
+    // A medium lost under the record, shown by a write or only by a flush: the lost file is
+    // left as it is and the record goes on in the reports folder, whole from its header,
+    // told once each time. A flush that finds no room leaves its lines to be written again:
+    // told, then told again once they are flushed, with no gap and no line twice.
+    void lostMedium() {
+        QTemporaryDir dir;
+        Medium medium;
+        CRunRecord record(Steps());
+        record.SetFileOps(medium.Ops());
+        QList<QPair<bool, QString>> told;
+        record.SetHealthHandler([&](bool ok, const QString& text) { told.append({ok, text}); });
+        QVERIFY(record.Begin(HeaderIn(dir), CTestProperty()));
+        const QString first = record.Path();
+        for (int i = 0; i < 1000; ++i) // more than the copy keeps unpacked
+            record.DischargeSeen(i % 4);
+        const QByteArray before = ReadAll(first);
+
+        QVERIFY(medium.Fail(first, EIO, 0));
+        record.StepCompleted(0);
+        const QString second = record.Path();
+        QCOMPARE(told, (QList<QPair<bool, QString>>{{true, second}}));
+        QCOMPARE(record.MovedFrom(), first);
+        QCOMPARE(QFileInfo(second).absolutePath(),
+                 CRunRecordStore::FolderInReports(HeaderIn(dir).strDataFile));
+        QCOMPARE(ReadAll(first), before);
+        QVERIFY(ReadAll(second).startsWith(before));
+
+        QVERIFY(medium.Fail(second, 0, EIO));
+        record.StepLoaded(1);
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 2, WAIT_MS);
+        const QString third = record.Path();
+        QVERIFY(third != second);
+        QCOMPARE(told[1], qMakePair(true, third));
+        QCOMPARE(record.MovedFrom(), second);
+
+        QVERIFY(medium.Fail(third, 0, ENOSPC));
+        record.StepLoaded(2);
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 3, WAIT_MS);
+        QVERIFY(!told[2].first && record.IsFailing());
+        record.StepLoaded(3);
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 4, WAIT_MS);
+        QCOMPARE(told[3], qMakePair(true, third));
+        record.Closed();
+
+        const QByteArray whole = ReadAll(third);
+        QVERIFY(whole.startsWith(before));
+        CRunRecordReader reader;
+        QCOMPARE(ReadBytes(reader, whole), CRunRecordReader::READ_OK);
+        QCOMPARE(reader.EventCount(), 1005);
+        QVERIFY(reader.Closed() && !reader.TornLine() && reader.StoppedAtLine() == 0);
+        QStringList last;
+        const QList<QByteArray> lines = whole.trimmed().split('\n');
+        for (const QByteArray& line : lines.mid(lines.size() - 5))
+            last.append(
+                QString::fromUtf8(line.split(',').value(1) + ' ' + line.split(',').value(2)));
+        QCOMPARE(last, (QStringList{"COMPLETE 1", "LOAD 2", "LOAD 3", "LOAD 4", "CLOSE "}));
+        QVERIFY(CRunRecordStore::NamesDataFile(reader.DataFile(), HeaderIn(dir).strDataFile));
     }
 
     void invalidLines() {
