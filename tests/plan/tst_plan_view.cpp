@@ -446,6 +446,34 @@ private slots:
         QVERIFY(!view->GetDocument()->IsModified());
     }
 
+    // Enter in the list presses the default button "試験実行..."; a focused button takes
+    // Enter itself.
+    void enterPressesTheDefaultButton() {
+        CVzrT8100View* view = open(3);
+        CPlanListCtrl* list = view->GetListCtrl();
+        QStringList opened;
+        auto cancelNext = [&opened] {
+            WhenModal<QDialog>([&opened](QDialog* dlg) {
+                opened << dlg->metaObject()->className();
+                dlg->reject();
+            });
+        };
+        list->setFocus();
+        for (const auto modifier : {Qt::NoModifier, Qt::KeypadModifier}) {
+            cancelNext();
+            QTest::keyClick(list, modifier == Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return,
+                            modifier);
+            QCOMPARE(opened.size(), 1);
+            QCOMPARE(opened.takeFirst(), QString("CTestInfoDlg"));
+        }
+        auto* add = view->findChild<QPushButton*>("buttonAdd");
+        add->setFocus();
+        cancelNext();
+        QTest::keyClick(add, Qt::Key_Return);
+        QCOMPARE(opened, QStringList{"CSettingsDlg"});
+        QCOMPARE(view->GetDocument()->GetSettingList().size(), size_t(3));
+    }
+
     void addThroughTheConditionDialog() {
         CVzrT8100View* view = open(21);
         CVzrT8100Doc* doc = view->GetDocument();
@@ -517,6 +545,15 @@ private slots:
             dlg->findChild<QPushButton*>("buttonOk")->click();
         });
         const QPoint at = list->visualRect(list->model()->index(1, 2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        // below the rows there is nothing to edit, whatever row is selected
+        const QPoint below(at.x(), list->visualRect(list->model()->index(2, 2)).bottom() + 20);
+        QVERIFY(!list->indexAt(below).isValid());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, below);
+        view->FillList(1);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+        QVERIFY(shownCount.isEmpty());
+        QVERIFY(!doc->IsModified());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(shownCount, QString("101"));
