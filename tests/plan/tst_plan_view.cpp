@@ -430,6 +430,31 @@ private slots:
         QCOMPARE(frame->height(), 300);
     }
 
+    // On a desktop of 1280 x 1024 a new window opens large enough for its form, also when
+    // made before the main window shows (start-up), then fits the form: no scroll bars.
+    void freshWindowShowsItsWholeForm() {
+        for (const bool shownFirst : {true, false}) {
+            m_frame = std::make_unique<CMainFrame>();
+            m_frame->resize(1280, 1024);
+            if (shownFirst)
+                m_frame->show();
+            m_frame->NewDocument();
+            m_frame->NewDocument(); // the next one a step further down and right
+            m_frame->show();
+            const QList<QMdiSubWindow*> windows = m_frame->GetMdiArea()->subWindowList();
+            QCOMPARE(windows.size(), 2);
+            QVERIFY(windows[1]->pos().x() > windows[0]->pos().x());
+            for (QMdiSubWindow* window : windows) {
+                auto* view = qobject_cast<CVzrT8100View*>(window->widget());
+                QTRY_COMPARE(view->size(), view->sizeHint());
+                QVERIFY(!view->horizontalScrollBar()->isVisible());
+                QVERIFY(!view->verticalScrollBar()->isVisible());
+                QVERIFY(m_frame->GetMdiArea()->viewport()->rect().contains(window->geometry()));
+            }
+            cleanup();
+        }
+    }
+
     void runTestCancelledKeepsTheTestTime() {
         CVzrT8100View* view = open();
         CTestProperty& property = CVzrT8100App::Instance()->GetProperty();

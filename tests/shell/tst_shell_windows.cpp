@@ -18,10 +18,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -644,7 +646,10 @@ private slots:
         QVERIFY(frame.ActiveFrame()->isMaximized());
         QVERIFY(!CChildFrame::IsFirstWindowPending());
         // restoring it is the operator's command and is remembered
-        frame.ActiveFrame()->showNormal();
+        QWidget* controls = frame.menuBar()->cornerWidget(Qt::TopRightCorner);
+        QVERIFY(controls);
+        QTest::mouseClick(controls, Qt::LeftButton, {}, controls->rect().center());
+        QVERIFY(!frame.ActiveFrame()->isMaximized());
         QCOMPARE(
             CTestProperty::ReadIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_MAXIMIZE, ""),
             QString("RESTORE"));
@@ -654,8 +659,11 @@ private slots:
         QVERIFY(!frame.ActiveFrame()->isMaximized()); // only the first window of a run
     }
 
+    // The operator's commands are remembered (the title bar, the system menu); the
+    // program's own arranging of the windows writes nothing.
     void showStateRemembered() {
         CMainFrame frame;
+        frame.resize(1000, 800);
         frame.show();
         frame.NewDocument();
         CChildFrame* child = frame.ActiveFrame();
@@ -664,12 +672,43 @@ private slots:
                                                 "none");
         };
         QCOMPARE(state(), QString("none")); // the first window's restore wrote nothing
-        child->showMaximized();
+        const QPoint title(child->width() / 2,
+                           child->style()->pixelMetric(QStyle::PM_TitleBarHeight) / 2);
+        QTest::mouseMove(child, title);
+        QTest::mouseDClick(child, Qt::LeftButton, {}, title);
+        QVERIFY(child->isMaximized());
         QCOMPARE(state(), QString("MAXIMIZE"));
-        child->showMinimized();
+        auto choose = [child](const QString& text) {
+            child->showSystemMenu();
+            QMenu* menu = child->systemMenu();
+            for (QAction* action : menu->actions()) {
+                if (action->text() == text)
+                    QTest::mouseClick(menu, Qt::LeftButton, {},
+                                      menu->actionGeometry(action).center());
+            }
+            QCoreApplication::processEvents(); // the input is over
+        };
+        choose("Mi&nimize");
+        QVERIFY(child->isMinimized());
         QCOMPARE(state(), QString("MINIMIZE"));
-        child->showNormal();
+        choose("&Restore");
+        QVERIFY(!child->isMinimized() && !child->isMaximized());
         QCOMPARE(state(), QString("RESTORE"));
+
+        CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_MAXIMIZE, "kept");
+        frame.NewDocument();
+        CChildFrame* second = frame.ActiveFrame();
+        child->showMaximized();
+        frame.findChild<QAction*>("actionWindowTile")->trigger();
+        QVERIFY(!child->isMaximized());
+        second->showMaximized();
+        // the area maximises the window it activates
+        frame.GetMdiArea()->setActiveSubWindow(child);
+        QVERIFY(child->isMaximized());
+        second->showMinimized();
+        frame.findChild<QAction*>("actionWindowCascade")->trigger();
+        QVERIFY(!child->isMaximized());
+        QCOMPARE(state(), QString("kept"));
     }
 };
 
