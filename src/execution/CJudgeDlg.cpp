@@ -4,8 +4,15 @@
 
 #include "ui_CJudgeDlg.h"
 
-CJudgeDlg::CJudgeDlg(QWidget* parent) : QDialog(parent), m_ui(new Ui::CJudgeDlg) {
+CJudgeDlg::CJudgeDlg(QWidget* parent)
+    // a fixed template: no maximise button, no resizing
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      m_ui(new Ui::CJudgeDlg) {
     m_ui->setupUi(this);
+    // the size it was laid out for, or what its font needs
+    setFixedSize(size().expandedTo(sizeHint()));
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &CJudgeDlg::accept);
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &CJudgeDlg::reject);
 }

@@ -93,7 +93,7 @@ void CPlanListCtrl::mousePressEvent(QMouseEvent* event) {
 
 void CPlanListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
         emit ListDoubleClicked();
 }
 

@@ -36,7 +36,7 @@ signals:
     // A dragged row was let go on row target of this list, or nowhere a plan row may go
     // (target -1); the plan has already been changed.
     void RowDropped(int target);
-    // A double click anywhere in the list.
+    // A double click on a row (not on the empty part below the rows).
     void ListDoubleClicked();
 
 protected:

@@ -11,8 +11,9 @@
 using NumberEntry::Limits;
 
 CSettingsDlg::CSettingsDlg(CSettingData& record, QWidget* parent)
+    // a fixed template: the size the form was laid out for, no maximise button
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_record(record), m_ui(new Ui::CSettingsDlg) {
     m_ui->setupUi(this);
 

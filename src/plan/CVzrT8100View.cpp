@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
 
@@ -205,6 +206,19 @@ bool CVzrT8100View::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Resize)
         StretchList();
     return result;
+}
+
+void CVzrT8100View::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    QPushButton* run = m_ui->buttonRun;
+    if (enter && modifiers == Qt::NoModifier && run->isDefault()) {
+        event->accept();
+        if (run->isVisible() && run->isEnabled())
+            run->click();
+        return;
+    }
+    QScrollArea::keyPressEvent(event);
 }
 
 void CVzrT8100View::StretchList() {

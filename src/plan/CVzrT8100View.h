@@ -50,6 +50,9 @@ public slots:
 protected:
     // The list stretches with the window (the viewport follows the scroll bars too).
     bool viewportEvent(QEvent* event) override;
+    // Enter that no control of the form takes (the list's) presses the default button,
+    // "試験実行...", as on a dialog; a focused button takes Enter itself.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnRowDropped(int target);

@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <xlsxwriter.h>
 
@@ -17,6 +17,9 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -42,6 +45,48 @@ bool MakeFolder(const QString& folder, QString& reason) {
         return true;
     reason = ec ? QString::fromLocal8Bit(ec.message().c_str()) : Tr("フォルダではありません");
     return false;
+}
+
+// Creates a new empty file of a hidden, unused name in folder. It is made as any new
+// file of the user is (0666 less the umask, or the folder's default permissions), and
+// the workbook written into it keeps that mode when renamed.
+bool CreateTemporary(const QString& folder, QString& path, QString& reason) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QString name = QStringLiteral("/.vzr-report-");
+        for (int i = 0; i < 6; ++i)
+            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
+        const QString candidate = folder + name + QStringLiteral(".tmp");
+        const int fd = ::open(QFile::encodeName(candidate).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            path = candidate;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    reason = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+}
+
+// The options every workbook is written with.
+lxw_workbook_options WorkbookOptions() {
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE; // rows go straight to disk, in row order
+    return options;
+}
+
+// Whether the workbook writer can make a workbook at all; nothing is written.
+bool WriterCanMakeWorkbook(const QString& folder) {
+    lxw_workbook_options options = WorkbookOptions();
+    const QByteArray path = QFile::encodeName(folder + QStringLiteral("/.vzr-report-probe.xlsx"));
+    lxw_workbook* book = workbook_new_opt(path.constData(), &options);
+    if (!book)
+        return false;
+    lxw_workbook_free(book);
+    return true;
 }
 
 // A text that itself reads like the workbook's escape for a character XML cannot carry
@@ -87,6 +132,9 @@ QString CMsExcelControl::ReportsFolder() {
 }
 
 bool CMsExcelControl::StartExcel() {
+    m_nStartFailure = START_OK;
+    m_strStartFolder.clear();
+    m_strStartReason.clear();
     m_strStartError.clear();
     m_strFilePath.clear();
     m_strExplicitFile.clear();
@@ -111,20 +159,31 @@ bool CMsExcelControl::StartExcel() {
                                                : Tr("フォルダがありません");
     } else {
         folder = ReportsFolder();
-        if (folder.isEmpty()) {
-            m_strStartError = Tr("文書フォルダが決まっていません。");
-            return false;
-        }
-        MakeFolder(folder, reason);
+        if (folder.isEmpty())
+            reason = Tr("文書フォルダが決まっていません");
+        else
+            MakeFolder(folder, reason);
     }
     if (reason.isEmpty()) {
         // the folder must take a file: probe it the way the workbook will be written
-        QTemporaryFile probe(folder + QStringLiteral("/.vzr-report-XXXXXX.tmp"));
-        if (!probe.open())
-            reason = probe.errorString();
+        QString probe;
+        if (CreateTemporary(folder, probe, reason))
+            QFile::remove(probe);
     }
     if (!reason.isEmpty()) {
-        m_strStartError = Tr("保存先: %1 (%2)").arg(Native(folder), reason);
+        m_nStartFailure = START_NO_FOLDER;
+        m_strStartFolder = Native(folder);
+        m_strStartReason = reason;
+        m_strStartError =
+            folder.isEmpty()
+                ? Tr("レポートのフォルダに書き込めません: %1").arg(reason)
+                : Tr("レポートのフォルダに書き込めません: %1 (%2)").arg(m_strStartFolder, reason);
+        return false;
+    }
+    if (!WriterCanMakeWorkbook(folder)) {
+        m_nStartFailure = START_NO_WRITER;
+        m_strStartReason = Tr("ブックを作れません (メモリ不足)");
+        m_strStartError = m_strStartReason;
         return false;
     }
 
@@ -424,8 +483,7 @@ void CMsExcelControl::SortRowOrder(std::vector<CellRec>& cells) {
 
 void CMsExcelControl::WriteWorkbook(const QString& path) {
     const QString op = QStringLiteral("ShowExcel");
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE; // rows go straight to disk, in row order
+    lxw_workbook_options options = WorkbookOptions();
     const QByteArray encoded = QFile::encodeName(path);
     lxw_workbook* book = workbook_new_opt(encoded.constData(), &options);
     if (!book)
@@ -501,12 +559,9 @@ void CMsExcelControl::ShowExcel() {
     if (m_nState != STATE_READY)
         throw CExcelError(op, QString(), Tr("ブックが作られていません"));
 
-    QTemporaryFile temporary(m_strFolder + QStringLiteral("/.vzr-report-XXXXXX.tmp"));
-    temporary.setAutoRemove(false);
-    if (!temporary.open())
-        throw CExcelError(op, Native(m_strFolder), temporary.errorString());
-    m_strTemporary = temporary.fileName();
-    temporary.close();
+    QString problem;
+    if (!CreateTemporary(m_strFolder, m_strTemporary, problem))
+        throw CExcelError(op, Native(m_strFolder), problem);
 
     try {
         WriteWorkbook(m_strTemporary);
@@ -514,11 +569,6 @@ void CMsExcelControl::ShowExcel() {
         RemoveTemporary();
         throw;
     }
-    // the temporary file was private while it was written; a report is an ordinary file
-    QFile::setPermissions(m_strTemporary, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
-                                              QFile::WriteUser | QFile::ReadGroup |
-                                              QFile::ReadOther);
-
     QString target;
     if (!m_strExplicitFile.isEmpty()) {
         // the file the caller named is replaced in one step: never half old, half new

@@ -18,7 +18,8 @@
 // Cell writes before a successful StartExcel do nothing. Any failure after it throws
 // CExcelError; the caller catches it. A workbook is first written to a temporary file
 // beside its final name and renamed only when complete, so a failed report leaves no
-// file under a report's name.
+// file under a report's name. The file gets the mode of any new file of the user (the
+// umask and the folder's default permissions apply).
 class CMsExcelControl {
 public:
     // The limits of a worksheet the spreadsheet applications agree on.
@@ -48,9 +49,21 @@ public:
     // Before StartExcel: how many worksheets a new workbook has (1 to 255).
     void SetSheetsInNewWorkbook(int count);
 
-    // Makes the new workbook once its folder proves writable. False (nothing thrown)
-    // when it cannot be made; GetStartError() then names the folder and the reason.
+    // Why StartExcel made no workbook.
+    enum StartFailure {
+        START_OK,
+        START_NO_WRITER, // the workbook writer cannot make a workbook
+        START_NO_FOLDER, // the folder takes no file (missing, not a folder, not writable)
+    };
+
+    // Makes the new workbook once the writer can make one and its folder proves writable.
+    // False (nothing thrown) when it cannot be made; GetStartFailure() tells why,
+    // GetStartFolder() and GetStartReason() the folder and the reason, GetStartError()
+    // both on one line.
     bool StartExcel();
+    StartFailure GetStartFailure() const { return m_nStartFailure; }
+    QString GetStartFolder() const { return m_strStartFolder; }
+    QString GetStartReason() const { return m_strStartReason; }
     QString GetStartError() const { return m_strStartError; }
 
     // Makes worksheet index (0-based, clamped to the worksheets there are) current.
@@ -124,6 +137,9 @@ private:
     std::string m_pool;
     QString m_strTitle;
     QString m_strOutputPath;
+    StartFailure m_nStartFailure = START_OK;
+    QString m_strStartFolder;
+    QString m_strStartReason;
     QString m_strStartError;
     QString m_strFolder;       // where the workbook goes, checked by StartExcel
     QString m_strExplicitFile; // an explicit target file, empty for a generated name

@@ -4,6 +4,7 @@
 #include "settings/CTestProperty.h"
 
 #include <QCoreApplication>
+#include <QStringList>
 
 #include <cstdint>
 #include <new>
@@ -202,6 +203,15 @@ QString CTestReport::NoWorkbookText() {
     return Tr("MS-Excel 2000以降が見つかりません。\nレポートを作成できません。");
 }
 
+QString CTestReport::NoFolderText(const QString& folder, const QString& reason) {
+    QStringList lines{Tr("レポートのフォルダに書き込めません。")};
+    for (const QString& line : {folder, reason}) {
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString CTestReport::RowLabel(const char* prefix, qint64 number) {
     // "%s%4d": the number right-aligned in four places, wider when it needs more
     QString digits = QString::number(number);
@@ -227,9 +237,14 @@ CTestReport::Outcome CTestReport::Create(const CSettingList& plan, CExecList& st
     excel.SetTitle(title);
     excel.SetOutputPath(outputPath);
     if (!excel.StartExcel()) {
-        outcome.m_nResult = REPORT_NO_WORKBOOK;
         outcome.m_strDetail = excel.GetStartError();
-        outcome.m_strMessage = NoWorkbookText() + QLatin1Char('\n') + outcome.m_strDetail;
+        if (excel.GetStartFailure() == CMsExcelControl::START_NO_FOLDER) {
+            outcome.m_nResult = REPORT_NO_FOLDER;
+            outcome.m_strMessage = NoFolderText(excel.GetStartFolder(), excel.GetStartReason());
+        } else {
+            outcome.m_nResult = REPORT_NO_WRITER;
+            outcome.m_strMessage = NoWorkbookText() + QLatin1Char('\n') + outcome.m_strDetail;
+        }
         return outcome;
     }
     try {

@@ -14,9 +14,10 @@ class CTestProperty;
 class CTestReport {
 public:
     enum Result {
-        REPORT_MADE,        // the workbook is written; m_strPath names it
-        REPORT_NO_WORKBOOK, // no workbook could be started (its folder takes no file)
-        REPORT_FAILED,      // a failure while the report was written; no file was left
+        REPORT_MADE,      // the workbook is written; m_strPath names it
+        REPORT_NO_WRITER, // the workbook writer could not make a workbook
+        REPORT_NO_FOLDER, // the report's folder takes no file
+        REPORT_FAILED,    // a failure while the report was written; no file was left
     };
     struct Outcome {
         Result m_nResult = REPORT_FAILED;
@@ -36,8 +37,10 @@ public:
     static Outcome Create(const CSettingList& plan, CExecList& steps, const CTestProperty& property,
                           const QString& title, const QString& outputPath = QString());
 
-    // "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。"
+    // "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。": no workbook writer.
     static QString NoWorkbookText();
+    // "レポートのフォルダに書き込めません。", the folder and the reason on lines of their own.
+    static QString NoFolderText(const QString& folder, const QString& reason);
     // "Test No.   1", "Step No. 120": the row labels.
     static QString RowLabel(const char* prefix, qint64 number);
 };

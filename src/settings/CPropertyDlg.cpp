@@ -4,8 +4,9 @@
 #include "ui_CPropertyDlg.h"
 
 CPropertyDlg::CPropertyDlg(CTestProperty& property, QWidget* parent)
+    // a fixed template: the size the form was laid out for, no maximise button
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_property(property), m_ui(new Ui::CPropertyDlg) {
     m_ui->setupUi(this);
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &CPropertyDlg::accept);

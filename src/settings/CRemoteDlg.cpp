@@ -12,9 +12,10 @@ const char* const STATE_NONE = "None";
 } // namespace
 
 CRemoteDlg::CRemoteDlg(CVzrT8100Cntl& cntl, QWidget* parent)
-    // a caption without a close box: OK, Enter or Esc close it
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_cntl(cntl),
-      m_ui(new Ui::CRemoteDlg) {
+    // a fixed template with a caption without a close box: OK, Enter or Esc close it
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      m_cntl(cntl), m_ui(new Ui::CRemoteDlg) {
     m_ui->setupUi(this);
     m_ui->editState->setAccessibleName(m_ui->labelInstrument->text());
     m_ui->labelInstrument->setBuddy(m_ui->editState);

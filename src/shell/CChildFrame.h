@@ -5,9 +5,12 @@
 
 class CVzrT8100Doc;
 class CMainFrame;
+class QMenuBar;
 
 // One document window. Takes its first placement from the settings and remembers there
-// whether the operator last maximised, restored or minimised a document window.
+// whether the operator last maximised, restored or minimised a document window: only his
+// own commands (the title bar, the system menu, the controls of a maximised window in the
+// menu bar) are remembered, never the program's arranging of windows.
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 
@@ -21,9 +24,14 @@ public:
     using ViewFactory = std::function<QWidget*(CVzrT8100Doc* doc, CChildFrame* frame)>;
     static void SetViewFactory(ViewFactory factory);
 
-    // Left edge, top edge, width and height from the settings; an empty or zero value
-    // leaves that coordinate as it is.
-    void ApplySettingsPlacement();
+    // Places a window just added to the area: left edge, top edge, width and height from
+    // the settings; an empty or zero value leaves that coordinate where the desktop puts
+    // a new window (DefaultPlacement).
+    void PlaceNewWindow();
+    // Where the desktop puts a new document window when nothing else is asked for: most of
+    // the area, each next window a title bar's height further down and right, from the top
+    // left again once a third of the area's height is used up.
+    QRect DefaultPlacement() const;
 
     // Called once the view has been filled: the first document window of the run opens
     // maximised when the operator last left one maximised.
@@ -39,10 +47,19 @@ public:
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The operator's click or key in the system menu or the menu bar's controls is being
+    // handled: a show state changed by it is his command.
+    void OperatorInput();
+    void WatchMenuBarControls();
+    QMenuBar* MainMenuBar() const;
+
     CVzrT8100Doc* m_pDoc;
     CMainFrame* m_pMainFrame;
-    bool m_bRestoring = false;
+    int m_nOperatorInput = 0; // the operator's input is being handled
     Qt::WindowStates m_lastState;
 };

@@ -17,9 +17,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSizeGrip>
 #include <QStatusBar>
 #include <QToolBar>
@@ -52,7 +54,9 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     CreateStatusBar();
     UpdateMenus();
     UpdateCaption();
-    resize(800, 600);
+    // the main window opens maximised: the document windows made before it shows are
+    // placed in the area it will have
+    resize(screen()->availableGeometry().size());
 }
 
 CMainFrame::~CMainFrame() {
@@ -385,8 +389,10 @@ QList<CChildFrame*> CMainFrame::FramesOf(const CVzrT8100Doc* doc) const {
 
 CChildFrame* CMainFrame::CreateFrame(CVzrT8100Doc* doc) {
     auto* frame = new CChildFrame(doc, this);
+    if (!isVisible())
+        layout()->activate(); // the area's size before the main window first shows
     m_pMdiArea->addSubWindow(frame);
-    frame->ApplySettingsPlacement();
+    frame->PlaceNewWindow();
     connect(frame, &QObject::destroyed, this, [this, doc] { OnFrameDestroyed(doc); });
     UpdateFrameTitles(doc);
     frame->show();

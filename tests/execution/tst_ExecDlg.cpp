@@ -412,9 +412,10 @@ private slots:
         blocker.close();
         m_dlg->CreateReport();
         QCOMPARE(m_modal->boxTexts.size(), 1);
-        QVERIFY2(m_modal->boxTexts.first().startsWith(
-                     Utf8("MS-Excel 2000以降が見つかりません。\nレポートを作成できません。")),
-                 qPrintable(m_modal->boxTexts.first()));
+        QVERIFY2(
+            m_modal->boxTexts.first().startsWith(Utf8("レポートのフォルダに書き込めません。\n") +
+                                                 CMsExcelControl::ReportsFolder()),
+            qPrintable(m_modal->boxTexts.first()));
         QVERIFY(m_dlg->ResultExist());
         QCOMPARE(Step(0).m_nJudge, JUDGE_B);
         QCOMPARE(m_catcher.m_urls.size(), 1);

@@ -430,6 +430,27 @@ private slots:
         QCOMPARE(frame->height(), 300);
     }
 
+    // On a desktop of 1280 x 1024 new windows open cascaded and large enough for the form,
+    // also when made before the main window shows (start-up), then fit it: no scroll bars.
+    void freshWindowShowsItsWholeForm() {
+        for (const bool shownFirst : {true, false}) {
+            m_frame = std::make_unique<CMainFrame>();
+            m_frame->resize(1280, 1024);
+            m_frame->setVisible(shownFirst);
+            m_frame->NewDocument();
+            m_frame->NewDocument();
+            m_frame->show();
+            const QList<QMdiSubWindow*> windows = m_frame->GetMdiArea()->subWindowList();
+            QVERIFY(windows[1]->pos().x() > windows[0]->pos().x());
+            for (QMdiSubWindow* window : windows) {
+                auto* view = qobject_cast<CVzrT8100View*>(window->widget());
+                QTRY_COMPARE(view->size(), view->sizeHint());
+                QVERIFY(!view->horizontalScrollBar()->isVisible());
+            }
+            cleanup();
+        }
+    }
+
     void runTestCancelledKeepsTheTestTime() {
         CVzrT8100View* view = open();
         CTestProperty& property = CVzrT8100App::Instance()->GetProperty();
@@ -444,6 +465,22 @@ private slots:
         QCOMPARE(shownDate, QDate::currentDate().toString("yyyy/MM/dd"));
         QCOMPARE(property.m_tmTest, std::int64_t(1234567));
         QVERIFY(!view->GetDocument()->IsModified());
+    }
+
+    // Enter in the list presses the default button "試験実行..."; a focused button takes it.
+    void enterPressesTheDefaultButton() {
+        CVzrT8100View* view = open(3);
+        QStringList opened;
+        for (QWidget* target :
+             {static_cast<QWidget*>(view->GetListCtrl()), view->findChild<QWidget*>("buttonAdd")}) {
+            WhenModal<QDialog>([&opened](QDialog* dlg) {
+                opened << dlg->metaObject()->className();
+                dlg->reject();
+            });
+            target->setFocus();
+            QTest::keyClick(target, Qt::Key_Return);
+        }
+        QCOMPARE(opened, (QStringList{"CTestInfoDlg", "CSettingsDlg"}));
     }
 
     void addThroughTheConditionDialog() {
@@ -518,6 +555,10 @@ private slots:
         });
         const QPoint at = list->visualRect(list->model()->index(1, 2)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        // below the rows there is nothing to edit
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                           QPoint(at.x(), list->viewport()->height() - 5));
+        QVERIFY(shownCount.isEmpty());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(shownCount, QString("101"));
         const CSettingData& edited = *doc->GetSettingList()[1];

@@ -289,13 +289,14 @@ private slots:
         const CTestReport::Outcome none =
             CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
                                 QStringLiteral("Test1"), dir.filePath("file/report.xlsx"));
-        QCOMPARE(none.m_nResult, CTestReport::REPORT_NO_WORKBOOK);
+        // the folder is named with the reason; a writer is there, so Excel is not asked for
+        QCOMPARE(none.m_nResult, CTestReport::REPORT_NO_FOLDER);
         const QStringList lines = none.m_strMessage.split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], QStringLiteral("MS-Excel 2000以降が見つかりません。"));
-        QCOMPARE(lines[1], QStringLiteral("レポートを作成できません。"));
-        QVERIFY2(lines[2].contains(QDir::toNativeSeparators(dir.filePath("file"))),
-                 qPrintable(lines[2]));
+        QCOMPARE(lines[0], QStringLiteral("レポートのフォルダに書き込めません。"));
+        QCOMPARE(lines[1], QDir::toNativeSeparators(dir.filePath("file")));
+        QCOMPARE(lines[2], QStringLiteral("フォルダではありません"));
+        QVERIFY2(none.m_strDetail.contains(lines[1]), qPrintable(none.m_strDetail));
     }
 
     void failureInTheMiddle() {

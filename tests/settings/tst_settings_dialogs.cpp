@@ -1,6 +1,11 @@
 // The equipment and test environment dialogs against a settings file of their own.
 #include "common/WhenModal.h"
+#include "data/CSettingData.h"
+#include "execution/CJudgeDlg.h"
+#include "instrument/CVzrT8100Cntl.h"
+#include "plan/CSettingsDlg.h"
 #include "settings/CPropertyDlg.h"
+#include "settings/CRemoteDlg.h"
 #include "settings/CTestInfoDlg.h"
 #include "settings/CTestProperty.h"
 
@@ -61,6 +66,26 @@ private slots:
     void cleanup() {
         QFile(CTestProperty::IniFilePath()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         m_dir.reset();
+    }
+
+    // The dialogs of a fixed template keep its size: no maximise button, no size grip.
+    void fixedTemplateDialogs() {
+        CSettingData record;
+        CVzrT8100Cntl cntl;
+        const std::unique_ptr<QDialog> dialogs[] = {
+            std::make_unique<CSettingsDlg>(record), std::make_unique<CTestInfoDlg>(m_prop),
+            std::make_unique<CPropertyDlg>(m_prop), std::make_unique<CRemoteDlg>(cntl),
+            std::make_unique<CJudgeDlg>()};
+        for (const auto& dlg : dialogs) {
+            const char* name = dlg->metaObject()->className();
+            const Qt::WindowFlags flags = dlg->windowFlags();
+            QVERIFY2(flags.testFlags(Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint) &&
+                         !flags.testFlag(Qt::WindowMaximizeButtonHint) && !dlg->isSizeGripEnabled(),
+                     name);
+            const QSize size = dlg->size();
+            dlg->resize(size * 2);
+            QVERIFY2(dlg->minimumSize() == size && dlg->maximumSize() == size, name);
+        }
     }
 
     void propertyShowsAndNamesFields() {

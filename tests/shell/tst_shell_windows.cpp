@@ -18,10 +18,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -644,7 +646,10 @@ private slots:
         QVERIFY(frame.ActiveFrame()->isMaximized());
         QVERIFY(!CChildFrame::IsFirstWindowPending());
         // restoring it is the operator's command and is remembered
-        frame.ActiveFrame()->showNormal();
+        QWidget* controls = frame.menuBar()->cornerWidget(Qt::TopRightCorner);
+        QVERIFY(controls);
+        QTest::mouseClick(controls, Qt::LeftButton, {}, controls->rect().center());
+        QVERIFY(!frame.ActiveFrame()->isMaximized());
         QCOMPARE(
             CTestProperty::ReadIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_MAXIMIZE, ""),
             QString("RESTORE"));
@@ -654,8 +659,11 @@ private slots:
         QVERIFY(!frame.ActiveFrame()->isMaximized()); // only the first window of a run
     }
 
+    // The operator's commands are remembered (the title bar, the system menu); the
+    // program's own arranging of the windows writes nothing.
     void showStateRemembered() {
         CMainFrame frame;
+        frame.resize(1000, 800);
         frame.show();
         frame.NewDocument();
         CChildFrame* child = frame.ActiveFrame();
@@ -664,12 +672,31 @@ private slots:
                                                 "none");
         };
         QCOMPARE(state(), QString("none")); // the first window's restore wrote nothing
-        child->showMaximized();
+        const QPoint title(50, child->style()->pixelMetric(QStyle::PM_TitleBarHeight) / 2);
+        QTest::mouseMove(child, title);
+        QTest::mouseDClick(child, Qt::LeftButton, {}, title);
         QCOMPARE(state(), QString("MAXIMIZE"));
-        child->showMinimized();
-        QCOMPARE(state(), QString("MINIMIZE"));
-        child->showNormal();
-        QCOMPARE(state(), QString("RESTORE"));
+        for (const char* command : {"Mi&nimize", "&Restore"}) {
+            child->showSystemMenu();
+            QMenu* menu = child->systemMenu();
+            for (QAction* action : menu->actions()) {
+                if (action->text() == command)
+                    QTest::mouseClick(menu, Qt::LeftButton, {},
+                                      menu->actionGeometry(action).center());
+            }
+            QCoreApplication::processEvents(); // the operator's input is over
+            QCOMPARE(state(), QString(command[1] == 'i' ? "MINIMIZE" : "RESTORE"));
+        }
+
+        CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_MAXIMIZE, "kept");
+        frame.NewDocument();
+        child->showMaximized();
+        frame.findChild<QAction*>("actionWindowTile")->trigger(); // restores it
+        frame.ActiveFrame()->showMaximized();
+        frame.GetMdiArea()->setActiveSubWindow(child); // maximised as it is activated
+        QVERIFY(child->isMaximized());
+        frame.findChild<QAction*>("actionWindowCascade")->trigger();
+        QCOMPARE(state(), QString("kept"));
     }
 };
 
