@@ -1,8 +1,8 @@
 // The largest plan the program accepts: 22 conditions, each sweeping 0.20..30.50 kV by
 // 0.01 kV in both polarities (6,062 steps each, 133,364 in all). Prints the time of
 // expansion plus rebuild, saving, loading and the dump, with the peak memory after each.
+#include "commands/CDataFileDump.h"
 #include "common/LargestPlan.h"
-#include "data/CDataFileDump.h"
 #include "data/CVzrT8100Doc.h"
 
 #include <QCoreApplication>

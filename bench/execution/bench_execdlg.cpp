@@ -3,8 +3,8 @@
 // figures; it is not a test. Runs offscreen unless a platform is asked for.
 #include "data/CStepListModel.h"
 #include "execution/CExecDlg.h"
-#include "instrument/CSerialPortTable.h"
-#include "instrument/CVzrT8100Cntl.h"
+#include "link/CSerialPortTable.h"
+#include "link/CVzrT8100Cntl.h"
 #include "settings/CTestProperty.h"
 
 #include <QApplication>

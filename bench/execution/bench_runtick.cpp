@@ -5,8 +5,8 @@
 #include "CVzrT8100Sim.h"
 
 #include "execution/CRunSequencer.h"
-#include "instrument/CSerialPortTable.h"
-#include "instrument/CVzrT8100Cntl.h"
+#include "link/CSerialPortTable.h"
+#include "link/CVzrT8100Cntl.h"
 #include "settings/CTestProperty.h"
 
 #include <QCoreApplication>

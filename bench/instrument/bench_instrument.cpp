@@ -2,8 +2,8 @@
 // Prints its figures; it is not a test.
 #include "CVzrT8100Sim.h"
 
-#include "instrument/CRsBasicProtocol.h"
-#include "instrument/CSerialPortTable.h"
+#include "link/CRsBasicProtocol.h"
+#include "link/CSerialPortTable.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 // logged text, for comparison with the ring)
 #include "CVzrT8100Sim.h"
 
-#include "instrument/CRsBasicProtocol.h"
-#include "instrument/CSerialPortTable.h"
+#include "link/CRsBasicProtocol.h"
+#include "link/CSerialPortTable.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The plan and results list models, and the data-file dump built on them.
+#include "commands/CDataFileDump.h"
 #include "common/LargestPlan.h"
 #include "data/CArchive.h"
-#include "data/CDataFileDump.h"
 #include "data/CPlanListModel.h"
 #include "data/CStepListModel.h"
 #include "data/CVzrT8100Doc.h"

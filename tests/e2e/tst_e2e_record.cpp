@@ -4,10 +4,10 @@
 // middle of a step; the program started again on the file offers the run back (No the
 // default), and Yes restores every judgement and comment entered before the kill.
 #include "CVzrT8100Sim.h"
+#include "dialogs/CTestInfoDlg.h"
 #include "execution/CExecDlg.h"
 #include "execution/RunFixture.h"
 #include "plan/CVzrT8100View.h"
-#include "settings/CTestInfoDlg.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVzrT8100App.h"

@@ -5,8 +5,8 @@
 #include "CVzrT8100Sim.h"
 
 #include "data/CVzrT8100Doc.h"
-#include "instrument/CSerialPortTable.h"
-#include "instrument/CVzrT8100Cntl.h"
+#include "link/CSerialPortTable.h"
+#include "link/CVzrT8100Cntl.h"
 
 #include <QRegularExpression>
 #include <QString>

@@ -1,8 +1,8 @@
 // The rules behind the test condition dialog, without a screen: the typing filter, the
 // bounds and steps of a number box, the interval's step size and the levels.
+#include "data/ConditionRules.h"
+#include "data/NumberEntry.h"
 #include "data/VzrEnums.h"
-#include "plan/ConditionRules.h"
-#include "plan/NumberEntry.h"
 
 #include <QtTest>
 #include <limits>

@@ -1,7 +1,7 @@
 // The test condition dialog, offscreen and by objectName: what it shows on opening, how
 // the lists, SWEEP and the number boxes change the record, and the keyboard.
+#include "common/CNumberBox.h"
 #include "data/CSettingData.h"
-#include "plan/CNumberBox.h"
 #include "plan/CSettingsDlg.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 // The windows' side of a report: the wait cursor, the messages, the status bar and the
 // hand-over to the desktop.
 #include "ReportTestUtil.h"
-#include "report/CReportOpener.h"
+#include "common/CReportOpener.h"
 #include "settings/CTestProperty.h"
 
 #include <QAbstractButton>

@@ -1,0 +1,45 @@
+#include "CDataFileDump.h"
+
+#include "data/CPlanListModel.h"
+#include "data/CStepListModel.h"
+#include "data/CVzrT8100Doc.h"
+
+#include <QStringConverter>
+#include <QStringList>
+#include <QTextStream>
+
+namespace {
+// Rows through the same functions the list views use.
+void WriteModel(const QAbstractItemModel& model, QTextStream& out) {
+    const int columns = model.columnCount();
+    QStringList cells;
+    for (int c = 0; c < columns; ++c)
+        cells << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    out << cells.join(u'\t') << '\n';
+    const int rows = model.rowCount();
+    for (int r = 0; r < rows; ++r) {
+        cells.clear();
+        for (int c = 0; c < columns; ++c)
+            cells << model.data(model.index(r, c), Qt::DisplayRole).toString();
+        out << cells.join(u'\t') << '\n';
+    }
+}
+} // namespace
+
+int CDataFileDump::Run(const QString& path, QTextStream& out, QTextStream& err) {
+    out.setEncoding(QStringConverter::Utf8);
+    err.setEncoding(QStringConverter::Utf8);
+    CVzrT8100Doc doc;
+    QString errorText;
+    if (!doc.OpenFile(path, &errorText)) {
+        err << errorText << '\n';
+        err.flush();
+        return 1;
+    }
+    CPlanListModel plan(doc.m_pSettingList.get());
+    WriteModel(plan, out);
+    CStepListModel steps(doc.m_pExecList.get());
+    WriteModel(steps, out);
+    out.flush();
+    return 0;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "data/CExecData.h"
+#include "data/CSettingData.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CArchive;
+
+// One open test plan: its conditions, the run list and the data file (".vzt"). The
+// window layer shows the messages; this class only reports them.
+class CVzrT8100Doc {
+public:
+    // The plan view adds no condition beyond this many.
+    static constexpr int kMaxSettings = 22;
+
+    // The plan, in order; each condition owns its steps.
+    std::unique_ptr<CSettingList> m_pSettingList;
+    // The run list: copies of the conditions' steps, in plan order.
+    std::unique_ptr<CExecList> m_pExecList;
+    // Stored with the file under "[Test Point Comment]"; nothing fills it.
+    QStringList m_strCommentList;
+
+    // A new plan: one default condition, test number 0, expanded, and its run list.
+    CVzrT8100Doc();
+    CVzrT8100Doc(const CVzrT8100Doc&) = delete;
+    CVzrT8100Doc& operator=(const CVzrT8100Doc&) = delete;
+    ~CVzrT8100Doc();
+
+    CSettingList& GetSettingList() { return *m_pSettingList; }
+    const CSettingList& GetSettingList() const { return *m_pSettingList; }
+    CExecList& GetExecList() { return *m_pExecList; }
+    const CExecList& GetExecList() const { return *m_pExecList; }
+
+    // Replaces the run list by copies of every condition's steps, in plan order.
+    void RebuildExecList();
+
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    bool IsModified() const { return m_bModified; }
+    // Sets the path and makes its file name the title.
+    void SetPathName(const QString& path);
+    QString GetPathName() const { return m_strPathName; }
+    void SetTitle(const QString& title) { m_strTitle = title; }
+    QString GetTitle() const { return m_strTitle; }
+    // Set when reading a file was refused; never cleared.
+    bool IsLoadError() const { return m_bLoadError; }
+
+    // Loading: reads the data file and returns LOAD_OK, LOAD_NOT_DATA_FILE, LOAD_VERSION
+    // or LOAD_BAD_FORMAT; a refused read sets the load-error flag, and the lists may then
+    // hold what was read so far (OpenFile reads into a scratch document for that reason).
+    // Storing: writes the data file; LOAD_OK, or LOAD_BAD_FORMAT when the device failed.
+    int Serialize(CArchive& ar);
+
+    // The operator's message for a non-zero Serialize result.
+    static QString LoadResultText(int result);
+    // The document type string of the frame's template.
+    static QString DocTemplateString();
+
+    // Reads a data file. On failure the document keeps its plan and run list, errorText
+    // (when given) gets the message to show, and the result is false.
+    bool OpenFile(const QString& path, QString* errorText);
+    // Writes the data file atomically: a failed save leaves any previous file whole.
+    bool SaveFile(const QString& path, QString* errorText);
+
+private:
+    int Load(CArchive& ar);
+    void Store(CArchive& ar) const;
+
+    bool m_bModified = false;
+    bool m_bLoadError = false;
+    QString m_strPathName;
+    QString m_strTitle;
+};

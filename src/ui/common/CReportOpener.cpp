@@ -1,0 +1,63 @@
+#include "CReportOpener.h"
+
+#include "common/CMessageBox.h"
+#include "common/CStatusNote.h"
+#include "report/CTestReport.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QUrl>
+
+namespace {
+
+QString Tr(const char* text) {
+    return QCoreApplication::translate("CReportOpener", text);
+}
+
+// The wait cursor for as long as the report is written.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { Restore(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void Restore() {
+        if (m_bActive)
+            QApplication::restoreOverrideCursor();
+        m_bActive = false;
+    }
+
+private:
+    bool m_bActive = true;
+};
+
+} // namespace
+
+bool CReportOpener::CreateAndOpen(const CSettingList& plan, CExecList& steps,
+                                  const CTestProperty& property, const QString& title,
+                                  QWidget* parent, QString* path) {
+    WaitCursor cursor;
+    const CTestReport::Outcome outcome = CTestReport::Create(plan, steps, property, title);
+    cursor.Restore();
+    if (outcome.m_nResult != CTestReport::REPORT_MADE) {
+        CMessageBox::Ok(outcome.m_strMessage, parent);
+        return false;
+    }
+    if (path)
+        *path = outcome.m_strPath;
+    Open(outcome.m_strPath, parent);
+    return true;
+}
+
+bool CReportOpener::Open(const QString& path, QWidget* parent) {
+    const QString shown = QDir::toNativeSeparators(path);
+    CStatusNote::Show(parent, Tr("レポート: %1").arg(shown));
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return true;
+    CMessageBox::Ok(Tr("レポートを作成しました。\n%1\n\n"
+                       "このファイルを開くアプリケーションが見つかりません。")
+                        .arg(shown),
+                    parent);
+    return false;
+}

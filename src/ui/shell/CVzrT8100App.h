@@ -1,0 +1,73 @@
+#pragma once
+
+#include "link/CVzrT8100Cntl.h"
+#include "settings/CTestProperty.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QStringList>
+#include <memory>
+
+class CMainFrame;
+class QLockFile;
+class QTranslator;
+
+// The application: owns the instrument controller and the settings for the whole run,
+// and starts and ends the program.
+class CVzrT8100App : public QApplication {
+    Q_OBJECT
+
+public:
+    // The opening window stays up at least this long.
+    static constexpr int MIN_OPENING_MS = 2000;
+
+    // Constructing the controller searches for the instrument: the port table must be set
+    // up before.
+    CVzrT8100App(int& argc, char** argv);
+    ~CVzrT8100App() override;
+
+    // Single instance, opening window, main window, the documents named (a new one when
+    // none is), the instrument, the settings. False: the program ends at once.
+    bool StartUp(const QStringList& documents = QStringList());
+    // Releases what start-up took; the result is the program's exit code.
+    int ShutDown();
+
+    static CVzrT8100App* Instance();
+
+    // No one can see or answer the start-up's windows (a run without a display): what
+    // would be asked goes to the error output, and the failure dialog counts as one that
+    // could not be shown.
+    void SetUnattended(bool unattended) { m_bUnattended = unattended; }
+    static bool IsHeadlessPlatform();
+
+    CVzrT8100Cntl& GetCntl() { return m_cntl; }
+    CTestProperty& GetProperty() { return m_property; }
+    CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
+
+    // Resources come from the bundle beside the program when it holds them.
+    static QString ResourcePath(const QString& name);
+    static QIcon AppIcon();
+    // The single-instance lock in the user's runtime folder.
+    static QString InstanceLockPath();
+
+    // Declared first: the controller, and with it the port, goes last.
+    CVzrT8100Cntl m_cntl;
+    CTestProperty m_property;
+
+private:
+    void LoadResourceBundle();
+    void UnloadResourceBundle();
+    void LoadStandardTexts();
+
+    // Tells the operator at start-up, or the error output when no one can answer.
+    void StartUpMessage(const QString& text);
+    // Writes the ports the last search could not open, and why, to the error output.
+    void TellPortProblems(QStringList& told);
+
+    bool m_bUnattended = false;
+    std::unique_ptr<QLockFile> m_hInstanceMutex;
+    QString m_strResBundle; // registered resource bundle, empty when none was found
+    std::unique_ptr<QTranslator> m_pResTranslator;
+    std::unique_ptr<QTranslator> m_pQtTranslator;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+};
