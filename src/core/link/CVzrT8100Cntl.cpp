@@ -68,11 +68,11 @@ bool CVzrT8100Cntl::Connect() {
 }
 
 bool CVzrT8100Cntl::IsConnected() const {
-    return m_protocol.GetPort().m_nPortNo != 0;
+    return m_protocol.GetPort().GetPortNo() != 0;
 }
 
 int CVzrT8100Cntl::GetPortNo() const {
-    return m_protocol.GetPort().m_nPortNo;
+    return m_protocol.GetPort().GetPortNo();
 }
 
 QString CVzrT8100Cntl::PortPath() const {
