@@ -3,6 +3,7 @@
 #include "HostileStream.h"
 
 #include "data/CArchive.h"
+#include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
 
 #include <QBuffer>
@@ -152,7 +153,7 @@ void FillPlan(CVzrT8100Doc& doc) {
         plan[i]->MakeExecList(plan[i]->m_edlList);
     }
     doc.RebuildExecList();
-    doc.m_strCommentList = QStringList{"c1", QString::fromUtf8("二番目"), QString()};
+    doc.GetCommentList() = QStringList{"c1", QString::fromUtf8("二番目"), QString()};
 }
 
 std::vector<std::pair<QString, QByteArray>> SeedFiles() {
@@ -221,7 +222,7 @@ void TestDataFile::newDocument() {
     QVERIFY(doc.GetExecList()[0].get() != s.m_edlList[0].get());
     QVERIFY(!doc.IsModified());
     QVERIFY(!doc.IsLoadError());
-    QVERIFY(doc.m_strCommentList.isEmpty());
+    QVERIFY(doc.GetCommentList().isEmpty());
     doc.SetModifiedFlag();
     QVERIFY(doc.IsModified());
     doc.SetPathName("/tmp/x/plan.vzt");
@@ -254,7 +255,7 @@ void TestDataFile::defaultFileBytes() {
 void TestDataFile::richerFileOpens() {
     CVzrT8100Doc doc;
     QCOMPARE(LoadDoc(doc, RicherFile()), LOAD_OK);
-    QCOMPARE(doc.m_strCommentList, (QStringList{"first", "second"}));
+    QCOMPARE(doc.GetCommentList(), (QStringList{"first", "second"}));
     const auto& plan = doc.GetSettingList();
     QCOMPARE(plan.size(), size_t(2));
     QCOMPARE(plan[0]->m_value.m_nValueType, VALUE_SWEEP);
@@ -271,7 +272,7 @@ void TestDataFile::richerFileOpens() {
     // Written again, the comments come out in UTF-16 form and the rest unchanged.
     CVzrT8100Doc again;
     QCOMPARE(LoadDoc(again, StoreDoc(doc)), LOAD_OK);
-    QCOMPARE(again.m_strCommentList, doc.m_strCommentList);
+    QCOMPARE(again.GetCommentList(), doc.GetCommentList());
     QCOMPARE(StoreDoc(again), StoreDoc(doc));
 }
 
@@ -450,7 +451,7 @@ void TestDataFile::textLengthForms() {
     Body(b, {ByteBuilder::Setting{}}, {}, {});
     CVzrT8100Doc doc;
     QCOMPARE(LoadDoc(doc, b.bytes), LOAD_OK);
-    QCOMPARE(doc.m_strCommentList, QStringList{text});
+    QCOMPARE(doc.GetCommentList(), QStringList{text});
     // Labels in 8-bit form are accepted too: they are read, not compared.
     QBuffer buf;
     QByteArray both = item + ByteBuilder().U32(0x01020304).bytes;
@@ -497,7 +498,7 @@ void TestDataFile::commentCountForms() {
     for (const int n : {0xFFFE, 0xFFFF, 0x10000}) {
         CVzrT8100Doc doc;
         for (int i = 0; i < n; ++i)
-            doc.m_strCommentList.append(QString());
+            doc.GetCommentList().append(QString());
         const QByteArray bytes = StoreDoc(doc);
         const QByteArray label = ByteBuilder().Text("[Test Point Comment]").bytes;
         const qsizetype at = bytes.indexOf(label) + label.size();
@@ -509,7 +510,7 @@ void TestDataFile::commentCountForms() {
         QCOMPARE(bytes.mid(at, count.bytes.size()).toHex(), count.bytes.toHex());
         CVzrT8100Doc back;
         QCOMPARE(LoadDoc(back, bytes), LOAD_OK);
-        QCOMPARE(back.m_strCommentList.size(), n);
+        QCOMPARE(back.GetCommentList().size(), n);
     }
 
     // A million empty comments and one more: refused before the list can grow to many
@@ -624,7 +625,7 @@ void TestDataFile::hostileCounts() {
     // Refused at once: the lists never grew from the count.
     QVERIFY(doc.GetSettingList().size() <= 1);
     QVERIFY(doc.GetExecList().size() <= 1);
-    QVERIFY(doc.m_strCommentList.size() <= 1);
+    QVERIFY(doc.GetCommentList().size() <= 1);
 }
 
 void TestDataFile::endlessStreamsRefused_data() {
@@ -742,7 +743,7 @@ void TestDataFile::roundTripDropsJudgements() {
     QVERIFY(!back.IsModified());
     QVERIFY(!back.IsLoadError());
     QCOMPARE(back.GetTitle(), QString("plan.vzt"));
-    QCOMPARE(back.m_strCommentList, doc.m_strCommentList);
+    QCOMPARE(back.GetCommentList(), doc.GetCommentList());
     QCOMPARE(back.GetSettingList().size(), doc.GetSettingList().size());
     doc.GetSettingList()[1]->m_bSweep = false;
     for (size_t i = 0; i < doc.GetSettingList().size(); ++i)
@@ -779,23 +780,20 @@ void TestDataFile::openRefusedKeepsDocument() {
         CVzrT8100Doc doc;
         FillPlan(doc);
         const QByteArray before = StoreDoc(doc);
-        const auto* planAddress = doc.m_pSettingList.get();
         QString error;
         QVERIFY(!doc.OpenFile(path, &error));
         QCOMPARE(error, CVzrT8100Doc::LoadResultText(c.result));
         QVERIFY(doc.IsLoadError());
         QCOMPARE(StoreDoc(doc), before);
-        QCOMPARE(doc.m_pSettingList.get(), planAddress);
     }
-    // A good open replaces the contents but keeps the list objects views point at.
+    // A good open replaces the contents; the windows showing the plan are told.
     const QString path = dir.filePath("good.vzt");
     QVERIFY(WriteAll(path, RicherFile()));
     CVzrT8100Doc doc;
-    const auto* planAddress = doc.m_pSettingList.get();
-    const auto* runAddress = doc.m_pExecList.get();
+    QSignalSpy reset(&doc.PlanModel(), &QAbstractItemModel::modelReset);
     QVERIFY(doc.OpenFile(path, nullptr));
-    QCOMPARE(doc.m_pSettingList.get(), planAddress);
-    QCOMPARE(doc.m_pExecList.get(), runAddress);
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(doc.PlanModel().rowCount(), 2);
     QCOMPARE(doc.GetExecList().size(), size_t(6));
 }
 

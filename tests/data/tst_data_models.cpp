@@ -82,7 +82,7 @@ private slots:
 void TestDataModels::planModel() {
     CVzrT8100Doc doc;
     TwoConditions(doc);
-    CPlanListModel model(doc.m_pSettingList.get());
+    CPlanListModel model(&doc.GetSettingList());
     QCOMPARE(Headings(model).join('\t'), QString::fromUtf8(kPlanHeadings));
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(Row(model, 0),
@@ -111,7 +111,7 @@ void TestDataModels::stepModel() {
     run[1]->m_strComment = QString::fromUtf8("リセット");
     run[2]->m_nPola = 4; // corrected in the record when shown
     run[3]->m_nJudge = 12;
-    CStepListModel model(doc.m_pExecList.get());
+    CStepListModel model(&doc.GetExecList());
     QCOMPARE(Headings(model).join('\t'), QString::fromUtf8(kStepHeadings));
     QCOMPARE(model.rowCount(), 5);
     QCOMPARE(Row(model, 0), (QStringList{"Step No.  1", "CONTACT", "IEC LEVEL X", "GUN", "+",
@@ -132,8 +132,8 @@ void TestDataModels::stepModel() {
 
 void TestDataModels::notifications() {
     CVzrT8100Doc doc;
-    CStepListModel steps(doc.m_pExecList.get());
-    CPlanListModel plan(doc.m_pSettingList.get());
+    CStepListModel steps(&doc.GetExecList());
+    CPlanListModel plan(&doc.GetSettingList());
     QSignalSpy reset(&steps, &QAbstractItemModel::modelReset);
     QSignalSpy changed(&steps, &QAbstractItemModel::dataChanged);
     QSignalSpy planReset(&plan, &QAbstractItemModel::modelReset);
@@ -161,7 +161,7 @@ void TestDataModels::largeRunList() {
     // The largest plan: 22 sweeps of 6,062 steps each.
     CVzrT8100Doc doc;
     MakeLargestPlan(doc);
-    CStepListModel model(doc.m_pExecList.get());
+    CStepListModel model(&doc.GetExecList());
     QCOMPARE(model.rowCount(), 133364);
     QCOMPARE(model.data(model.index(133363, 0)).toString(), QString("Step No.133364"));
     QCOMPARE(model.data(model.index(133363, 5)).toString(), QString("30.50"));
@@ -226,8 +226,8 @@ void TestDataModels::textsGoThroughTranslator() {
     MarkingTranslator translator;
     QVERIFY(QCoreApplication::installTranslator(&translator));
     CVzrT8100Doc doc;
-    CPlanListModel plan(doc.m_pSettingList.get());
-    CStepListModel steps(doc.m_pExecList.get());
+    CPlanListModel plan(&doc.GetSettingList());
+    CStepListModel steps(&doc.GetExecList());
     const QStringList planHeadings = Headings(plan);
     const QStringList stepHeadings = Headings(steps);
     const QStringList planRow = Row(plan, 0);

@@ -68,7 +68,7 @@ private slots:
     void appendUpToTheLimit() {
         CVzrT8100Doc doc;
         MakePlan(doc, 20);
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
@@ -95,7 +95,7 @@ private slots:
         // a plan read from a file may hold more: listed in full, extended no further
         CVzrT8100Doc doc;
         MakePlan(doc, 30);
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QCOMPARE(model.rowCount(), 30);
         QVERIFY(!model.AppendRecord(std::make_unique<CSettingData>()));
         QCOMPARE(model.rowCount(), 30);
@@ -105,7 +105,7 @@ private slots:
         CVzrT8100Doc doc;
         MakePlan(doc, 3);
         doc.GetExecList()[0]->m_nJudge = JUDGE_B;
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
@@ -142,7 +142,7 @@ private slots:
         QFETCH(QList<int>, order);
         CVzrT8100Doc doc;
         MakePlan(doc, rows);
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
@@ -162,7 +162,7 @@ private slots:
     void removeTellsRowsBelowTheirNewNumber() {
         CVzrT8100Doc doc;
         MakePlan(doc, 4);
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
         model.RemoveRecord(1);
         QCOMPARE(changed.count(), 1);
@@ -190,7 +190,7 @@ private slots:
         CVzrT8100Doc doc;
         MakePlan(doc, 5);
         doc.GetExecList()[0]->m_nJudge = JUDGE_C;
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.DropRecord(source, target), target >= 0);
@@ -207,7 +207,7 @@ private slots:
         CVzrT8100Doc doc;
         MakePlan(doc, 3);
         doc.GetSettingList()[2]->SetTestNo(7); // as a file may hold it
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QCOMPARE(Labels(model), (QStringList{"Test No.  1", "Test No.  2", "Test No.  3"}));
         QCOMPARE(doc.GetSettingList()[2]->m_edlList[1]->m_lTestNo, 2);
         QVERIFY(!doc.IsModified());
@@ -219,7 +219,7 @@ private slots:
     void dragAndDropThroughMimeData() {
         CVzrT8100Doc doc;
         MakePlan(doc, 5);
-        CPlanListModel model(&doc);
+        CPlanListModel& model = doc.PlanModel();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(model.flags(model.index(3, 2)).testFlag(Qt::ItemIsDragEnabled));
@@ -242,7 +242,7 @@ private slots:
         // a row of another plan never lands here
         CVzrT8100Doc other;
         MakePlan(other, 5);
-        CPlanListModel otherModel(&other);
+        CPlanListModel& otherModel = other.PlanModel();
         std::unique_ptr<QMimeData> foreign(otherModel.mimeData({otherModel.index(0, 0)}));
         QVERIFY(!model.canDropMimeData(foreign.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
         QVERIFY(!model.dropMimeData(foreign.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
@@ -256,7 +256,7 @@ private slots:
     void readOnlyWithoutDocument() {
         CVzrT8100Doc doc;
         MakePlan(doc, 3);
-        CPlanListModel model(doc.m_pSettingList.get());
+        CPlanListModel model(&doc.GetSettingList());
         QVERIFY(!model.flags(model.index(0, 0)).testFlag(Qt::ItemIsDragEnabled));
         QVERIFY(!model.AppendRecord(std::make_unique<CSettingData>()));
         QVERIFY(!model.RemoveRecord(0));

@@ -112,11 +112,11 @@ private slots:
         CRsPort port;
 
         QVERIFY(!port.Open(1)); // missing device
-        QCOMPARE(port.m_nPortNo, 0);
+        QCOMPARE(port.GetPortNo(), 0);
         QVERIFY(!port.Open(3)); // outside the table
         QVERIFY(!port.Open(0));
         QVERIFY(!port.Open(200));
-        QCOMPARE(port.m_nPortNo, 0);
+        QCOMPARE(port.GetPortNo(), 0);
 
         // the line as the instrument needs it: 9600 baud, 8N1, no flow control, raw bytes
         termios before{};
@@ -126,7 +126,7 @@ private slots:
         ::cfsetspeed(&before, B1200);
         QCOMPARE(::tcsetattr(peer.SlaveFd(), TCSANOW, &before), 0);
         QVERIFY(port.Open(2));
-        QCOMPARE(port.m_nPortNo, 2);
+        QCOMPARE(port.GetPortNo(), 2);
         QVERIFY(port.IsOpen());
         termios line{};
         QCOMPARE(::tcgetattr(peer.SlaveFd(), &line), 0);
@@ -143,7 +143,7 @@ private slots:
         timer.start();
         port.Close();
         QVERIFY(timer.elapsed() >= CRsPort::CLOSE_DELAY_MS);
-        QCOMPARE(port.m_nPortNo, 0);
+        QCOMPARE(port.GetPortNo(), 0);
         QVERIFY(!port.IsOpen());
         QVERIFY(!port.Write(bytes, 2));
 
@@ -253,7 +253,7 @@ private slots:
         QCOMPARE(CSerialPortTable::DevicePath(2), a.SlavePath());
         QVERIFY(port.Open(2));
         QCOMPARE(port.PortPath(), b.SlavePath());
-        QCOMPARE(port.m_nPortNo, 2);
+        QCOMPARE(port.GetPortNo(), 2);
         QVERIFY(!port.Open(3)); // not in the listing the search works from
         // the next listing sees the new table
         QCOMPARE(port.EnumPorts(list), 3);
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(list[127], quint8(0));
         // Port 128 itself can still be opened by number.
         QVERIFY(port.Open(128));
-        QCOMPARE(port.m_nPortNo, 128);
+        QCOMPARE(port.GetPortNo(), 128);
     }
 };
 

@@ -67,7 +67,7 @@ private slots:
         CSerialPortTable::SetExplicitPorts({m_peer->SlavePath()});
         m_proto = std::make_unique<CRsBasicProtocol>();
         QVERIFY(m_proto->GetPort().Open(1));
-        QCOMPARE(m_proto->GetPort().m_nPortNo, 1);
+        QCOMPARE(m_proto->GetPort().GetPortNo(), 1);
     }
 
     void cleanup() {
@@ -212,7 +212,7 @@ private slots:
 
     void closedPortFailsEverything() {
         m_proto->GetPort().Close();
-        QCOMPARE(m_proto->GetPort().m_nPortNo, 0);
+        QCOMPARE(m_proto->GetPort().GetPortNo(), 0);
         m_proto->GetPort().Close(); // closing twice is harmless
         const quint8 byte = 0x05;
         QVERIFY(!m_proto->GetPort().Write(&byte, 1));

@@ -1,8 +1,8 @@
-// The rules behind the test condition dialog, without a screen: the typing filter, the
-// bounds and steps of a number box, the interval's step size and the levels.
-#include "data/ConditionRules.h"
+// The rules behind the test condition dialog, without a screen: the typing filter and the
+// bounds and steps of a number box, and the rules of a condition (interval steps, levels,
+// sweep, END).
+#include "data/CSettingData.h"
 #include "data/NumberEntry.h"
-#include "data/VzrEnums.h"
 
 #include <QtTest>
 #include <limits>
@@ -76,22 +76,15 @@ private slots:
     }
 
     void intervalSteps() {
+        CSettingData r;
+        const auto step = [&r](qint32 from, int direction) {
+            return NextValue(from, direction, r.IntervalLimits(from, direction));
+        };
         // up from 0.98 s: 0.99, 1.00, 1.10, 1.20
         QList<qint32> upward;
-        qint32 v = 980;
-        const Limits bounds{50, 600000, 0};
-        for (int i = 0; i < 4; ++i) {
-            Limits l = bounds;
-            l.lIncrement = ConditionRules::IntervalIncrement(v, 1);
-            v = NextValue(v, 1, l);
-            upward << v;
-        }
+        for (qint32 v = 980; upward.size() < 4;)
+            upward << (v = step(v, 1));
         QCOMPARE(upward, (QList<qint32>{990, 1000, 1100, 1200}));
-        auto step = [&](qint32 from, int direction) {
-            Limits l = bounds;
-            l.lIncrement = ConditionRules::IntervalIncrement(from, direction);
-            return NextValue(from, direction, l);
-        };
         QCOMPARE(step(1000, -1), 990);
         QCOMPARE(step(1100, -1), 1000);
         QCOMPARE(step(1050, 1), 1150);
@@ -99,18 +92,51 @@ private slots:
         QCOMPARE(step(50, -1), 50);
         QCOMPARE(step(600000, 1), 600000);
         // a commit decides by the value committed
-        QCOMPARE(ConditionRules::IntervalIncrement(999, 0), 10);
-        QCOMPARE(ConditionRules::IntervalIncrement(1000, 0), 100);
+        for (const auto& [interval, increment] : {std::pair{999, 10}, std::pair{1000, 100}}) {
+            r.m_lInterval = interval;
+            r.FitIntervalIncrement();
+            QCOMPARE(r.m_rngInterval.lIncrement, increment);
+        }
     }
 
-    void levels() {
-        using ConditionRules::LevelForVoltage;
-        // level 3 is 6 kV in contact and 8 kV in air discharge
-        QCOMPARE(LevelForVoltage(DISC_CONTACT, IEC_LEVEL_3, 8000), IEC_LEVEL_X);
-        QCOMPARE(LevelForVoltage(DISC_AIR, IEC_LEVEL_3, 8000), IEC_LEVEL_3);
-        // a free voltage stays free, and a level outside the table is left alone
-        QCOMPARE(LevelForVoltage(DISC_CONTACT, IEC_LEVEL_X, 4000), IEC_LEVEL_X);
-        QCOMPARE(LevelForVoltage(DISC_CONTACT, 7, 1234), 7);
+    void levelsSweepAndEnd() {
+        CSettingData r;
+        // level 3 is 6 kV in contact and 8 kV in air discharge; the sweep's ends follow
+        r.SetIecLevel(IEC_LEVEL_3);
+        r.SetDiscMode(DISC_AIR);
+        QCOMPARE((QList<qint32>{r.m_value.m_lValue, r.m_value.m_lStart, r.m_value.m_lEnd}),
+                 (QList<qint32>{8000, 8000, 8000}));
+        r.CheckLevel(8000);
+        QCOMPARE(r.m_nIecLevel, IEC_LEVEL_3);
+        r.CheckLevel(6000);
+        QCOMPARE(r.m_nIecLevel, IEC_LEVEL_X);
+        // a free voltage stays where it is, and a level outside the table is left alone
+        r.SetDiscMode(DISC_CONTACT);
+        QCOMPARE(r.m_value.m_lValue, 8000);
+        r.m_nIecLevel = 7;
+        r.CheckLevel(1234);
+        QCOMPARE(r.m_nIecLevel, 7);
+
+        // a sweep is a free voltage; a standard level ends it, and "+/-" with it
+        r.SetIecLevel(IEC_LEVEL_2);
+        r.SetSweep(true);
+        r.SetPolarityCode(2);
+        QCOMPARE(r.m_nIecLevel, IEC_LEVEL_X);
+        QCOMPARE(r.m_ulPola, POLA_BIT_BOTH);
+        r.SetIecLevel(IEC_LEVEL_1);
+        QVERIFY(!r.m_bSweep);
+        QCOMPARE(r.m_value.m_nValueType, VALUE_SINGLE);
+        QCOMPARE(r.PolarityCode(), 0);
+
+        // END follows the start up, never down, and is never set below it
+        r.m_value.m_lValue = 5000;
+        QVERIFY(r.FollowVoltage());
+        QCOMPARE(r.m_value.m_lEnd, 5000);
+        r.m_value.m_lValue = 3000;
+        QVERIFY(!r.FollowVoltage());
+        QCOMPARE(r.m_value.m_lStart, 3000);
+        QCOMPARE(r.m_value.m_lEnd, 5000);
+        QCOMPARE(NextValue(2000, 0, r.EndLimits()), 3000);
     }
 };
 

@@ -36,9 +36,9 @@ int CDataFileDump::Run(const QString& path, QTextStream& out, QTextStream& err) 
         err.flush();
         return 1;
     }
-    CPlanListModel plan(doc.m_pSettingList.get());
+    CPlanListModel plan(&doc.GetSettingList());
     WriteModel(plan, out);
-    CStepListModel steps(doc.m_pExecList.get());
+    CStepListModel steps(&doc.GetExecList());
     WriteModel(steps, out);
     out.flush();
     return 0;

@@ -26,17 +26,9 @@ constexpr CRecordListModel::Column kColumns[CPlanListModel::kColumnCount] = {
 CPlanListModel::CPlanListModel(CSettingList* list, QObject* parent)
     : CRecordListModel("Test No.", kColumns, parent), m_list(list) {}
 
-CPlanListModel::CPlanListModel(CVzrT8100Doc* doc, QObject* parent)
-    : CRecordListModel("Test No.", kColumns, parent), m_pDoc(doc),
-      m_list(doc ? doc->m_pSettingList.get() : nullptr) {
+CPlanListModel::CPlanListModel(CVzrT8100Doc* doc)
+    : CRecordListModel("Test No.", kColumns, nullptr), m_pDoc(doc), m_list(&doc->GetSettingList()) {
     Renumber();
-}
-
-void CPlanListModel::SetList(CSettingList* list) {
-    beginResetModel();
-    m_pDoc = nullptr;
-    m_list = list;
-    endResetModel();
 }
 
 int CPlanListModel::RecordColumn(int column) {

@@ -17,14 +17,9 @@ public:
     // The type of a dragged plan row.
     static constexpr const char* kRowMimeType = "application/x-vzr-t8100-plan-row";
 
+    // A plan shown read-only (the document's own model is CVzrT8100Doc::PlanModel).
     explicit CPlanListModel(CSettingList* list = nullptr, QObject* parent = nullptr);
-    // The plan of a document, editable. Each condition is numbered by its position, and
-    // its row is labelled with its test number, so a label moves with its row until the
-    // plan is renumbered.
-    explicit CPlanListModel(CVzrT8100Doc* doc, QObject* parent = nullptr);
 
-    // Shows another plan (or none), read-only.
-    void SetList(CSettingList* list);
     CSettingList* List() const { return m_list; }
     CVzrT8100Doc* Document() const { return m_pDoc; }
 
@@ -47,6 +42,14 @@ public:
     bool DropRecord(int source, int target);
     // Gives every condition and its own steps its position as test number.
     void Renumber();
+    // The document's plan replaced as a whole by replace() (a file read into it): every
+    // row anew, numbered by position.
+    template <class Replace> void ReplacePlan(Replace replace) {
+        beginResetModel();
+        replace();
+        Renumber();
+        endResetModel();
+    }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
@@ -70,6 +73,12 @@ protected:
     int RowNumber(int row) const override;
 
 private:
+    friend class CVzrT8100Doc;
+    // The plan of a document, editable; made by the document only, one for all its windows.
+    // Each condition is numbered by its position, and its row is labelled with its test
+    // number, so a label moves with its row until the plan is renumbered.
+    explicit CPlanListModel(CVzrT8100Doc* doc);
+
     bool IsRow(int row) const { return row >= 0 && row < RecordCount(); }
     // The rows first..last show new test numbers.
     void RelabelRows(int first, int last);

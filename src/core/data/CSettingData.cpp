@@ -268,3 +268,104 @@ bool CSettingData::IsEqual(const CSettingData& other) const {
     }
     return true;
 }
+
+namespace {
+constexpr qint32 kOneSecond = 1000; // ms
+constexpr qint32 kFineIntervalStep = 10;
+constexpr qint32 kCoarseIntervalStep = 100;
+
+qint32 IntervalIncrement(qint32 interval, int direction) {
+    if (direction < 0)
+        return interval > kOneSecond ? kCoarseIntervalStep : kFineIntervalStep;
+    return interval >= kOneSecond ? kCoarseIntervalStep : kFineIntervalStep;
+}
+} // namespace
+
+bool CSettingData::IsStandardLevel(qint32 iecLevel) {
+    return iecLevel >= IEC_LEVEL_1 && iecLevel <= IEC_LEVEL_4;
+}
+
+void CSettingData::SetDiscMode(qint32 discMode) {
+    m_nDiscMode = discMode;
+    if (IsStandardLevel(m_nIecLevel)) {
+        const qint32 volt = IecLevelVoltage(m_nDiscMode, m_nIecLevel);
+        m_value.m_lValue = volt;
+        m_value.m_lStart = volt;
+        m_value.m_lEnd = volt;
+    }
+}
+
+void CSettingData::SetIecLevel(qint32 iecLevel) {
+    m_nIecLevel = iecLevel;
+    if (!IsStandardLevel(m_nIecLevel))
+        return;
+    const qint32 volt = IecLevelVoltage(m_nDiscMode, m_nIecLevel);
+    m_value.m_lValue = volt;
+    m_value.m_lStart = volt;
+    m_value.m_lEnd = volt;
+    if (m_bSweep)
+        SetSweep(false);
+}
+
+void CSettingData::SetSweep(bool sweep) {
+    m_bSweep = sweep;
+    if (sweep) {
+        m_value.m_nValueType = VALUE_SWEEP;
+        m_nIecLevel = IEC_LEVEL_X;
+        return;
+    }
+    m_value.m_nValueType = VALUE_SINGLE;
+    if (m_ulPola != POLA_BIT_PLUS && m_ulPola != POLA_BIT_MINUS)
+        m_ulPola = POLA_BIT_PLUS;
+}
+
+void CSettingData::CheckLevel(qint32 volt) {
+    if (IsStandardLevel(m_nIecLevel) && volt != IecLevelVoltage(m_nDiscMode, m_nIecLevel))
+        m_nIecLevel = IEC_LEVEL_X;
+}
+
+bool CSettingData::FollowVoltage() {
+    m_value.m_lStart = m_value.m_lValue;
+    if (m_value.m_lEnd >= m_value.m_lStart)
+        return false;
+    m_value.m_lEnd = m_value.m_lStart;
+    return true;
+}
+
+NumberEntry::Limits CSettingData::EndLimits() const {
+    return {m_value.m_lStart, m_rngVolt.lMax, m_rngVolt.lIncrement};
+}
+
+NumberEntry::Limits CSettingData::IntervalLimits(qint32 typed, int direction) {
+    if (direction != 0)
+        m_rngInterval.lIncrement = IntervalIncrement(typed, direction);
+    return {m_rngInterval.lMin, m_rngInterval.lMax, m_rngInterval.lIncrement};
+}
+
+void CSettingData::FitIntervalIncrement() {
+    m_rngInterval.lIncrement = IntervalIncrement(m_lInterval, 0);
+}
+
+qint32 CSettingData::PolarityCode() const {
+    switch (m_ulPola) {
+    case POLA_BIT_PLUS:
+        return 0;
+    case POLA_BIT_MINUS:
+        return 1;
+    default:
+        return 2;
+    }
+}
+
+void CSettingData::SetPolarityCode(qint32 code) {
+    switch (code) {
+    case 1:
+        m_ulPola = POLA_BIT_MINUS;
+        break;
+    case 2:
+        m_ulPola = POLA_BIT_BOTH;
+        break;
+    default:
+        m_ulPola = POLA_BIT_PLUS;
+    }
+}

@@ -1,6 +1,7 @@
 #include "CVzrT8100Doc.h"
 
 #include "data/CArchive.h"
+#include "data/CPlanListModel.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,26 +25,31 @@ QString Tr(const char* text) {
 }
 } // namespace
 
-CVzrT8100Doc::CVzrT8100Doc()
-    : m_pSettingList(std::make_unique<CSettingList>()), m_pExecList(std::make_unique<CExecList>()) {
+CVzrT8100Doc::CVzrT8100Doc() {
     auto setting = std::make_unique<CSettingData>();
     setting->SetTestNo(0);
     setting->MakeExecList(setting->m_edlList);
-    m_pSettingList->push_back(std::move(setting));
+    m_settingList.push_back(std::move(setting));
     RebuildExecList();
 }
 
 CVzrT8100Doc::~CVzrT8100Doc() = default;
 
+CPlanListModel& CVzrT8100Doc::PlanModel() {
+    if (!m_pPlanModel)
+        m_pPlanModel.reset(new CPlanListModel(this));
+    return *m_pPlanModel;
+}
+
 void CVzrT8100Doc::RebuildExecList() {
-    m_pExecList->clear();
+    m_execList.clear();
     size_t total = 0;
-    for (const auto& setting : *m_pSettingList)
+    for (const auto& setting : m_settingList)
         total += setting->m_edlList.size();
-    m_pExecList->reserve(total);
-    for (const auto& setting : *m_pSettingList) {
+    m_execList.reserve(total);
+    for (const auto& setting : m_settingList) {
         for (const auto& step : setting->m_edlList)
-            m_pExecList->push_back(std::make_unique<CExecData>(*step));
+            m_execList.push_back(std::make_unique<CExecData>(*step));
     }
 }
 
@@ -72,12 +78,12 @@ void CVzrT8100Doc::Store(CArchive& ar) const {
     for (const QString& comment : m_strCommentList)
         ar.WriteString(comment);
     ar.WriteString(QStringLiteral("[Setting Data Count]"));
-    ar.WriteInt32(static_cast<qint32>(m_pSettingList->size()));
-    for (const auto& setting : *m_pSettingList)
+    ar.WriteInt32(static_cast<qint32>(m_settingList.size()));
+    for (const auto& setting : m_settingList)
         setting->Store(ar);
     ar.WriteString(QStringLiteral("[Exec Data Count]"));
-    ar.WriteInt32(static_cast<qint32>(m_pExecList->size()));
-    for (const auto& step : *m_pExecList)
+    ar.WriteInt32(static_cast<qint32>(m_execList.size()));
+    for (const auto& step : m_execList)
         step->Store(ar);
 }
 
@@ -105,10 +111,10 @@ int CVzrT8100Doc::Load(CArchive& ar) {
     const qint32 settings = ar.ReadInt32();
     if (ar.IsFailed())
         return LOAD_BAD_FORMAT;
-    m_pSettingList->clear();
+    m_settingList.clear();
     if (settings == 0) {
         // An empty plan gets one default condition, not expanded.
-        m_pSettingList->push_back(std::make_unique<CSettingData>());
+        m_settingList.push_back(std::make_unique<CSettingData>());
     } else {
         if (!ar.CanHold(settings, CSettingData::kMinStoredBytes))
             return LOAD_BAD_FORMAT;
@@ -119,7 +125,7 @@ int CVzrT8100Doc::Load(CArchive& ar) {
             const int r = setting->Load(ar);
             if (r != LOAD_OK)
                 return r;
-            m_pSettingList->push_back(std::move(setting));
+            m_settingList.push_back(std::move(setting));
         }
     }
 
@@ -128,7 +134,7 @@ int CVzrT8100Doc::Load(CArchive& ar) {
     if (ar.IsFailed())
         return LOAD_BAD_FORMAT;
     // A step count of 0 leaves the plan as stored and the run list empty.
-    m_pExecList->clear();
+    m_execList.clear();
     if (!ar.CanHold(steps, CExecData::kMinStoredBytes))
         return LOAD_BAD_FORMAT;
     for (qint32 i = 0; i < steps; ++i) {
@@ -138,7 +144,7 @@ int CVzrT8100Doc::Load(CArchive& ar) {
         const int r = step->Load(ar);
         if (r != LOAD_OK)
             return r;
-        m_pExecList->push_back(std::move(step));
+        m_execList.push_back(std::move(step));
     }
     return ar.IsFailed() ? LOAD_BAD_FORMAT : LOAD_OK;
 }
@@ -185,10 +191,17 @@ bool CVzrT8100Doc::OpenFile(const QString& path, QString* errorText) {
             *errorText = LoadResultText(result);
         return false;
     }
-    // Swap the contents, not the lists: views keep pointing at this document's lists.
-    m_pSettingList->swap(*loaded.m_pSettingList);
-    m_pExecList->swap(*loaded.m_pExecList);
-    m_strCommentList.swap(loaded.m_strCommentList);
+    // The lists stay this document's own, which its plan model points at: only their
+    // contents change hands.
+    const auto swapContents = [&] {
+        m_settingList.swap(loaded.m_settingList);
+        m_execList.swap(loaded.m_execList);
+        m_strCommentList.swap(loaded.m_strCommentList);
+    };
+    if (m_pPlanModel)
+        m_pPlanModel->ReplacePlan(swapContents);
+    else
+        swapContents();
     SetPathName(path);
     SetModifiedFlag(false);
     return true;

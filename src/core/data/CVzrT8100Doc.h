@@ -9,20 +9,15 @@
 #include <memory>
 
 class CArchive;
+class CPlanListModel;
 
-// One open test plan: its conditions, the run list and the data file (".vzt"). The
-// window layer shows the messages; this class only reports them.
+// One open test plan: its conditions, the run list and the data file (".vzt"), and the
+// one model through which every window shows and edits the plan. The window layer shows
+// the messages; this class only reports them.
 class CVzrT8100Doc {
 public:
     // The plan view adds no condition beyond this many.
     static constexpr int kMaxSettings = 22;
-
-    // The plan, in order; each condition owns its steps.
-    std::unique_ptr<CSettingList> m_pSettingList;
-    // The run list: copies of the conditions' steps, in plan order.
-    std::unique_ptr<CExecList> m_pExecList;
-    // Stored with the file under "[Test Point Comment]"; nothing fills it.
-    QStringList m_strCommentList;
 
     // A new plan: one default condition, test number 0, expanded, and its run list.
     CVzrT8100Doc();
@@ -30,10 +25,21 @@ public:
     CVzrT8100Doc& operator=(const CVzrT8100Doc&) = delete;
     ~CVzrT8100Doc();
 
-    CSettingList& GetSettingList() { return *m_pSettingList; }
-    const CSettingList& GetSettingList() const { return *m_pSettingList; }
-    CExecList& GetExecList() { return *m_pExecList; }
-    const CExecList& GetExecList() const { return *m_pExecList; }
+    // The plan, in order; each condition owns its steps. The lists stay the same objects
+    // for the document's life, a file opened into it included.
+    CSettingList& GetSettingList() { return m_settingList; }
+    const CSettingList& GetSettingList() const { return m_settingList; }
+    // The run list: copies of the conditions' steps, in plan order.
+    CExecList& GetExecList() { return m_execList; }
+    const CExecList& GetExecList() const { return m_execList; }
+    // Stored with the file under "[Test Point Comment]"; nothing fills it.
+    QStringList& GetCommentList() { return m_strCommentList; }
+    const QStringList& GetCommentList() const { return m_strCommentList; }
+
+    // The plan as every window of the document shows it, made at the first call (which
+    // numbers the plan by position) and living as long as the document. Edits of the plan
+    // go through it, so that each window follows them.
+    CPlanListModel& PlanModel();
 
     // Replaces the run list by copies of every condition's steps, in plan order.
     void RebuildExecList();
@@ -69,6 +75,10 @@ private:
     int Load(CArchive& ar);
     void Store(CArchive& ar) const;
 
+    CSettingList m_settingList;
+    CExecList m_execList;
+    QStringList m_strCommentList;
+    std::unique_ptr<CPlanListModel> m_pPlanModel;
     bool m_bModified = false;
     bool m_bLoadError = false;
     QString m_strPathName;

@@ -12,7 +12,7 @@ class QSerialPort;
 
 // One serial port, always 9600 baud, 8 data bits, no parity, one stop bit, no flow
 // control, DTR and RTS raised while open. Ports are known by their number in the port
-// table (CSerialPortTable); a non-zero m_nPortNo means a port is open.
+// table (CSerialPortTable); a non-zero port number means a port is open.
 //
 // Numbers refer to the table as the last EnumPorts saw it, so that the ports of one search
 // keep their numbers however the system's list changes meanwhile; before any listing, Open
@@ -34,7 +34,7 @@ public:
     CRsPort& operator=(const CRsPort&) = delete;
 
     // Opens port number nPort (1..128) of the port table. A port that is already open is
-    // closed first. On failure nothing stays open, m_nPortNo is 0 and LastOpenProblem()
+    // closed first. On failure nothing stays open, the port number is 0 and LastOpenProblem()
     // says why.
     bool Open(int nPort);
     // Waits CLOSE_DELAY_MS, drops RTS then DTR and closes; does nothing when closed.
@@ -57,6 +57,8 @@ public:
     CPortProblem ProbeProblem(int n) const;
 
     bool IsOpen() const;
+    // The number of the open port, 0 when none is open.
+    int GetPortNo() const { return m_nPortNo; }
     // Bytes already received and not yet read.
     qint64 BytesAvailable() const;
     // Blocks until a byte is there, at most msecs (0: only looks). Never spins.
@@ -65,12 +67,6 @@ public:
     qint64 Read(quint8* data, qint64 max);
     // Drops everything received so far; returns how many bytes were dropped.
     qint64 Discard();
-
-    int m_nPortNo = 0;
-    quint32 m_dwBaudRate = 9600;
-    quint32 m_byByteSize = 8;
-    quint32 m_byParity = 0;   // none
-    quint32 m_byStopBits = 0; // one stop bit
 
 private:
     // Tries to open path; on failure says why.
@@ -82,4 +78,5 @@ private:
     QStringList m_listTable;         // that snapshot
     QList<CPortProblem> m_listProbe; // per entry of the snapshot
     CPortProblem m_lastOpenProblem;
+    int m_nPortNo = 0;
 };

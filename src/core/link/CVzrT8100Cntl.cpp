@@ -68,11 +68,11 @@ bool CVzrT8100Cntl::Connect() {
 }
 
 bool CVzrT8100Cntl::IsConnected() const {
-    return m_protocol.GetPort().m_nPortNo != 0;
+    return m_protocol.GetPort().GetPortNo() != 0;
 }
 
 int CVzrT8100Cntl::GetPortNo() const {
-    return m_protocol.GetPort().m_nPortNo;
+    return m_protocol.GetPort().GetPortNo();
 }
 
 QString CVzrT8100Cntl::PortPath() const {
@@ -229,8 +229,8 @@ bool CVzrT8100Cntl::SendStep(const CExecData& step) {
     return m_protocol.SendCommand(Cmd("PH%d", step.m_nDiscMode)) &&
            m_protocol.SendCommand(Cmd("PI%d", step.m_nTrig)) &&
            m_protocol.SendCommand(Cmd("PG%d", step.m_nPola)) &&
-           m_protocol.SendCommand(Cmd("PL%d", step.m_lVolt / 10)) &&
-           m_protocol.SendCommand(Cmd("PK%d", step.m_lInterval / 10)) &&
+           m_protocol.SendCommand(Cmd("PL%d", ToVoltUnits(step.m_lVolt))) &&
+           m_protocol.SendCommand(Cmd("PK%d", ToIntervalUnits(step.m_lInterval))) &&
            m_protocol.SendCommand(Cmd("PJ%d", step.m_lCount));
 }
 
@@ -241,22 +241,17 @@ bool CVzrT8100Cntl::SendSequenceStep(const CSettingData& cond, int no) {
 
     const VoltValue& volt = cond.m_value;
     const qint32 first = volt.m_nValueType == VALUE_SINGLE ? volt.m_lValue : volt.m_lStart;
-    int polarity = 2; // both
-    if (cond.m_ulPola == POLA_BIT_PLUS)
-        polarity = 0;
-    else if (cond.m_ulPola == POLA_BIT_MINUS)
-        polarity = 1;
 
     QString text = Cmd("PQ%d", no);
-    text += Cmd("/%d", first / 10);
-    text += Cmd("/%d", cond.m_lInterval / 10);
+    text += Cmd("/%d", ToVoltUnits(first));
+    text += Cmd("/%d", ToIntervalUnits(cond.m_lInterval));
     text += Cmd("/%d", cond.m_lCount);
-    text += Cmd("/%d", polarity);
+    text += Cmd("/%d", cond.PolarityCode());
     text += Cmd("/%d", cond.m_nDiscMode);
     text += Cmd("/%d", cond.m_nTrig);
     if (volt.m_nValueType == VALUE_SWEEP) {
-        text += Cmd("/%d", volt.m_lEnd / 10);
-        text += Cmd("/%d", volt.m_lStep / 10);
+        text += Cmd("/%d", ToVoltUnits(volt.m_lEnd));
+        text += Cmd("/%d", ToVoltUnits(volt.m_lStep));
     }
     return m_protocol.SendCommand(text);
 }

@@ -23,6 +23,10 @@ public:
     static constexpr quint8 STATUS_TRIGGER_ON = 0x04;
     static constexpr quint8 STATUS_AIR_DISCHARGE = 0x10;
 
+    // The instrument takes voltages in units of 10 V and intervals in units of 10 ms.
+    static constexpr qint32 VOLT_UNIT = 10;     // V
+    static constexpr qint32 INTERVAL_UNIT = 10; // ms
+
     // The instrument's sequence memory holds at most this many steps, numbered 1..99.
     static constexpr int SEQUENCE_MAX_STEPS = 22;
     static constexpr int SEQUENCE_STEP_NO_MIN = 1;
@@ -73,6 +77,10 @@ public:
     static qint32 PayloadToInt(const QString& reply);
     // The status byte of a "QD" reply: low nibbles of the first two payload bytes.
     static quint8 PayloadToStatus(const QString& reply);
+    // A voltage (V) and an interval (ms) of a step or a condition in the instrument's
+    // units, truncated toward zero: -8005 V is sent as -800.
+    static constexpr qint32 ToVoltUnits(qint32 volts) { return volts / VOLT_UNIT; }
+    static constexpr qint32 ToIntervalUnits(qint32 ms) { return ms / INTERVAL_UNIT; }
 
     // The last "QA" reply that identified the instrument (the search, Identify, every step
     // loaded); empty before any. Asking it costs no exchange on the line.

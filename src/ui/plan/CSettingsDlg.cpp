@@ -2,13 +2,18 @@
 
 #include "common/CNumberBox.h"
 #include "data/CSettingData.h"
-#include "data/ConditionRules.h"
 #include "data/SelectTable.h"
 #include "ui_CSettingsDlg.h"
 
 #include <QLabel>
 
 using NumberEntry::Limits;
+
+namespace {
+Limits LimitsOf(const ValueRange& range) {
+    return {range.lMin, range.lMax, range.lIncrement};
+}
+} // namespace
 
 CSettingsDlg::CSettingsDlg(CSettingData& record, QWidget* parent)
     // a fixed template: the size the form was laid out for, no maximise button
@@ -63,32 +68,25 @@ CSettingsDlg::~CSettingsDlg() {
 
 void CSettingsDlg::BindBoxes() {
     CSettingData& r = m_record;
-    m_ui->editVoltage->Bind(&r.m_value.m_lValue, &r.m_rngVolt, [&r](qint32, int) {
-        return Limits{r.m_rngVolt.lMin, r.m_rngVolt.lMax, r.m_rngVolt.lIncrement};
-    });
+    m_ui->editVoltage->Bind(&r.m_value.m_lValue, &r.m_rngVolt,
+                            [&r](qint32, int) { return LimitsOf(r.m_rngVolt); });
     // the step is shown in kV like the voltages but has its own bounds
-    m_ui->editStep->Bind(&r.m_value.m_lStep, &r.m_rngVolt, [&r](qint32, int) {
-        return Limits{r.m_rngStep.lMin, r.m_rngStep.lMax, r.m_rngStep.lIncrement};
-    });
-    // a sweep never ends below its start
-    m_ui->editEnd->Bind(&r.m_value.m_lEnd, &r.m_rngVolt, [&r](qint32, int) {
-        return Limits{r.m_value.m_lStart, r.m_rngVolt.lMax, r.m_rngVolt.lIncrement};
-    });
+    m_ui->editStep->Bind(&r.m_value.m_lStep, &r.m_rngVolt,
+                         [&r](qint32, int) { return LimitsOf(r.m_rngStep); });
+    m_ui->editEnd->Bind(&r.m_value.m_lEnd, &r.m_rngVolt,
+                        [&r](qint32, int) { return r.EndLimits(); });
     m_ui->editInterval->Bind(&r.m_lInterval, &r.m_rngInterval, [&r](qint32 typed, int direction) {
-        if (direction != 0)
-            r.m_rngInterval.lIncrement = ConditionRules::IntervalIncrement(typed, direction);
-        return Limits{r.m_rngInterval.lMin, r.m_rngInterval.lMax, r.m_rngInterval.lIncrement};
+        return r.IntervalLimits(typed, direction);
     });
-    m_ui->editCount->Bind(&r.m_lCount, &r.m_rngCount, [&r](qint32, int) {
-        return Limits{r.m_rngCount.lMin, r.m_rngCount.lMax, r.m_rngCount.lIncrement};
-    });
+    m_ui->editCount->Bind(&r.m_lCount, &r.m_rngCount,
+                          [&r](qint32, int) { return LimitsOf(r.m_rngCount); });
 
     connect(m_ui->editVoltage, &CNumberBox::TextFiltered, this, &CSettingsDlg::CheckIecLevel);
     connect(m_ui->editEnd, &CNumberBox::TextFiltered, this, &CSettingsDlg::CheckIecLevel);
     connect(m_ui->editVoltage, &CNumberBox::Committed, this, &CSettingsDlg::AfterVoltageCommitted);
-    connect(m_ui->editInterval, &CNumberBox::Committed, this, [&r](qint32 value, int direction) {
+    connect(m_ui->editInterval, &CNumberBox::Committed, this, [&r](qint32, int direction) {
         if (direction == 0)
-            r.m_rngInterval.lIncrement = ConditionRules::IntervalIncrement(value, 0);
+            r.FitIntervalIncrement();
     });
 }
 
@@ -98,6 +96,9 @@ void CSettingsDlg::InitDialog() {
     FillComboFromTable(m_ui->comboIecLevel, g_tblIecLevel);
     FillComboFromTable(m_ui->comboTrig, g_tblTrig);
     FillPola();
+    // the flag follows the SWEEP box, still clear until the kind of voltage sets both
+    // below: the level read on the way has no sweep to end
+    r.m_bSweep = false;
 
     SelectComboByValue(m_ui->comboDiscMode, r.m_nDiscMode);
     OnDiscModeChanged();
@@ -108,8 +109,8 @@ void CSettingsDlg::InitDialog() {
 
     // any kind but a single voltage opens as a sweep
     m_ui->checkSweep->setChecked(r.m_value.m_nValueType != VALUE_SINGLE);
-    ApplySweep();
-    SelectComboByValue(m_ui->comboPola, ConditionRules::PolaRowOfSet(r.m_ulPola));
+    OnSweepClicked();
+    SelectComboByValue(m_ui->comboPola, r.PolarityCode());
     OnPolaChanged();
 
     m_ui->editVoltage->Show(r.m_value.m_lValue);
@@ -135,33 +136,23 @@ void CSettingsDlg::FillPola() {
 
 void CSettingsDlg::OnDiscModeChanged() {
     CSettingData& r = m_record;
-    if (!SelectedValue(m_ui->comboDiscMode, r.m_nDiscMode))
+    qint32 mode = 0;
+    if (!SelectedValue(m_ui->comboDiscMode, mode))
         return;
+    r.SetDiscMode(mode);
     ShowIntervalControls(r.m_nDiscMode == DISC_CONTACT);
-    if (ConditionRules::IsStandardLevel(r.m_nIecLevel)) {
-        // the sweep's ends follow too, so that ticking SWEEP next starts from what is shown
-        const qint32 volt = IecLevelVoltage(r.m_nDiscMode, r.m_nIecLevel);
-        r.m_value.m_lValue = volt;
-        r.m_value.m_lStart = volt;
-        r.m_value.m_lEnd = volt;
-    }
     m_ui->editVoltage->Show(r.m_value.m_lValue);
 }
 
 void CSettingsDlg::OnIecLevelChanged() {
     CSettingData& r = m_record;
-    if (!SelectedValue(m_ui->comboIecLevel, r.m_nIecLevel))
+    qint32 level = 0;
+    if (!SelectedValue(m_ui->comboIecLevel, level))
         return;
-    if (ConditionRules::IsStandardLevel(r.m_nIecLevel)) {
-        const qint32 volt = IecLevelVoltage(r.m_nDiscMode, r.m_nIecLevel);
-        r.m_value.m_lValue = volt;
-        r.m_value.m_lStart = volt;
-        r.m_value.m_lEnd = volt;
-        // a sweep is always a free voltage
-        if (m_ui->checkSweep->isChecked()) {
-            m_ui->checkSweep->setChecked(false);
-            ApplySweep();
-        }
+    r.SetIecLevel(level);
+    if (m_ui->checkSweep->isChecked() != r.m_bSweep) {
+        m_ui->checkSweep->setChecked(r.m_bSweep);
+        ShowSweep();
     }
     m_ui->editVoltage->Show(r.m_value.m_lValue);
 }
@@ -171,37 +162,27 @@ void CSettingsDlg::OnTrigChanged() {
 }
 
 void CSettingsDlg::OnPolaChanged() {
-    qint32 row = 0;
-    if (SelectedValue(m_ui->comboPola, row))
-        m_record.m_ulPola = ConditionRules::PolaSetOfRow(row);
+    qint32 code = 0;
+    if (SelectedValue(m_ui->comboPola, code))
+        m_record.SetPolarityCode(code);
 }
 
 void CSettingsDlg::OnSweepClicked() {
-    ApplySweep();
+    m_record.SetSweep(m_ui->checkSweep->isChecked());
+    ShowSweep();
 }
 
-void CSettingsDlg::ApplySweep() {
-    CSettingData& r = m_record;
-    if (m_ui->checkSweep->isChecked()) {
-        r.m_bSweep = true;
-        r.m_value.m_nValueType = VALUE_SWEEP;
-        FillPola();
-        SelectComboByValue(m_ui->comboPola, ConditionRules::PolaRowOfSet(r.m_ulPola));
-        ShowSweepControls(true);
-        r.m_nIecLevel = IEC_LEVEL_X;
-        SelectIecLevelRow();
-        m_ui->editVoltage->Show(r.m_value.m_lValue);
-        m_ui->editStep->Show(r.m_value.m_lStep);
-        m_ui->editEnd->Show(r.m_value.m_lEnd);
-    } else {
-        r.m_bSweep = false;
-        r.m_value.m_nValueType = VALUE_SINGLE;
-        if (r.m_ulPola != POLA_BIT_PLUS && r.m_ulPola != POLA_BIT_MINUS)
-            r.m_ulPola = POLA_BIT_PLUS;
-        FillPola();
-        SelectComboByValue(m_ui->comboPola, ConditionRules::PolaRowOfSet(r.m_ulPola));
-        ShowSweepControls(false);
-    }
+void CSettingsDlg::ShowSweep() {
+    const CSettingData& r = m_record;
+    FillPola();
+    SelectComboByValue(m_ui->comboPola, r.PolarityCode());
+    ShowSweepControls(r.m_bSweep);
+    if (!r.m_bSweep)
+        return;
+    SelectIecLevelRow();
+    m_ui->editVoltage->Show(r.m_value.m_lValue);
+    m_ui->editStep->Show(r.m_value.m_lStep);
+    m_ui->editEnd->Show(r.m_value.m_lEnd);
 }
 
 void CSettingsDlg::ShowIntervalControls(bool show) {
@@ -218,9 +199,7 @@ void CSettingsDlg::ShowSweepControls(bool show) {
 }
 
 void CSettingsDlg::CheckIecLevel(const QString& text) {
-    CSettingData& r = m_record;
-    r.m_nIecLevel = ConditionRules::LevelForVoltage(r.m_nDiscMode, r.m_nIecLevel,
-                                                    r.m_rngVolt.TextToValue(text));
+    m_record.CheckLevel(m_record.m_rngVolt.TextToValue(text));
     SelectIecLevelRow();
 }
 
@@ -231,10 +210,6 @@ void CSettingsDlg::SelectIecLevelRow() {
 }
 
 void CSettingsDlg::AfterVoltageCommitted() {
-    CSettingData& r = m_record;
-    r.m_value.m_lStart = r.m_value.m_lValue;
-    if (r.m_value.m_lEnd < r.m_value.m_lValue) {
-        r.m_value.m_lEnd = r.m_value.m_lValue;
-        m_ui->editEnd->Show(r.m_value.m_lEnd);
-    }
+    if (m_record.FollowVoltage())
+        m_ui->editEnd->Show(m_record.m_value.m_lEnd);
 }

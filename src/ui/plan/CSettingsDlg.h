@@ -38,7 +38,8 @@ private slots:
 private:
     void InitDialog();
     void BindBoxes();
-    void ApplySweep();
+    // The lists and boxes that follow the record's sweep flag.
+    void ShowSweep();
     void FillPola();
     void ShowIntervalControls(bool show);
     void ShowSweepControls(bool show);

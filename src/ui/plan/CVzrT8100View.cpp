@@ -13,7 +13,6 @@
 #include "ui_CVzrT8100View.h"
 
 #include <QDateTime>
-#include <QHash>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -22,18 +21,6 @@
 #include <algorithm>
 
 namespace {
-
-// Every window of a document shows the one model of its plan, so that a change made in
-// one is seen in all of them at once.
-std::shared_ptr<CPlanListModel> planModelOf(CVzrT8100Doc* doc) {
-    static QHash<CVzrT8100Doc*, std::weak_ptr<CPlanListModel>> s_models;
-    if (auto model = s_models.value(doc).lock())
-        return model;
-    s_models.removeIf([](const auto& entry) { return entry.value().expired(); });
-    auto model = std::make_shared<CPlanListModel>(doc);
-    s_models.insert(doc, model);
-    return model;
-}
 
 // The operator sees that the program works while the instrument is written.
 class WaitCursor {
@@ -48,7 +35,7 @@ public:
 
 CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame)
     : m_ui(std::make_unique<Ui::CVzrT8100View>()), m_pDoc(doc), m_pFrame(frame),
-      m_pForm(new QWidget), m_pModel(planModelOf(doc)) {
+      m_pForm(new QWidget), m_pModel(&doc->PlanModel()) {
     setObjectName(QStringLiteral("planView"));
     m_ui->setupUi(m_pForm);
     m_sizeForm = m_pForm->size();
@@ -64,7 +51,8 @@ CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame)
     // nothing here shows it: the form decides whether the operator can reach it
     m_ui->buttonSendSequence->setVisible(false);
 
-    m_ui->listPlan->setModel(m_pModel.get());
+    // the document's one model: a change made in one window is seen in all at once
+    m_ui->listPlan->setModel(m_pModel);
     for (QAbstractScrollArea* area : {static_cast<QAbstractScrollArea*>(this),
                                       static_cast<QAbstractScrollArea*>(m_ui->listPlan)}) {
         area->horizontalScrollBar()->setAccessibleName(tr("横スクロール"));
@@ -80,10 +68,7 @@ CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame)
     connect(m_ui->listPlan, &CPlanListCtrl::RowDropped, this, &CVzrT8100View::OnRowDropped);
 }
 
-CVzrT8100View::~CVzrT8100View() {
-    // the list lets go of the model before this view's share of it goes
-    m_ui->listPlan->setModel(nullptr);
-}
+CVzrT8100View::~CVzrT8100View() = default;
 
 CPlanListCtrl* CVzrT8100View::GetListCtrl() const {
     return m_ui->listPlan;
@@ -253,7 +238,7 @@ bool CVzrT8100View::DoTestInfoDialog() {
 }
 
 void CVzrT8100View::DoExecDialog() {
-    CExecDlg dlg(m_pDoc->m_pSettingList.get(), m_pDoc->m_pExecList.get(), this);
+    CExecDlg dlg(&m_pDoc->GetSettingList(), &m_pDoc->GetExecList(), this);
     dlg.SetDocumentTitle(m_pDoc->GetTitle());
     dlg.SetDataFilePath(m_pDoc->GetPathName());
     dlg.exec();

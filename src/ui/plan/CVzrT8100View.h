@@ -25,7 +25,7 @@ public:
     ~CVzrT8100View() override;
 
     CVzrT8100Doc* GetDocument() const { return m_pDoc; }
-    CPlanListModel* GetPlanModel() const { return m_pModel.get(); }
+    CPlanListModel* GetPlanModel() const { return m_pModel; }
     CPlanListCtrl* GetListCtrl() const;
 
     // Once the window is placed: fit the frame to the form (shrinking only), set up the
@@ -68,5 +68,5 @@ private:
     CChildFrame* m_pFrame;
     QWidget* m_pForm;
     QSize m_sizeForm;
-    std::shared_ptr<CPlanListModel> m_pModel;
+    CPlanListModel* m_pModel; // the document's
 };
