@@ -2,6 +2,7 @@
 #include "commands/CCommandLine.h"
 #include "common/CAppResources.h"
 #include "common/CMessageBox.h"
+#include "common/CWaitCursor.h"
 #include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
 #include "link/CVzrT8100Cntl.h"
@@ -66,6 +67,29 @@ private slots:
             QVERIFY2(!QImage(path).isNull(), name);
         }
         QVERIFY(!CAppResources::AppIcon().pixmap(32, 32).isNull());
+    }
+
+    // Lifted and put back while the operator is asked, the wait cursor never takes off a
+    // cursor someone else put up.
+    void waitCursorKeepsOthersCursors() {
+        auto shape = [] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            return cursor ? int(cursor->shape()) : -1;
+        };
+        QApplication::setOverrideCursor(Qt::CrossCursor);
+        {
+            CWaitCursor wait;
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+            wait.Release();
+            wait.Release();
+            QCOMPARE(shape(), int(Qt::CrossCursor));
+            wait.Again();
+            wait.Again();
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+        }
+        QCOMPARE(shape(), int(Qt::CrossCursor));
+        QApplication::restoreOverrideCursor();
+        QCOMPARE(shape(), -1);
     }
 
     void viewFactory() {
