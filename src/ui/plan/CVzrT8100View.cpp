@@ -37,10 +37,9 @@ std::shared_ptr<CPlanListModel> planModelOf(CVzrT8100Doc* doc) {
 
 } // namespace
 
-CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property,
-                             QWidget* parent)
-    : QScrollArea(parent), m_ui(std::make_unique<Ui::CVzrT8100View>()), m_pDoc(doc), m_cntl(cntl),
-      m_property(property), m_pForm(new QWidget), m_pModel(planModelOf(doc)) {
+CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property)
+    : m_ui(std::make_unique<Ui::CVzrT8100View>()), m_pDoc(doc), m_cntl(cntl), m_property(property),
+      m_pForm(new QWidget), m_pModel(planModelOf(doc)) {
     setObjectName(QStringLiteral("planView"));
     m_ui->setupUi(m_pForm);
     m_sizeForm = m_pForm->size();

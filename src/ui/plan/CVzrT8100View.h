@@ -23,8 +23,8 @@ class CVzrT8100View : public QScrollArea {
     Q_OBJECT
 
 public:
-    CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property,
-                  QWidget* parent = nullptr);
+    // Made without a parent: the document window adopts it.
+    CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property);
     ~CVzrT8100View() override;
 
     CVzrT8100Doc* GetDocument() const { return m_pDoc; }
