@@ -40,64 +40,41 @@ std::optional<QList<int>> ParseFields(const QByteArray& text) {
     return values;
 }
 
-} // namespace
+using Command = CSimModel::Command;
 
-std::optional<CSimModel::Command> CSimModel::ParseCommand(const QByteArray& text) {
-    Command cmd;
-    if (text == "CA") {
-        cmd.kind = Command::Start;
-        return cmd;
-    }
-    if (text == "CB") {
-        cmd.kind = Command::Stop;
-        return cmd;
-    }
-    if (text == "CC") {
-        cmd.kind = Command::TriggerOn;
-        return cmd;
-    }
-    if (text == "CD") {
-        cmd.kind = Command::TriggerOff;
-        return cmd;
-    }
-    if (text == "PC0") {
-        cmd.kind = Command::ClearError;
-        return cmd;
-    }
-    if (text.size() < 3 || text[0] != 'P') {
+// "PQn/..." loads sequence step n (1..99: six fields, two more for a sweep); "PRp/s/..."
+// orders a program's steps (at least one, each 1..99).
+std::optional<Command> ParseSequence(const QByteArray& text) {
+    const std::optional<QList<int>> fields = ParseFields(text.mid(2));
+    if (!fields) {
         return std::nullopt;
     }
-    const char letter = text[1];
-    const QByteArray rest = text.mid(2);
-    if (letter == 'Q' || letter == 'R') {
-        const std::optional<QList<int>> fields = ParseFields(rest);
-        if (!fields) {
+    Command cmd;
+    if (text[1] == 'Q') {
+        const int nStep = fields->at(0);
+        const qsizetype nFields = fields->size() - 1;
+        if (nStep < 1 || nStep > 99 || (nFields != 6 && nFields != 8)) {
             return std::nullopt;
         }
-        if (letter == 'Q') {
-            // step number 1..99, then six fields, two more for a sweep
-            const int nStep = fields->at(0);
-            const qsizetype nFields = fields->size() - 1;
-            if (nStep < 1 || nStep > 99 || (nFields != 6 && nFields != 8)) {
-                return std::nullopt;
-            }
-            cmd.kind = Command::SeqStep;
-            cmd.value = nStep;
-        } else {
-            // the program number, then at least one step number
-            if (fields->size() < 2) {
-                return std::nullopt;
-            }
-            for (qsizetype i = 1; i < fields->size(); ++i) {
-                if (fields->at(i) < 1 || fields->at(i) > 99) {
-                    return std::nullopt;
-                }
-            }
-            cmd.kind = Command::SeqProgram;
+        cmd.kind = Command::SeqStep;
+        cmd.value = nStep;
+    } else {
+        if (fields->size() < 2) {
+            return std::nullopt;
         }
-        cmd.text = text;
-        return cmd;
+        for (qsizetype i = 1; i < fields->size(); ++i) {
+            if (fields->at(i) < 1 || fields->at(i) > 99) {
+                return std::nullopt;
+            }
+        }
+        cmd.kind = Command::SeqProgram;
     }
+    cmd.text = text;
+    return cmd;
+}
+
+// "P" + a letter + a number: one value of the step to load, within its range.
+std::optional<Command> ParseParam(char letter, const QByteArray& rest) {
     const std::optional<int> value = ParseInt(rest);
     if (!value) {
         return std::nullopt;
@@ -125,10 +102,38 @@ std::optional<CSimModel::Command> CSimModel::ParseCommand(const QByteArray& text
     if (!bValid) {
         return std::nullopt;
     }
+    Command cmd;
     cmd.kind = Command::Param;
     cmd.param = letter;
     cmd.value = v;
     return cmd;
+}
+
+} // namespace
+
+std::optional<CSimModel::Command> CSimModel::ParseCommand(const QByteArray& text) {
+    static const struct {
+        const char* text;
+        Command::Kind kind;
+    } plain[] = {{"CA", Command::Start},
+                 {"CB", Command::Stop},
+                 {"CC", Command::TriggerOn},
+                 {"CD", Command::TriggerOff},
+                 {"PC0", Command::ClearError}};
+    for (const auto& entry : plain) {
+        if (text == entry.text) {
+            Command cmd;
+            cmd.kind = entry.kind;
+            return cmd;
+        }
+    }
+    if (text.size() < 3 || text[0] != 'P') {
+        return std::nullopt;
+    }
+    if (text[1] == 'Q' || text[1] == 'R') {
+        return ParseSequence(text);
+    }
+    return ParseParam(text[1], text.mid(2));
 }
 
 void CSimModel::Execute(const Command& cmd, Clock::time_point now) {

@@ -419,88 +419,96 @@ QByteArray CVzrT8100Sim::Frame(const QByteArray& text) {
 
 void CVzrT8100Sim::Serve() {
     char buffer[512];
-    while (!m_bStop) {
-        int timeoutMs = 0;
-        {
-            std::lock_guard lock(m_mutex);
-            timeoutMs = PollTimeoutMs(Clock::now());
-        }
-        pollfd fds[2] = {{m_fdMaster, POLLIN, 0}, {m_afdWake[0], POLLIN, 0}};
-        const int rc = ::poll(fds, 2, timeoutMs);
-        if (rc < 0 && errno != EINTR) {
-            break;
-        }
-        if (m_bStop) {
-            break;
-        }
-        {
-            std::lock_guard lock(m_mutex);
-            ++m_nWakeups;
-        }
-        // a side that hung up answers every poll at once: look again only now and then
-        const int hungUpWaitMs = timeoutMs < 0 ? HUNG_UP_LOOK_MS : qMin(timeoutMs, HUNG_UP_LOOK_MS);
-        if (fds[1].revents & POLLIN) {
-            while (::read(m_afdWake[0], buffer, sizeof buffer) > 0) {
-            }
-        }
-        ssize_t nRead = 0;
-        if (fds[0].revents & POLLIN) {
-            nRead = ::read(m_fdMaster, buffer, sizeof buffer);
-        }
-        if (nRead > 0) {
-            PaceInput(nRead, Clock::now());
-        }
-        if (nRead < 0 && errno != EAGAIN && errno != EINTR) {
-            nRead = 0;
-            pollfd wake = {m_afdWake[0], POLLIN, 0};
-            ::poll(&wake, 1, hungUpWaitMs);
-        } else if (!(fds[0].revents & POLLIN) && (fds[0].revents & (POLLHUP | POLLERR))) {
-            // nothing to read from a hung-up side: wait out the clock instead of spinning
-            pollfd wake = {m_afdWake[0], POLLIN, 0};
-            ::poll(&wake, 1, hungUpWaitMs);
-        }
+    ssize_t nRead = 0;
+    while (!m_bStop && WaitForInput(buffer, sizeof buffer, nRead)) {
+        Answer(buffer, nRead);
+    }
+}
 
-        QByteArray out;
-        QByteArray flood;
-        QStringList logged;
-        std::function<void(const QString&)> fnLog;
-        {
-            std::lock_guard lock(m_mutex);
-            const Clock::time_point now = Clock::now();
-            for (ssize_t i = 0; i < nRead; ++i) {
-                HandleByte(buffer[i], now, out, logged);
-            }
-            Tick(now, out);
-            if (m_bFlood && MsSince(m_tpFlood, now) >= FLOOD_PERIOD_MS) {
-                m_tpFlood = now;
-                for (int i = 0; i < FLOOD_CHUNK; ++i) {
-                    // printable junk: never a control byte the dialogue could take for an answer
-                    flood += char(0x30 + m_ucFloodByte);
-                    m_ucFloodByte = quint8((m_ucFloodByte + 7) % 0x4B);
-                }
-            }
-            if (!logged.isEmpty()) {
-                fnLog = m_fnLog;
+bool CVzrT8100Sim::WaitForInput(char* buffer, size_t size, ssize_t& nRead) {
+    nRead = 0;
+    int timeoutMs = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        timeoutMs = PollTimeoutMs(Clock::now());
+    }
+    pollfd fds[2] = {{m_fdMaster, POLLIN, 0}, {m_afdWake[0], POLLIN, 0}};
+    const int rc = ::poll(fds, 2, timeoutMs);
+    if (rc < 0 && errno != EINTR) {
+        return false;
+    }
+    if (m_bStop) {
+        return false;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_nWakeups;
+    }
+    // a side that hung up answers every poll at once: look again only now and then
+    const int hungUpWaitMs = timeoutMs < 0 ? HUNG_UP_LOOK_MS : qMin(timeoutMs, HUNG_UP_LOOK_MS);
+    if (fds[1].revents & POLLIN) {
+        while (::read(m_afdWake[0], buffer, size) > 0) {
+        }
+    }
+    if (fds[0].revents & POLLIN) {
+        nRead = ::read(m_fdMaster, buffer, size);
+    }
+    if (nRead > 0) {
+        PaceInput(nRead, Clock::now());
+    }
+    if (nRead < 0 && errno != EAGAIN && errno != EINTR) {
+        nRead = 0;
+        pollfd wake = {m_afdWake[0], POLLIN, 0};
+        ::poll(&wake, 1, hungUpWaitMs);
+    } else if (!(fds[0].revents & POLLIN) && (fds[0].revents & (POLLHUP | POLLERR))) {
+        // nothing to read from a hung-up side: wait out the clock instead of spinning
+        pollfd wake = {m_afdWake[0], POLLIN, 0};
+        ::poll(&wake, 1, hungUpWaitMs);
+    }
+    return true;
+}
+
+void CVzrT8100Sim::Answer(const char* buffer, ssize_t nRead) {
+    QByteArray out;
+    QByteArray flood;
+    QStringList logged;
+    std::function<void(const QString&)> fnLog;
+    {
+        std::lock_guard lock(m_mutex);
+        const Clock::time_point now = Clock::now();
+        for (ssize_t i = 0; i < nRead; ++i) {
+            HandleByte(buffer[i], now, out, logged);
+        }
+        Tick(now, out);
+        if (m_bFlood && MsSince(m_tpFlood, now) >= FLOOD_PERIOD_MS) {
+            m_tpFlood = now;
+            for (int i = 0; i < FLOOD_CHUNK; ++i) {
+                // printable junk: never a control byte the dialogue could take for an answer
+                flood += char(0x30 + m_ucFloodByte);
+                m_ucFloodByte = quint8((m_ucFloodByte + 7) % 0x4B);
             }
         }
-        if (fnLog) {
-            for (const QString& text : logged) {
-                fnLog(text);
-            }
+        if (!logged.isEmpty()) {
+            fnLog = m_fnLog;
         }
-        WriteOut(out);
-        if (!out.isEmpty()) {
-            // The wait for the computer's ACK begins once the reply is all out, not when it
-            // was composed: slow bytes would otherwise use up the wait before the last one.
-            std::lock_guard lock(m_mutex);
-            if (m_state == LineState::AwaitAck) {
-                m_tpState = Clock::now();
-            }
+    }
+    if (fnLog) {
+        for (const QString& text : logged) {
+            fnLog(text);
         }
-        if (!flood.isEmpty()) {
-            // junk that does not fit the line is simply lost
-            WriteAll(flood.constData(), flood.size(), 0);
+    }
+    WriteOut(out);
+    if (!out.isEmpty()) {
+        // The wait for the computer's ACK begins once the reply is all out, not when it
+        // was composed: slow bytes would otherwise use up the wait before the last one.
+        std::lock_guard lock(m_mutex);
+        if (m_state == LineState::AwaitAck) {
+            m_tpState = Clock::now();
         }
+    }
+    if (!flood.isEmpty()) {
+        // junk that does not fit the line is simply lost
+        WriteAll(flood.constData(), flood.size(), 0);
     }
 }
 

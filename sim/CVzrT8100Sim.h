@@ -13,6 +13,8 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/types.h>
+
 // A VZR-T8100 served on the master side of a pseudo-terminal: the program opens the slave
 // path as its serial port. Serves on its own thread; every public call is thread-safe.
 class CVzrT8100Sim {
@@ -107,6 +109,11 @@ private:
     using Clock = CSimModel::Clock;
 
     void Serve();
+    // Sleeps until a byte comes, the model's clock is due or the server is woken, and
+    // reads what came into buffer (nRead bytes, 0 for none); false when serving ends.
+    bool WaitForInput(char* buffer, size_t size, ssize_t& nRead);
+    // Takes the bytes read and the clock's events, and writes the answers and any flood.
+    void Answer(const char* buffer, ssize_t nRead);
     void HandleByte(char byte, Clock::time_point now, QByteArray& out, QStringList& logged);
     void HandleText(const QByteArray& text, Clock::time_point now, QByteArray& out);
     void AnswerEnq(QByteArray& out);

@@ -30,31 +30,19 @@ bool ReadInt(const QCommandLineParser& parser, const QString& name, int min, int
     return true;
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    // SIGINT and SIGTERM are taken by one waiting thread, never by a handler in the middle of
-    // the simulator's work; every thread started later inherits the blocked mask.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("vzr-t8100-sim");
-
-    // --auto-trigger takes an optional delay, which the parser has no form for
-    QStringList args = QCoreApplication::arguments();
-    QString autoDelay;
+// "--auto-trigger=MS" becomes "--auto-trigger", its delay given back in delay: the parser
+// has no form for an optional value.
+QStringList TakeAutoTriggerDelay(QStringList args, QString& delay) {
     for (QString& arg : args) {
         if (arg.startsWith("--auto-trigger=")) {
-            autoDelay = arg.mid(int(qstrlen("--auto-trigger=")));
+            delay = arg.mid(int(qstrlen("--auto-trigger=")));
             arg = "--auto-trigger";
         }
     }
+    return args;
+}
 
-    QCommandLineParser parser;
+void AddOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QCoreApplication::translate(
         "main", "Simulated VZR-T8100 ESD simulator on a pseudo-terminal."));
     parser.addHelpOption();
@@ -83,9 +71,11 @@ int main(int argc, char* argv[]) {
         {"no-discharge-hold",
          QCoreApplication::translate("main", "Clear the discharge bit the moment a series ends.")},
     });
-    parser.process(args);
+}
 
-    CVzrT8100Sim sim;
+// The instrument's behaviour and the faults to inject, from the options; false after
+// telling which value is invalid.
+bool Configure(CVzrT8100Sim& sim, const QCommandLineParser& parser, const QString& autoDelay) {
     if (parser.isSet("auto-trigger")) {
         int delayMs = 100;
         if (!autoDelay.isEmpty()) {
@@ -94,7 +84,7 @@ int main(int argc, char* argv[]) {
             if (!ok || delayMs < 0) {
                 Fail(QCoreApplication::translate("main", "invalid value for --auto-trigger: \"%1\"")
                          .arg(autoDelay));
-                return 2;
+                return false;
             }
         }
         sim.SetAutoTrigger(true, delayMs);
@@ -105,61 +95,49 @@ int main(int argc, char* argv[]) {
         if (!ok || !(scale > 0.0) || scale > 1.0e6) {
             Fail(QCoreApplication::translate("main", "invalid value for --time-scale: \"%1\"")
                      .arg(parser.value("time-scale")));
-            return 2;
+            return false;
         }
         sim.SetTimeScale(scale);
     }
-    if (parser.isSet("model")) {
+    if (parser.isSet("model"))
         sim.SetModelText(parser.value("model"));
-    }
-    if (parser.isSet("ident")) {
+    if (parser.isSet("ident"))
         sim.SetIdentText(parser.value("ident"));
-    }
     sim.SetSilent(parser.isSet("silent"));
-    int value = 0;
-    if (parser.isSet("nak")) {
-        if (!ReadInt(parser, "nak", 0, value)) {
-            return 2;
-        }
-        sim.InjectNak(value);
-    }
-    if (parser.isSet("bad-bcc")) {
-        if (!ReadInt(parser, "bad-bcc", 0, value)) {
-            return 2;
-        }
-        sim.InjectBadBcc(value);
-    }
-    if (parser.isSet("slow")) {
-        if (!ReadInt(parser, "slow", 0, value)) {
-            return 2;
-        }
-        sim.SetByteDelayMs(value);
-    }
-    if (parser.isSet("error-on-start")) {
-        if (!ReadInt(parser, "error-on-start", -999999999, value)) {
-            return 2;
-        }
-        sim.InjectErrorOnNextStart(value);
+    // the counted faults: each a whole number from its least
+    const struct {
+        const char* name;
+        int min;
+        void (CVzrT8100Sim::*set)(int);
+    } counted[] = {
+        {"nak", 0, &CVzrT8100Sim::InjectNak},
+        {"bad-bcc", 0, &CVzrT8100Sim::InjectBadBcc},
+        {"slow", 0, &CVzrT8100Sim::SetByteDelayMs},
+        {"error-on-start", -999999999, &CVzrT8100Sim::InjectErrorOnNextStart},
+    };
+    for (const auto& option : counted) {
+        if (!parser.isSet(option.name))
+            continue;
+        int value = 0;
+        if (!ReadInt(parser, option.name, option.min, value))
+            return false;
+        (sim.*option.set)(value);
     }
     sim.SetFlood(parser.isSet("flood"));
     sim.SetLinePacing(parser.isSet("line-pacing"));
-    if (parser.isSet("no-discharge-hold")) {
+    if (parser.isSet("no-discharge-hold"))
         sim.SetDischargeHold(false);
-    }
     if (parser.isSet("log")) {
         sim.SetLogCallback([](const QString& text) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
             std::fflush(stderr);
         });
     }
+    return true;
+}
 
-    if (!sim.Start()) {
-        Fail(QCoreApplication::translate("main", "cannot open a pseudo-terminal"));
-        return 1;
-    }
-    std::fprintf(stdout, "%s\n", sim.PortPath().toLocal8Bit().constData());
-    std::fflush(stdout);
-
+// Serves until SIGINT or SIGTERM, which one waiting thread takes.
+int ServeUntilStopped(QCoreApplication& app, const sigset_t& stopSignals) {
     std::thread waiter([&stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
@@ -168,6 +146,40 @@ int main(int argc, char* argv[]) {
     });
     const int rc = app.exec();
     waiter.join();
+    return rc;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // SIGINT and SIGTERM are taken by one waiting thread, never by a handler in the middle of
+    // the simulator's work; every thread started later inherits the blocked mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("vzr-t8100-sim");
+
+    QString autoDelay;
+    const QStringList args = TakeAutoTriggerDelay(QCoreApplication::arguments(), autoDelay);
+    QCommandLineParser parser;
+    AddOptions(parser);
+    parser.process(args);
+
+    CVzrT8100Sim sim;
+    if (!Configure(sim, parser, autoDelay))
+        return 2;
+    if (!sim.Start()) {
+        Fail(QCoreApplication::translate("main", "cannot open a pseudo-terminal"));
+        return 1;
+    }
+    std::fprintf(stdout, "%s\n", sim.PortPath().toLocal8Bit().constData());
+    std::fflush(stdout);
+
+    const int rc = ServeUntilStopped(app, stopSignals);
     sim.Stop();
     return rc;
 }

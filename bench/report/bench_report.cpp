@@ -196,14 +196,14 @@ int main(int argc, char** argv) {
     excel.SetOutputPath(dir.path());
     t.restart();
     double cpu = CpuMilliseconds();
-    if (!excel.StartExcel())
+    if (!excel.StartWorkbook())
         return 1;
     CTestReport::Write(excel, doc.GetSettingList(), doc.GetExecList(), property);
     const double layoutMs = t.nsecsElapsed() / 1e6;
     const double layoutCpuMs = CpuMilliseconds() - cpu;
     t.restart();
     cpu = CpuMilliseconds();
-    excel.ShowExcel();
+    excel.WriteWorkbook();
     const double fileMs = t.nsecsElapsed() / 1e6;
     const double fileCpuMs = CpuMilliseconds() - cpu;
     std::printf("      again in two halves: layout in memory %.1f ms (cpu %.1f ms), "

@@ -397,7 +397,7 @@ private slots:
         CTestProperty property;
         property.LoadIni();
         CMsExcelControl expected;
-        QVERIFY(expected.StartExcel());
+        QVERIFY(expected.StartWorkbook());
         CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), property);
         QString error;
         const QJsonObject book = ReportTest::ReadWorkbook(out, &error);

@@ -8,7 +8,6 @@
 #include "data/SelectTable.h"
 #include "execution/CExecDlg.h"
 #include "execution/CJudgeDlg.h"
-#include "report/CMsExcelControl.h"
 #include "settings/CTestProperty.h"
 
 #include <QAbstractItemModelTester>
@@ -127,8 +126,8 @@ private slots:
         m_modal = std::make_unique<CModalAnswerer>();
         m_catcher.m_urls.clear();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
-        QDir(CMsExcelControl::ReportsFolder()).removeRecursively();
-        QFile::remove(CMsExcelControl::ReportsFolder());
+        QDir(CTestProperty::ReportsFolder()).removeRecursively();
+        QFile::remove(CTestProperty::ReportsFolder());
     }
 
     void cleanup() {
@@ -141,7 +140,7 @@ private slots:
 
     // Workbooks in the reports folder.
     static QStringList Reports() {
-        return QDir(CMsExcelControl::ReportsFolder()).entryList({"*.xlsx"}, QDir::Files);
+        return QDir(CTestProperty::ReportsFolder()).entryList({"*.xlsx"}, QDir::Files);
     }
 
     // What the dialog shows when it opens, and its first idle poll.
@@ -406,15 +405,15 @@ private slots:
         QVERIFY(m_modal->boxTexts.isEmpty());
 
         // the reports folder is taken by a file: no workbook can be made
-        QVERIFY(QDir(CMsExcelControl::ReportsFolder()).removeRecursively());
-        QFile blocker(CMsExcelControl::ReportsFolder());
+        QVERIFY(QDir(CTestProperty::ReportsFolder()).removeRecursively());
+        QFile blocker(CTestProperty::ReportsFolder());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         m_dlg->CreateReport();
         QCOMPARE(m_modal->boxTexts.size(), 1);
         QVERIFY2(
             m_modal->boxTexts.first().startsWith(Utf8("レポートのフォルダに書き込めません。\n") +
-                                                 CMsExcelControl::ReportsFolder()),
+                                                 CTestProperty::ReportsFolder()),
             qPrintable(m_modal->boxTexts.first()));
         QVERIFY(m_dlg->ResultExist());
         QCOMPARE(Step(0).m_nJudge, JUDGE_B);

@@ -10,7 +10,6 @@
 #include "execution/CRunRecordReader.h"
 #include "execution/CRunRecordStore.h"
 #include "execution/RunRecordFormat.h"
-#include "report/CMsExcelControl.h"
 #include "report/ReportTestUtil.h"
 #include "settings/CTestProperty.h"
 
@@ -249,7 +248,7 @@ private slots:
         m_modal = std::make_unique<CModalAnswerer>();
         m_catcher.m_urls.clear();
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
-        QDir(CMsExcelControl::ReportsFolder()).removeRecursively();
+        QDir(CTestProperty::ReportsFolder()).removeRecursively();
     }
 
     void cleanup() {
@@ -724,7 +723,7 @@ private slots:
         Close();
 
         QVERIFY(QDir(reports).removeRecursively());
-        QCOMPARE(::chmod(QFile::encodeName(CMsExcelControl::ReportsFolder()).constData(), 0555), 0);
+        QCOMPARE(::chmod(QFile::encodeName(CTestProperty::ReportsFolder()).constData(), 0555), 0);
         Open(Reopen(DataFile()), DataFile());
         QSignalSpy titles(m_dlg.get(), &QWidget::windowTitleChanged);
         QCOMPARE(m_dlg->windowTitle(), Utf8("試験実行 - 試験記録を書き込めません"));
@@ -740,7 +739,7 @@ private slots:
         QVERIFY(WaitForIdlePoll());
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
         Close();
-        ::chmod(QFile::encodeName(CMsExcelControl::ReportsFolder()).constData(), 0755);
+        ::chmod(QFile::encodeName(CTestProperty::ReportsFolder()).constData(), 0755);
     }
 
     // The disk fills in the middle of a run: the title and the status bar say so once, the

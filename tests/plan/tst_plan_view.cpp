@@ -69,6 +69,12 @@ void typeInto(QWidget* dlg, const char* name, const QString& text) {
     dlg->findChild<QWidget*>("comboDiscMode")->setFocus(Qt::TabFocusReason);
 }
 
+// A main window on the program's instrument and settings.
+std::unique_ptr<CMainFrame> makeMainFrame() {
+    CVzrT8100App* app = CVzrT8100App::Instance();
+    return std::make_unique<CMainFrame>(app->GetCntl(), app->GetProperty());
+}
+
 CVzrT8100View* viewOf(CMainFrame& frame) {
     return qobject_cast<CVzrT8100View*>(frame.ActiveFrame()->widget());
 }
@@ -111,14 +117,15 @@ class TestPlanView : public QObject {
 
     // A main window with one new document of n conditions (n = 0: as made).
     CVzrT8100View* open(int n = 0) {
-        m_frame = std::make_unique<CMainFrame>();
+        m_frame = makeMainFrame();
         m_frame->resize(1000, 800);
         m_frame->show();
         if (n > 0) {
             // the plan is in place before the window shows it
-            CChildFrame::SetViewFactory([n](CVzrT8100Doc* doc, CChildFrame* frame) {
+            CChildFrame::SetViewFactory([n](CVzrT8100Doc* doc, CChildFrame*) {
                 makePlan(doc, n);
-                return new CVzrT8100View(doc, frame);
+                CVzrT8100App* app = CVzrT8100App::Instance();
+                return new CVzrT8100View(doc, app->GetCntl(), app->GetProperty());
             });
         }
         m_frame->NewDocument();
@@ -434,7 +441,7 @@ private slots:
     // also when made before the main window shows (start-up), then fit it: no scroll bars.
     void freshWindowShowsItsWholeForm() {
         for (const bool shownFirst : {true, false}) {
-            m_frame = std::make_unique<CMainFrame>();
+            m_frame = makeMainFrame();
             m_frame->resize(1280, 1024);
             m_frame->setVisible(shownFirst);
             m_frame->NewDocument();

@@ -1,5 +1,6 @@
 // The workbook writer: cell names, typed-in values, sheets, the file and its failures.
 #include "report/CMsExcelControl.h"
+#include "settings/CTestProperty.h"
 
 #include <QDir>
 #include <QFile>
@@ -111,7 +112,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, stored);
         CMsExcelControl excel;
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SetCellText(u"C3", text);
         const CMsExcelControl::Cell cell = excel.GetCell(0, u"C3");
         QCOMPARE(int(cell.kind), kind);
@@ -126,7 +127,7 @@ private slots:
         excel.SetCellText(u"not a cell", u"text"); // not even checked
         QCOMPARE(excel.SheetCount(), 0);
         QVERIFY(!excel.IsReady());
-        QVERIFY_THROWS_EXCEPTION(CExcelError, excel.ShowExcel());
+        QVERIFY_THROWS_EXCEPTION(CExcelError, excel.WriteWorkbook());
 
         // a start that fails leaves it empty the same way
         QTemporaryDir dir;
@@ -135,7 +136,7 @@ private slots:
         blocker.close();
         CMsExcelControl failed;
         failed.SetOutputPath(dir.filePath("file/report.xlsx"));
-        QVERIFY(!failed.StartExcel());
+        QVERIFY(!failed.StartWorkbook());
         failed.SetCellText(u"A1", u"text");
         QCOMPARE(failed.SheetCount(), 0);
         QCOMPARE(FilesIn(dir.path()), QStringList{"file"});
@@ -144,7 +145,7 @@ private slots:
     void selectSheetClamps() {
         CMsExcelControl one;
         one.SetSheetsInNewWorkbook(1);
-        QVERIFY(one.StartExcel());
+        QVERIFY(one.StartWorkbook());
         QCOMPARE(one.SheetCount(), 1);
         one.SelectSheet(2);
         QCOMPARE(one.CurrentSheet(), 0);
@@ -152,7 +153,7 @@ private slots:
         QCOMPARE(one.CurrentSheet(), 0);
 
         CMsExcelControl three;
-        QVERIFY(three.StartExcel());
+        QVERIFY(three.StartWorkbook());
         QCOMPARE(three.SheetCount(), 3);
         QCOMPARE(three.SheetName(0), QStringLiteral("Sheet1"));
         QCOMPARE(three.SheetName(2), QStringLiteral("Sheet3"));
@@ -170,7 +171,7 @@ private slots:
 
     void failuresSayWhatAndWhere() {
         CMsExcelControl excel;
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SelectSheet(1);
         excel.SetSheetName(QStringLiteral("試験内容"));
         try {
@@ -200,7 +201,7 @@ private slots:
 
     void sheetNames() {
         CMsExcelControl excel;
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         for (const QString& bad :
              {QString(), QStringLiteral("a[1]"), QStringLiteral("a:b"), QStringLiteral("a*"),
               QStringLiteral("a?"), QStringLiteral("a/b"), QStringLiteral("a\\b"),
@@ -218,7 +219,7 @@ private slots:
 
     void lastWriteWins() {
         CMsExcelControl excel;
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SetCellText(u"B2", u"first");
         excel.SetCellText(u"C2", u"other");
         excel.SetCellText(u"b2", u"'second");
@@ -245,16 +246,16 @@ private slots:
     }
 
     void writesIntoTheReportsFolder() {
-        const QString folder = CMsExcelControl::ReportsFolder();
+        const QString folder = CTestProperty::ReportsFolder();
         QCOMPARE(folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
                              QStringLiteral("/VZR-T8100"));
         QDir(folder).removeRecursively(); // made when missing
 
         CMsExcelControl excel;
         excel.SetTitle(QStringLiteral("Test1"));
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SetCellText(u"A1", u"x");
-        excel.ShowExcel();
+        excel.WriteWorkbook();
         const QFileInfo written(excel.GetFilePath());
         QCOMPARE(written.absolutePath(), folder);
         QVERIFY2(QRegularExpression(QStringLiteral("^Test1_\\d{8}-\\d{6}\\.xlsx$"))
@@ -270,8 +271,8 @@ private slots:
         for (const auto& [mask, mode] : {std::pair{022, 0644}, {077, 0600}}) {
             const mode_t saved = ::umask(mode_t(mask));
             excel.SetOutputPath(folder + QStringLiteral("/explicit.xlsx"));
-            QVERIFY(excel.StartExcel());
-            excel.ShowExcel();
+            QVERIFY(excel.StartWorkbook());
+            excel.WriteWorkbook();
             ::umask(saved);
             struct stat st {};
             QCOMPARE(::stat(QFile::encodeName(excel.GetFilePath()).constData(), &st), 0);
@@ -297,8 +298,8 @@ private slots:
             CMsExcelControl excel;
             excel.SetTitle(QStringLiteral("Test1"));
             excel.SetOutputPath(dir.path());
-            QVERIFY(excel.StartExcel());
-            excel.ShowExcel();
+            QVERIFY(excel.StartWorkbook());
+            excel.WriteWorkbook();
             const QString name = QFileInfo(excel.GetFilePath()).fileName();
             QVERIFY2(!taken.contains(name) && !made.contains(name), qPrintable(name));
             // a clash gets the next free suffix of its own second's name; the clock may
@@ -330,9 +331,9 @@ private slots:
         old.close();
         CMsExcelControl excel;
         excel.SetOutputPath(path);
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SetCellText(u"A1", u"x");
-        excel.ShowExcel();
+        excel.WriteWorkbook();
         QCOMPARE(excel.GetFilePath(), path);
         QVERIFY(QFileInfo(path).size() > 100);
         QCOMPARE(FilesIn(dir.path()), QStringList{"report.xlsx"});
@@ -354,7 +355,7 @@ private slots:
         CMsExcelControl excel;
         QString folder;
         if (setup == QLatin1String("reports")) {
-            folder = CMsExcelControl::ReportsFolder();
+            folder = CTestProperty::ReportsFolder();
             QDir(folder).removeRecursively();
             QVERIFY(QDir().mkpath(QFileInfo(folder).absolutePath()));
             QFile f(folder);
@@ -369,7 +370,7 @@ private slots:
             QVERIFY(QDir().mkdir(folder));
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         }
-        QVERIFY(!excel.StartExcel());
+        QVERIFY(!excel.StartWorkbook());
         QCOMPARE(excel.GetStartFailure(), CMsExcelControl::START_NO_FOLDER);
         QCOMPARE(excel.GetStartFolder(), QDir::toNativeSeparators(folder));
         const QString error = excel.GetStartError();
@@ -387,7 +388,7 @@ private slots:
         CMsExcelControl excel;
         excel.SetTitle(QStringLiteral("Test1"));
         excel.SetOutputPath(dir.path());
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SelectSheet(1);
         for (int row = 1; row <= 2000; ++row)
             excel.SetCellText(QStringLiteral("K%1").arg(row),
@@ -395,10 +396,10 @@ private slots:
         bool thrown = false;
         WithFileSizeLimit(4096, [&] {
             try {
-                excel.ShowExcel();
+                excel.WriteWorkbook();
             } catch (const CExcelError& e) {
                 thrown = true;
-                QCOMPARE(e.Operation(), QStringLiteral("ShowExcel"));
+                QCOMPARE(e.Operation(), QStringLiteral("WriteWorkbook"));
                 QVERIFY(!e.Reason().isEmpty());
             }
         });
@@ -406,7 +407,7 @@ private slots:
         QVERIFY(excel.GetFilePath().isEmpty());
         QCOMPARE(FilesIn(dir.path()), QStringList());
         // with room again the same workbook is written
-        excel.ShowExcel();
+        excel.WriteWorkbook();
         QCOMPARE(FilesIn(dir.path()), QStringList{QFileInfo(excel.GetFilePath()).fileName()});
     }
 
@@ -416,7 +417,7 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         CMsExcelControl excel;
         excel.SetOutputPath(folder);
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         excel.SetCellText(u"A1", u"x");
         // the folder is taken away while the report is being written
         QVERIFY(QDir(folder).removeRecursively());
@@ -424,7 +425,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
         try {
-            excel.ShowExcel();
+            excel.WriteWorkbook();
             QFAIL("written into a folder that is not there");
         } catch (const CExcelError& e) {
             QVERIFY2(e.Where().contains(QDir::toNativeSeparators(folder)), qPrintable(e.Text()));

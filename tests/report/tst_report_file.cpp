@@ -32,10 +32,10 @@ class TestReportFile : public QObject {
         doc.GetExecList()[0]->m_strComment = QStringLiteral("異常なし");
         excel.SetTitle(QStringLiteral("Test1"));
         excel.SetOutputPath(m_dir.path());
-        if (!excel.StartExcel())
+        if (!excel.StartWorkbook())
             return {};
         CTestReport::Write(excel, doc.GetSettingList(), doc.GetExecList(), Settings());
-        excel.ShowExcel();
+        excel.WriteWorkbook();
         return excel.GetFilePath();
     }
 
@@ -85,7 +85,7 @@ private slots:
     void awkwardTextsSurvive() {
         CMsExcelControl excel;
         excel.SetOutputPath(m_dir.path());
-        QVERIFY(excel.StartExcel());
+        QVERIFY(excel.StartWorkbook());
         const QString texts[] = {
             QStringLiteral("'<b>&amp; \"quoted\" 'single'</b>"),
             QStringLiteral("'  blanks around  "),
@@ -101,7 +101,7 @@ private slots:
         int row = 1;
         for (const QString& text : texts)
             excel.SetCellText(QStringLiteral("B%1").arg(row++), text);
-        excel.ShowExcel();
+        excel.WriteWorkbook();
         QString error;
         const QJsonObject book = ReportTest::ReadWorkbook(excel.GetFilePath(), &error);
         QVERIFY2(!book.isEmpty(), qPrintable(error));

@@ -50,7 +50,7 @@ class TestReportLayout : public QObject {
     // Writes the report of the document into a new workbook held in memory.
     void Report(const CTestProperty& property) {
         m_excel = std::make_unique<CMsExcelControl>();
-        QVERIFY(m_excel->StartExcel());
+        QVERIFY(m_excel->StartWorkbook());
         CTestReport::Write(*m_excel, m_doc.GetSettingList(), m_doc.GetExecList(), property);
     }
     QString Text(int sheet, const char* cell) const {
@@ -332,7 +332,7 @@ private slots:
         setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, oldHandler);
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
-        QVERIFY2(failed.m_strDetail.startsWith(QStringLiteral("ShowExcel")),
+        QVERIFY2(failed.m_strDetail.startsWith(QStringLiteral("WriteWorkbook")),
                  qPrintable(failed.m_strDetail));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     }

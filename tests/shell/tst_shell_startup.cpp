@@ -150,21 +150,21 @@ class TestStartUp : public QObject {
         QVERIFY(frame->isVisible());
         QVERIFY(frame->windowState().testFlag(Qt::WindowMaximized));
         // the settings were loaded at the end
-        QCOMPARE(app().m_property.m_strGunModel, QString("HV-TEST"));
-        QCOMPARE(app().m_property.m_strCupModel, QString("14-20385C"));
+        QCOMPARE(app().GetProperty().m_strGunModel, QString("HV-TEST"));
+        QCOMPARE(app().GetProperty().m_strCupModel, QString("14-20385C"));
     }
     void checkNothingUp() {
         QVERIFY(!app().GetMainFrame());
         for (QWidget* w : QApplication::topLevelWidgets())
             QVERIFY2(!w->isVisible() || !qobject_cast<QMainWindow*>(w), "a main window is up");
         // the settings were not loaded
-        QCOMPARE(app().m_property.m_strGunModel, QString());
+        QCOMPARE(app().GetProperty().m_strGunModel, QString());
     }
 
 private slots:
     void instrumentPresent() {
-        QVERIFY(app().m_cntl.IsConnected());
-        QCOMPARE(app().m_property.m_strGunModel, QString()); // loaded only at the end
+        QVERIFY(app().GetCntl().IsConnected());
+        QCOMPARE(app().GetProperty().m_strGunModel, QString()); // loaded only at the end
         const int enqs = g_sim->EnqCount();
         WindowDriver driver;
         QElapsedTimer timer;
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(driver.m_bOpeningSeen);
         QCOMPARE(g_sim->EnqCount(), enqs); // no second search
         checkMainWindowUp();
-        QVERIFY(app().m_cntl.IsConnected());
+        QVERIFY(app().GetCntl().IsConnected());
         // a new document, no file
         const QList<QMdiSubWindow*> windows = app().GetMainFrame()->GetMdiArea()->subWindowList();
         QCOMPARE(windows.size(), 1);
@@ -221,7 +221,7 @@ private slots:
             edit(dlg, "editCompany")->setText("Valdmark");
             dlg->findChild<QPushButton*>("buttonOk")->click();
         });
-        QCOMPARE(app().m_property.m_strCompanyName, QString("Valdmark"));
+        QCOMPARE(app().GetProperty().m_strCompanyName, QString("Valdmark"));
         QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_PROPERTY, INI_KEY_COMPANY_NAME, ""),
                  QString("Valdmark"));
         open("actionTestInfo", [&](QDialog* dlg) {
@@ -230,19 +230,19 @@ private slots:
             edit(dlg, "editTemperature")->setText("21.0 ℃");
             dlg->findChild<QPushButton*>("buttonOk")->click();
         });
-        QCOMPARE(app().m_property.m_strTemperature, QString("21.0 ℃"));
-        QCOMPARE(app().m_property.m_tmTest, std::int64_t(0));
+        QCOMPARE(app().GetProperty().m_strTemperature, QString("21.0 ℃"));
+        QCOMPARE(app().GetProperty().m_tmTest, std::int64_t(0));
         open("actionRemote", [&](QDialog* dlg) {
             QVERIFY(qobject_cast<CRemoteDlg*>(dlg));
             QCOMPARE(edit(dlg, "editState")->text(), QString("Connect"));
             QTest::keyClick(dlg, Qt::Key_Escape);
         });
-        QVERIFY(app().m_cntl.IsConnected());
+        QVERIFY(app().GetCntl().IsConnected());
         app().ShutDown();
     }
 
     void retryThenStart() {
-        QVERIFY(!app().m_cntl.IsConnected());
+        QVERIFY(!app().GetCntl().IsConnected());
         QVERIFY(g_searchEnqs > 0);
         WindowDriver driver;
         driver.m_listChoices = {"retry", "retry", "retry", "start"};
@@ -252,7 +252,7 @@ private slots:
         QVERIFY(!driver.m_bOpeningWithFailure);
         // construction, before the first dialog, after each of three retries
         QCOMPARE(g_sim->EnqCount(), 5 * g_searchEnqs);
-        QVERIFY(!app().m_cntl.IsConnected());
+        QVERIFY(!app().GetCntl().IsConnected());
         checkMainWindowUp();
         app().ShutDown();
     }
@@ -262,7 +262,7 @@ private slots:
         driver.m_listChoices = {"plugRetry"};
         QVERIFY(app().StartUp());
         QCOMPARE(driver.m_nFailureDialogs, 1);
-        QVERIFY(app().m_cntl.IsConnected());
+        QVERIFY(app().GetCntl().IsConnected());
         checkMainWindowUp();
         app().ShutDown();
     }
@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(driver.m_nFailureDialogs, 0);
         QVERIFY(driver.m_listMessages.isEmpty());
         QCOMPARE(g_sim->EnqCount(), 2 * g_searchEnqs);
-        QVERIFY(!app().m_cntl.IsConnected());
+        QVERIFY(!app().GetCntl().IsConnected());
         checkMainWindowUp();
         app().ShutDown();
     }

@@ -1,8 +1,11 @@
 // The shell's dialogs, message boxes, command line and document windows, offscreen.
 #include "commands/CCommandLine.h"
+#include "common/CAppResources.h"
 #include "common/CMessageBox.h"
+#include "common/CWaitCursor.h"
 #include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
+#include "link/CVzrT8100Cntl.h"
 #include "settings/CTestProperty.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CChildFrame.h"
@@ -11,12 +14,12 @@
 #include "shell/COpeningDlg.h"
 #include "shell/CRecentFileList.h"
 #include "shell/CTypeSelectDlg.h"
-#include "shell/CVzrT8100App.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -43,6 +46,9 @@ class TestShellWindows : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    // what the main window is handed (no ports: never connected)
+    CVzrT8100Cntl m_cntl;
+    CTestProperty m_property;
 
 private slots:
     void init() {
@@ -56,11 +62,34 @@ private slots:
              {"toolbar/new.png", "toolbar/open.png", "toolbar/save.png", "toolbar/cut.png",
               "toolbar/copy.png", "toolbar/paste.png", "toolbar/print.png", "toolbar/about.png",
               "icons/vzr-t8100-32.png"}) {
-            const QString path = CVzrT8100App::ResourcePath(name);
+            const QString path = CAppResources::Path(name);
             QCOMPARE(path, QString(":/vzr/") + name); // no bundle beside the program
             QVERIFY2(!QImage(path).isNull(), name);
         }
-        QVERIFY(!CVzrT8100App::AppIcon().pixmap(32, 32).isNull());
+        QVERIFY(!CAppResources::AppIcon().pixmap(32, 32).isNull());
+    }
+
+    // Lifted and put back while the operator is asked, the wait cursor never takes off a
+    // cursor someone else put up.
+    void waitCursorKeepsOthersCursors() {
+        auto shape = [] {
+            const QCursor* cursor = QApplication::overrideCursor();
+            return cursor ? int(cursor->shape()) : -1;
+        };
+        QApplication::setOverrideCursor(Qt::CrossCursor);
+        {
+            CWaitCursor wait;
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+            wait.Release();
+            wait.Release();
+            QCOMPARE(shape(), int(Qt::CrossCursor));
+            wait.Again();
+            wait.Again();
+            QCOMPARE(shape(), int(Qt::WaitCursor));
+        }
+        QCOMPARE(shape(), int(Qt::CrossCursor));
+        QApplication::restoreOverrideCursor();
+        QCOMPARE(shape(), -1);
     }
 
     void viewFactory() {
@@ -71,7 +100,7 @@ private slots:
             view->setObjectName("planView");
             return view;
         });
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         CVzrT8100Doc* doc = frame.NewDocument();
         CChildFrame::SetViewFactory(nullptr);
         QCOMPARE(seen, doc);
@@ -395,7 +424,7 @@ private slots:
     }
 
     void mainFrameMenus() {
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.show();
         const QStringList top = [&] {
             QStringList titles;
@@ -445,6 +474,27 @@ private slots:
         QCOMPARE(frame.windowTitle(), QString("VZR-T8100"));
     }
 
+    // The Options menu and the plan view's run work on the settings the main window is
+    // handed; a run the operator cancels keeps the test time.
+    void windowsWorkOnTheSettingsHanded() {
+        m_property.m_strOperator = "handed";
+        m_property.m_tmTest = 1234;
+        CMainFrame frame(m_cntl, m_property);
+        frame.show();
+        frame.NewDocument();
+        QStringList shown;
+        auto cancel = [&](QWidget* dlg) {
+            shown << dlg->findChild<QLineEdit*>("editOperator")->text();
+            dlg->findChild<QPushButton*>("buttonCancel")->click();
+        };
+        WhenModal(cancel);
+        frame.findChild<QAction*>("actionTestInfo")->trigger();
+        WhenModal(cancel);
+        frame.ActiveFrame()->widget()->findChild<QPushButton*>("buttonRun")->click();
+        QCOMPARE(shown, (QStringList{"handed", "handed"}));
+        QCOMPARE(m_property.m_tmTest, std::int64_t(1234));
+    }
+
     void closePromptsForChanges_data() {
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("closed");
@@ -454,7 +504,7 @@ private slots:
     void closePromptsForChanges() {
         QFETCH(int, answer);
         QFETCH(bool, closed);
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.show();
         CVzrT8100Doc* doc = frame.NewDocument();
         doc->SetModifiedFlag(true);
@@ -471,7 +521,7 @@ private slots:
     }
 
     void saveAndReopen() {
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.show();
         CVzrT8100Doc* doc = frame.NewDocument();
         const QString path = m_dir->filePath("saved.vzt");
@@ -524,7 +574,7 @@ private slots:
     void mainWindowGoesRightAfterAWindowClosed() {
         // the closed window's deletion is still pending when the main window goes (the
         // end of a run): it must not report to a main window half destroyed (asan build)
-        auto frame = std::make_unique<CMainFrame>();
+        auto frame = std::make_unique<CMainFrame>(m_cntl, m_property);
         frame->show();
         frame->NewDocument();
         frame->NewDocument();
@@ -534,7 +584,7 @@ private slots:
     }
 
     void windowMenuListsTheWindows() {
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.show();
         auto* menu = frame.findChild<QMenu*>("menuWindow");
         auto listed = [&] {
@@ -572,7 +622,7 @@ private slots:
     }
 
     void everyCommandHasItsPrompt() {
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.NewDocument();
         for (QAction* a : frame.findChildren<QAction*>()) {
             if (a->isSeparator() || a->menu() || a->objectName().isEmpty())
@@ -599,7 +649,7 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("not a plan");
         }
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.show();
         QString message;
         WhenModal([&](QWidget* modal) {
@@ -625,7 +675,7 @@ private slots:
         CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_Y, "0");
         CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_CX, " 400px");
         CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_CY, "high");
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.resize(1000, 800);
         frame.show();
         frame.NewDocument();
@@ -640,7 +690,7 @@ private slots:
     void firstWindowMaximised() {
         CTestProperty::WriteIniString(INI_SECTION_MDICHILD_X, INI_KEY_MDICHILD_MAXIMIZE,
                                       "MAXIMIZE");
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.show();
         frame.NewDocument();
         QVERIFY(frame.ActiveFrame()->isMaximized());
@@ -662,7 +712,7 @@ private slots:
     // The operator's commands are remembered (the title bar, the system menu); the
     // program's own arranging of the windows writes nothing.
     void showStateRemembered() {
-        CMainFrame frame;
+        CMainFrame frame(m_cntl, m_property);
         frame.resize(1000, 800);
         frame.show();
         frame.NewDocument();

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <bit>
+
 namespace {
 
 // Options of the toolkit itself, left to the application object, with a value.
@@ -23,6 +25,135 @@ bool isQtValueOption(const QString& arg) {
 
 QString tr(const char* text) {
     return QCoreApplication::translate("CCommandLine", text);
+}
+
+// The options seen, for deciding the mode once all are read.
+enum Seen : unsigned {
+    SEEN_IDENTIFY = 1u << 0,
+    SEEN_DUMP = 1u << 1,
+    SEEN_REPORT = 1u << 2,
+    SEEN_OUT = 1u << 3,
+    SEEN_RESULTS = 1u << 4,
+    SEEN_RUNS = 1u << 5,
+    SEEN_SEQUENCE = 1u << 6,
+    SEEN_HELP = 1u << 7,
+};
+
+// An option with a value: "--name VALUE" (the value neither missing nor empty) or
+// "--name=VALUE".
+struct ValueOption {
+    const char* name;
+    QString CCommandLine::*field; // null: a port, added to the list
+    unsigned seen;
+    bool emptyRefused; // "--name=" is refused too
+};
+
+const ValueOption VALUE_OPTIONS[] = {
+    {"--port", nullptr, 0, true},
+    {"--dump", &CCommandLine::m_strDumpFile, SEEN_DUMP, false},
+    {"--report", &CCommandLine::m_strReportFile, SEEN_REPORT, false},
+    {"--out", &CCommandLine::m_strReportOut, SEEN_OUT, false},
+    {"--results", &CCommandLine::m_strResultsRecord, SEEN_RESULTS, false},
+    {"--runs", &CCommandLine::m_strRunsFile, SEEN_RUNS, false},
+    {"--send-sequence", &CCommandLine::m_strSequenceFile, SEEN_SEQUENCE, true},
+};
+
+const ValueOption* findValueOption(const QString& arg) {
+    for (const ValueOption& option : VALUE_OPTIONS) {
+        const QLatin1String name(option.name);
+        if (arg == name || (arg.startsWith(name) && arg.mid(name.size()).startsWith(u'=')))
+            return &option;
+    }
+    return nullptr;
+}
+
+QString valueMissing(const char* name) {
+    return tr("オプション %1 には値が必要です。").arg(QLatin1String(name));
+}
+
+// Reads the option at i and its value; i moves past a separate value.
+void readValue(CCommandLine& cmd, const ValueOption& option, const QStringList& arguments,
+               qsizetype& i, unsigned& seen) {
+    const QString& arg = arguments.at(i);
+    const qsizetype nameSize = qsizetype(qstrlen(option.name));
+    QString value;
+    if (arg.size() > nameSize) {
+        value = arg.mid(nameSize + 1);
+        if (value.isEmpty() && option.emptyRefused) {
+            cmd.m_strError = valueMissing(option.name);
+            return;
+        }
+    } else if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
+        cmd.m_strError = valueMissing(option.name);
+        return;
+    } else {
+        value = arguments.at(++i);
+    }
+    if (option.field)
+        cmd.*option.field = value;
+    else
+        cmd.m_listPorts.append(value);
+    seen |= option.seen;
+}
+
+// An option without a value, or the toolkit's own; i moves past the toolkit's value.
+void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, unsigned& seen) {
+    const QString& arg = arguments.at(i);
+    if (arg == QLatin1String("--simulate")) {
+        cmd.m_bSimulate = true;
+    } else if (arg == QLatin1String("--identify")) {
+        seen |= SEEN_IDENTIFY;
+    } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+        seen |= SEEN_HELP;
+    } else if (!arg.startsWith(QLatin1String("--")) && isQtValueOption(arg)) {
+        ++i; // the toolkit's option and its value stay for the application object
+    } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
+        // the toolkit's own switches (-reverse, -nograb, ...)
+    } else {
+        cmd.m_strError = tr("不明なオプションです: %1").arg(arg);
+    }
+}
+
+// The mode from the options seen: the help before all, at most one mode without
+// windows, --out and --results only with --report.
+void decideMode(CCommandLine& cmd, unsigned seen) {
+    const bool report = seen & SEEN_REPORT, runs = seen & SEEN_RUNS;
+    const bool sequence = seen & SEEN_SEQUENCE;
+    const unsigned modes = SEEN_IDENTIFY | SEEN_DUMP | SEEN_REPORT | SEEN_SEQUENCE | SEEN_RUNS;
+    if (!cmd.m_strError.isEmpty()) {
+        cmd.m_nMode = CCommandLine::MODE_ERROR;
+        return;
+    }
+    if (seen & SEEN_HELP) {
+        cmd.m_nMode = CCommandLine::MODE_HELP;
+        return;
+    }
+    if (std::popcount(seen & modes) > 1)
+        cmd.m_strError =
+            tr("--identify、--dump、--report、--send-sequence、--runs は同時に指定できません。");
+    else if ((seen & SEEN_OUT) && !report)
+        cmd.m_strError = tr("--out は --report と一緒に指定してください。");
+    else if ((seen & SEEN_RESULTS) && !report)
+        cmd.m_strError = tr("--results は --report と一緒に指定してください。");
+    else if ((report || runs) && !cmd.m_listDocuments.isEmpty())
+        cmd.m_strError =
+            tr("余分な引数があります: %1").arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
+    else if (sequence && !cmd.m_listDocuments.isEmpty())
+        cmd.m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
+    if (!cmd.m_strError.isEmpty())
+        cmd.m_nMode = CCommandLine::MODE_ERROR;
+    else if (sequence)
+        cmd.m_nMode = CCommandLine::MODE_SEND_SEQUENCE;
+    else if (seen & SEEN_IDENTIFY)
+        cmd.m_nMode = CCommandLine::MODE_IDENTIFY;
+    else if (seen & SEEN_DUMP)
+        cmd.m_nMode = CCommandLine::MODE_DUMP;
+    else if (report)
+        cmd.m_nMode = CCommandLine::MODE_REPORT;
+    else if (runs)
+        cmd.m_nMode = CCommandLine::MODE_RUNS;
+    else
+        cmd.m_nMode = CCommandLine::MODE_GUI;
 }
 
 } // namespace
@@ -55,124 +186,18 @@ QString CCommandLine::Usage() {
 
 void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
-    bool identify = false, help = false, dump = false, report = false, out = false;
-    bool results = false, runs = false;
-    bool sequence = false;
+    unsigned seen = 0;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
+    for (qsizetype i = 1; i < arguments.size() && m_strError.isEmpty(); ++i) {
         const QString& arg = arguments.at(i);
-        auto value = [&](QString& into) {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-                m_strError = tr("オプション %1 には値が必要です。").arg(arg);
-                return false;
-            }
-            into = arguments.at(++i);
-            return true;
-        };
-        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-"))
             m_listDocuments.append(arg);
-        } else if (arg == QLatin1String("--")) {
+        else if (arg == QLatin1String("--"))
             optionsEnded = true;
-        } else if (arg == QLatin1String("--port") || arg.startsWith(QLatin1String("--port="))) {
-            QString path;
-            if (arg.startsWith(QLatin1String("--port=")))
-                path = arg.mid(7);
-            else if (!value(path))
-                break;
-            if (path.isEmpty()) {
-                m_strError = tr("オプション %1 には値が必要です。").arg(QStringLiteral("--port"));
-                break;
-            }
-            m_listPorts.append(path);
-        } else if (arg == QLatin1String("--dump") || arg.startsWith(QLatin1String("--dump="))) {
-            if (arg.startsWith(QLatin1String("--dump=")))
-                m_strDumpFile = arg.mid(7);
-            else if (!value(m_strDumpFile))
-                break;
-            dump = true;
-        } else if (arg == QLatin1String("--report") || arg.startsWith(QLatin1String("--report="))) {
-            if (arg.startsWith(QLatin1String("--report=")))
-                m_strReportFile = arg.mid(9);
-            else if (!value(m_strReportFile))
-                break;
-            report = true;
-        } else if (arg == QLatin1String("--out") || arg.startsWith(QLatin1String("--out="))) {
-            if (arg.startsWith(QLatin1String("--out=")))
-                m_strReportOut = arg.mid(6);
-            else if (!value(m_strReportOut))
-                break;
-            out = true;
-        } else if (arg == QLatin1String("--results") ||
-                   arg.startsWith(QLatin1String("--results="))) {
-            if (arg.startsWith(QLatin1String("--results=")))
-                m_strResultsRecord = arg.mid(10);
-            else if (!value(m_strResultsRecord))
-                break;
-            results = true;
-        } else if (arg == QLatin1String("--runs") || arg.startsWith(QLatin1String("--runs="))) {
-            if (arg.startsWith(QLatin1String("--runs=")))
-                m_strRunsFile = arg.mid(7);
-            else if (!value(m_strRunsFile))
-                break;
-            runs = true;
-        } else if (arg == QLatin1String("--send-sequence") ||
-                   arg.startsWith(QLatin1String("--send-sequence="))) {
-            if (arg.startsWith(QLatin1String("--send-sequence=")))
-                m_strSequenceFile = arg.mid(16);
-            else if (!value(m_strSequenceFile))
-                break;
-            if (m_strSequenceFile.isEmpty()) {
-                m_strError =
-                    tr("オプション %1 には値が必要です。").arg(QStringLiteral("--send-sequence"));
-                break;
-            }
-            sequence = true;
-        } else if (arg == QLatin1String("--simulate")) {
-            m_bSimulate = true;
-        } else if (arg == QLatin1String("--identify")) {
-            identify = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            help = true;
-        } else if (!arg.startsWith(QLatin1String("--")) && isQtValueOption(arg)) {
-            ++i; // the toolkit's option and its value stay for the application object
-        } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
-            // the toolkit's own switches (-reverse, -nograb, ...)
-        } else {
-            m_strError = tr("不明なオプションです: %1").arg(arg);
-            break;
-        }
+        else if (const ValueOption* option = findValueOption(arg))
+            readValue(*this, *option, arguments, i, seen);
+        else
+            readSwitch(*this, arguments, i, seen);
     }
-    if (!m_strError.isEmpty()) {
-        m_nMode = MODE_ERROR;
-    } else if (help) {
-        m_nMode = MODE_HELP;
-    } else if (int(identify) + int(dump) + int(report) + int(sequence) + int(runs) > 1) {
-        m_strError =
-            tr("--identify、--dump、--report、--send-sequence、--runs は同時に指定できません。");
-        m_nMode = MODE_ERROR;
-    } else if (out && !report) {
-        m_strError = tr("--out は --report と一緒に指定してください。");
-        m_nMode = MODE_ERROR;
-    } else if (results && !report) {
-        m_strError = tr("--results は --report と一緒に指定してください。");
-        m_nMode = MODE_ERROR;
-    } else if ((report || runs) && !m_listDocuments.isEmpty()) {
-        m_strError = tr("余分な引数があります: %1").arg(m_listDocuments.join(QLatin1Char(' ')));
-        m_nMode = MODE_ERROR;
-    } else if (sequence && !m_listDocuments.isEmpty()) {
-        m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
-        m_nMode = MODE_ERROR;
-    } else if (sequence) {
-        m_nMode = MODE_SEND_SEQUENCE;
-    } else if (identify) {
-        m_nMode = MODE_IDENTIFY;
-    } else if (dump) {
-        m_nMode = MODE_DUMP;
-    } else if (report) {
-        m_nMode = MODE_REPORT;
-    } else if (runs) {
-        m_nMode = MODE_RUNS;
-    } else {
-        m_nMode = MODE_GUI;
-    }
+    decideMode(*this, seen);
 }

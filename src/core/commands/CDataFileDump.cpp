@@ -1,5 +1,6 @@
 #include "CDataFileDump.h"
 
+#include "commands/CCommandDataFile.h"
 #include "data/CPlanListModel.h"
 #include "data/CStepListModel.h"
 #include "data/CVzrT8100Doc.h"
@@ -30,12 +31,8 @@ int CDataFileDump::Run(const QString& path, QTextStream& out, QTextStream& err) 
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     CVzrT8100Doc doc;
-    QString errorText;
-    if (!doc.OpenFile(path, &errorText)) {
-        err << errorText << '\n';
-        err.flush();
+    if (!CCommandDataFile::Open(path, doc, err))
         return 1;
-    }
     CPlanListModel plan(&doc.GetSettingList());
     WriteModel(plan, out);
     CStepListModel steps(&doc.GetExecList());

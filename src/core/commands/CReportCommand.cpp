@@ -1,5 +1,6 @@
 #include "CReportCommand.h"
 
+#include "commands/CCommandDataFile.h"
 #include "data/CVzrT8100Doc.h"
 #include "execution/CRunRecordReader.h"
 #include "report/CTestReport.h"
@@ -28,9 +29,8 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
         return 1;
     };
     CVzrT8100Doc doc;
-    QString errorText;
-    if (!doc.OpenFile(dataFile, &errorText))
-        return fail(errorText);
+    if (!CCommandDataFile::Open(dataFile, doc, err))
+        return 1;
     CTestProperty property;
     QString damage; // the record was not read to its end
     if (resultsRecord.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "CRunsCommand.h"
 
+#include "commands/CCommandDataFile.h"
 #include "data/CVzrT8100Doc.h"
 #include "execution/CRunRecordReader.h"
 #include "execution/CRunRecordStore.h"
@@ -52,12 +53,8 @@ int CRunsCommand::Run(const QString& dataFile, QTextStream& out, QTextStream& er
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     CVzrT8100Doc doc;
-    QString errorText;
-    if (!doc.OpenFile(dataFile, &errorText)) {
-        err << errorText << '\n';
-        err.flush();
+    if (!CCommandDataFile::Open(dataFile, doc, err))
         return 1;
-    }
     const QList<CRunRecordStore::Entry> entries = CRunRecordStore::RecordsOf(dataFile);
     out << Tr("開始") << '\t' << Tr("終了") << '\t' << Tr("判定") << '\t' << Tr("試験器エラー")
         << '\t' << Tr("計画") << '\t' << Tr("記録") << '\n';

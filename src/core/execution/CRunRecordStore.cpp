@@ -2,7 +2,7 @@
 
 #include "execution/CRunRecordReader.h"
 #include "execution/RunRecordFormat.h"
-#include "report/CMsExcelControl.h"
+#include "settings/CTestProperty.h"
 
 #include <QCollator>
 #include <QDir>
@@ -51,7 +51,7 @@ QString CRunRecordStore::FolderBeside(const QString& dataFile) {
 }
 
 QString CRunRecordStore::FolderInReports(const QString& nameOrPath) {
-    const QString reports = CMsExcelControl::ReportsFolder();
+    const QString reports = CTestProperty::ReportsFolder();
     if (reports.isEmpty())
         return QString();
     return reports + QLatin1Char('/') + FolderName(nameOrPath);

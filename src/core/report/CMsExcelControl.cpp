@@ -1,12 +1,13 @@
 #include "CMsExcelControl.h"
 
+#include "settings/CTestProperty.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 
 #include <xlsxwriter.h>
 
@@ -124,14 +125,7 @@ void CMsExcelControl::SetSheetsInNewWorkbook(int count) {
     m_nNewSheets = std::clamp(count, 1, 255);
 }
 
-QString CMsExcelControl::ReportsFolder() {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (documents.isEmpty())
-        return {};
-    return documents + QStringLiteral("/VZR-T8100");
-}
-
-bool CMsExcelControl::StartExcel() {
+bool CMsExcelControl::StartWorkbook() {
     m_nStartFailure = START_OK;
     m_strStartFolder.clear();
     m_strStartReason.clear();
@@ -158,7 +152,7 @@ bool CMsExcelControl::StartExcel() {
             reason = QFileInfo::exists(folder) ? Tr("フォルダではありません")
                                                : Tr("フォルダがありません");
     } else {
-        folder = ReportsFolder();
+        folder = CTestProperty::ReportsFolder();
         if (folder.isEmpty())
             reason = Tr("文書フォルダが決まっていません");
         else
@@ -481,8 +475,8 @@ void CMsExcelControl::SortRowOrder(std::vector<CellRec>& cells) {
     }
 }
 
-void CMsExcelControl::WriteWorkbook(const QString& path) {
-    const QString op = QStringLiteral("ShowExcel");
+void CMsExcelControl::WriteFile(const QString& path) {
+    const QString op = QStringLiteral("WriteWorkbook");
     lxw_workbook_options options = WorkbookOptions();
     const QByteArray encoded = QFile::encodeName(path);
     lxw_workbook* book = workbook_new_opt(encoded.constData(), &options);
@@ -554,8 +548,8 @@ QString CMsExcelControl::ChooseFinalPath(const QString& folder, const QDateTime&
     return {};
 }
 
-void CMsExcelControl::ShowExcel() {
-    const QString op = QStringLiteral("ShowExcel");
+void CMsExcelControl::WriteWorkbook() {
+    const QString op = QStringLiteral("WriteWorkbook");
     if (m_nState != STATE_READY)
         throw CExcelError(op, QString(), Tr("ブックが作られていません"));
 
@@ -564,7 +558,7 @@ void CMsExcelControl::ShowExcel() {
         throw CExcelError(op, Native(m_strFolder), problem);
 
     try {
-        WriteWorkbook(m_strTemporary);
+        WriteFile(m_strTemporary);
     } catch (...) {
         RemoveTemporary();
         throw;

@@ -13,9 +13,9 @@
 
 // The report's workbook: a new book of three worksheets kept in memory, cells written by
 // name ("B2", "K10") and top-aligned, handed over as an .xlsx file in the user's reports
-// folder. One object serves one report.
+// folder (CTestProperty::ReportsFolder). One object serves one report.
 //
-// Cell writes before a successful StartExcel do nothing. Any failure after it throws
+// Cell writes before a successful StartWorkbook do nothing. Any failure after it throws
 // CExcelError; the caller catches it. A workbook is first written to a temporary file
 // beside its final name and renamed only when complete, so a failed report leaves no
 // file under a report's name. The file gets the mode of any new file of the user (the
@@ -41,15 +41,15 @@ public:
     CMsExcelControl(const CMsExcelControl&) = delete;
     CMsExcelControl& operator=(const CMsExcelControl&) = delete;
 
-    // Before StartExcel: the document title that begins the file name.
+    // Before StartWorkbook: the document title that begins the file name.
     void SetTitle(const QString& title) { m_strTitle = title; }
-    // Before StartExcel: an explicit file to write (replaced if it exists) or a folder to
+    // Before StartWorkbook: an explicit file to write (replaced if it exists) or a folder to
     // write into under the usual name. Empty: the reports folder.
     void SetOutputPath(const QString& path) { m_strOutputPath = path; }
-    // Before StartExcel: how many worksheets a new workbook has (1 to 255).
+    // Before StartWorkbook: how many worksheets a new workbook has (1 to 255).
     void SetSheetsInNewWorkbook(int count);
 
-    // Why StartExcel made no workbook.
+    // Why StartWorkbook made no workbook.
     enum StartFailure {
         START_OK,
         START_NO_WRITER, // the workbook writer cannot make a workbook
@@ -60,7 +60,7 @@ public:
     // False (nothing thrown) when it cannot be made; GetStartFailure() tells why,
     // GetStartFolder() and GetStartReason() the folder and the reason, GetStartError()
     // both on one line.
-    bool StartExcel();
+    bool StartWorkbook();
     StartFailure GetStartFailure() const { return m_nStartFailure; }
     QString GetStartFolder() const { return m_strStartFolder; }
     QString GetStartReason() const { return m_strStartReason; }
@@ -75,7 +75,7 @@ public:
     // everything else text. A malformed or out-of-sheet name or an overlong text throws.
     void SetCellText(QStringView cell, QStringView text);
     // Writes the workbook and gives it its final name (GetFilePath()).
-    void ShowExcel();
+    void WriteWorkbook();
     QString GetFilePath() const { return m_strFilePath; }
 
     // What the workbook holds, so that a report can be checked without a file.
@@ -92,8 +92,6 @@ public:
     void VisitCells(int sheet,
                     const std::function<void(int row, int column, const Cell&)>& visit) const;
 
-    // $DOCUMENTS/VZR-T8100, where reports go.
-    static QString ReportsFolder();
     // "K10" (also "k10", "$K$10") to 0-based row 9, column 10. False when malformed or
     // outside the worksheet.
     static bool ParseCellName(QStringView cell, int& row, int& column);
@@ -126,7 +124,7 @@ private:
     // Appends text to the pool as UTF-8 (a lone surrogate becomes U+FFFD).
     void AppendUtf8(QStringView text);
     static void SortRowOrder(std::vector<CellRec>& cells);
-    void WriteWorkbook(const QString& path);
+    void WriteFile(const QString& path);
     QString ChooseFinalPath(const QString& folder, const QDateTime& when) const;
     void RemoveTemporary();
 
@@ -141,7 +139,7 @@ private:
     QString m_strStartFolder;
     QString m_strStartReason;
     QString m_strStartError;
-    QString m_strFolder;       // where the workbook goes, checked by StartExcel
+    QString m_strFolder;       // where the workbook goes, checked by StartWorkbook
     QString m_strExplicitFile; // an explicit target file, empty for a generated name
     QString m_strTemporary;    // the file being written, removed unless renamed
     QString m_strFilePath;

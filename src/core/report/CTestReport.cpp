@@ -236,7 +236,7 @@ CTestReport::Outcome CTestReport::Create(const CSettingList& plan, CExecList& st
     CMsExcelControl excel;
     excel.SetTitle(title);
     excel.SetOutputPath(outputPath);
-    if (!excel.StartExcel()) {
+    if (!excel.StartWorkbook()) {
         outcome.m_strDetail = excel.GetStartError();
         if (excel.GetStartFailure() == CMsExcelControl::START_NO_FOLDER) {
             outcome.m_nResult = REPORT_NO_FOLDER;
@@ -249,7 +249,7 @@ CTestReport::Outcome CTestReport::Create(const CSettingList& plan, CExecList& st
     }
     try {
         Write(excel, plan, steps, property);
-        excel.ShowExcel();
+        excel.WriteWorkbook();
     } catch (const CExcelError& e) {
         outcome.m_strDetail = e.Text();
     } catch (const std::bad_alloc&) {

@@ -45,6 +45,13 @@ QString CTestProperty::IniFilePath() {
     return folder + QLatin1Char('/') + QLatin1String(APP_NAME) + QLatin1String(".ini");
 }
 
+QString CTestProperty::ReportsFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return {};
+    return documents + QLatin1Char('/') + QLatin1String(APP_NAME);
+}
+
 bool CTestProperty::MakeFolder(const QString& path) {
     if (path.isEmpty())
         return true;

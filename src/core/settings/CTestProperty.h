@@ -56,6 +56,9 @@ public:
     // Folder and file of the store, computed afresh from the user's configuration folder.
     static QString IniFolderPath();
     static QString IniFilePath();
+    // $DOCUMENTS/VZR-T8100, where reports go, and the run records of a document whose own
+    // folder takes none; empty when the user has no documents folder.
+    static QString ReportsFolder();
 
     // A decimal integer as the C library reads one: leading blanks and a sign allowed,
     // digits up to the first other character, no digits giving 0.

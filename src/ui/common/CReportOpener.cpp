@@ -2,9 +2,10 @@
 
 #include "common/CMessageBox.h"
 #include "common/CStatusNote.h"
+#include "common/CWaitCursor.h"
 #include "report/CTestReport.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QUrl>
@@ -15,31 +16,14 @@ QString Tr(const char* text) {
     return QCoreApplication::translate("CReportOpener", text);
 }
 
-// The wait cursor for as long as the report is written.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { Restore(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    void Restore() {
-        if (m_bActive)
-            QApplication::restoreOverrideCursor();
-        m_bActive = false;
-    }
-
-private:
-    bool m_bActive = true;
-};
-
 } // namespace
 
 bool CReportOpener::CreateAndOpen(const CSettingList& plan, CExecList& steps,
                                   const CTestProperty& property, const QString& title,
                                   QWidget* parent, QString* path) {
-    WaitCursor cursor;
+    CWaitCursor cursor; // for as long as the report is written
     const CTestReport::Outcome outcome = CTestReport::Create(plan, steps, property, title);
-    cursor.Restore();
+    cursor.Release();
     if (outcome.m_nResult != CTestReport::REPORT_MADE) {
         CMessageBox::Ok(outcome.m_strMessage, parent);
         return false;

@@ -1,5 +1,6 @@
 #include "CExecDlg.h"
 
+#include "common/CAppResources.h"
 #include "common/CMessageBox.h"
 #include "common/CReportOpener.h"
 #include "common/CStatusNote.h"
@@ -11,7 +12,6 @@
 #include "execution/CRunRecordStore.h"
 #include "link/CVzrT8100Cntl.h"
 #include "settings/CTestProperty.h"
-#include "shell/CVzrT8100App.h"
 
 #include "ui_CExecDlg.h"
 
@@ -52,10 +52,6 @@ bool MovesSelection(const QKeyEvent* key) {
 }
 
 } // namespace
-
-CExecDlg::CExecDlg(CSettingList* pSettingList, CExecList* pExecList, QWidget* parent)
-    : CExecDlg(CVzrT8100App::Instance()->GetCntl(), CVzrT8100App::Instance()->GetProperty(),
-               pSettingList, pExecList, parent) {}
 
 CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
                    CExecList* pExecList, QWidget* parent)
@@ -132,8 +128,8 @@ CExecDlg::~CExecDlg() {
 void CExecDlg::OpenDialog() {
     m_seq.Open();
 
-    m_iconStart = QIcon(CVzrT8100App::ResourcePath(QStringLiteral("icons/start.png")));
-    m_iconStop = QIcon(CVzrT8100App::ResourcePath(QStringLiteral("icons/stop.png")));
+    m_iconStart = QIcon(CAppResources::Path(QStringLiteral("icons/start.png")));
+    m_iconStop = QIcon(CAppResources::Path(QStringLiteral("icons/stop.png")));
     m_ui->buttonStart->setIcon(m_iconStart);
     m_ui->buttonStop->setIcon(m_iconStop);
     m_ui->buttonStart->setEnabled(false);

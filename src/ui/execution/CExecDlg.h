@@ -31,8 +31,6 @@ class CExecDlg : public QDialog, private CRunSequencer::Owner {
     Q_OBJECT
 
 public:
-    // On the application's instrument and settings.
-    CExecDlg(CSettingList* pSettingList, CExecList* pExecList, QWidget* parent = nullptr);
     CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
              CExecList* pExecList, QWidget* parent = nullptr);
     ~CExecDlg() override;

@@ -1,6 +1,7 @@
 #include "CVzrT8100View.h"
 
 #include "common/CMessageBox.h"
+#include "common/CWaitCursor.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
 #include "dialogs/CTestInfoDlg.h"
@@ -8,8 +9,7 @@
 #include "link/CSequenceTransfer.h"
 #include "plan/CPlanListCtrl.h"
 #include "plan/CSettingsDlg.h"
-#include "shell/CChildFrame.h"
-#include "shell/CVzrT8100App.h"
+#include "settings/CTestProperty.h"
 #include "ui_CVzrT8100View.h"
 
 #include <QDateTime>
@@ -20,21 +20,8 @@
 
 #include <algorithm>
 
-namespace {
-
-// The operator sees that the program works while the instrument is written.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
-
-CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame)
-    : m_ui(std::make_unique<Ui::CVzrT8100View>()), m_pDoc(doc), m_pFrame(frame),
+CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property)
+    : m_ui(std::make_unique<Ui::CVzrT8100View>()), m_pDoc(doc), m_cntl(cntl), m_property(property),
       m_pForm(new QWidget), m_pModel(&doc->PlanModel()) {
     setObjectName(QStringLiteral("planView"));
     m_ui->setupUi(m_pForm);
@@ -84,20 +71,9 @@ QSize CVzrT8100View::sizeHint() const {
 }
 
 void CVzrT8100View::OnInitialUpdate() {
-    if (m_pFrame) {
-        // the frame fits the form: shrunk when larger, never grown
-        const QSize decoration = m_pFrame->size() - size();
-        const QSize fit = sizeHint() + decoration;
-        const QSize now = m_pFrame->size();
-        const QSize target(std::min(now.width(), fit.width()),
-                           std::min(now.height(), fit.height()));
-        if (target != now && !m_pFrame->isMaximized() && !m_pFrame->isMinimized())
-            m_pFrame->resize(target);
-    }
     m_ui->listPlan->SetUpColumns();
     FillList(-1);
     StretchList();
-    CChildFrame::RestorePlacement(m_pFrame);
 }
 
 void CVzrT8100View::FillList(int select) {
@@ -125,16 +101,12 @@ int CVzrT8100View::SelectedRow() const {
 }
 
 void CVzrT8100View::OnRunTest() {
-    CVzrT8100App* app = CVzrT8100App::Instance();
-    if (!app)
-        return;
-    CTestProperty& property = app->GetProperty();
-    const std::int64_t kept = property.m_tmTest;
-    property.m_tmTest = QDateTime::currentSecsSinceEpoch();
+    const std::int64_t kept = m_property.m_tmTest;
+    m_property.m_tmTest = QDateTime::currentSecsSinceEpoch();
     if (DoTestInfoDialog())
         DoExecDialog();
     else
-        property.m_tmTest = kept;
+        m_property.m_tmTest = kept;
 }
 
 void CVzrT8100View::OnEdit() {
@@ -179,9 +151,9 @@ void CVzrT8100View::OnSendSequence() {
     if (CMessageBox::OkCancel(CSequenceTransfer::QuestionText(), this) != QMessageBox::Ok)
         return;
     bool sent = false;
-    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
-        WaitCursor wait;
-        sent = CSequenceTransfer::Send(app->GetCntl(), m_pDoc->GetSettingList());
+    {
+        CWaitCursor wait; // while the instrument is written
+        sent = CSequenceTransfer::Send(m_cntl, m_pDoc->GetSettingList());
     }
     CMessageBox::Ok(CSequenceTransfer::ResultText(sent), this);
 }
@@ -230,15 +202,12 @@ bool CVzrT8100View::DoConditionDialog(CSettingData& record) {
 }
 
 bool CVzrT8100View::DoTestInfoDialog() {
-    CVzrT8100App* app = CVzrT8100App::Instance();
-    if (!app)
-        return false;
-    CTestInfoDlg dlg(app->GetProperty(), this);
+    CTestInfoDlg dlg(m_property, this);
     return dlg.exec() == QDialog::Accepted;
 }
 
 void CVzrT8100View::DoExecDialog() {
-    CExecDlg dlg(&m_pDoc->GetSettingList(), &m_pDoc->GetExecList(), this);
+    CExecDlg dlg(m_cntl, m_property, &m_pDoc->GetSettingList(), &m_pDoc->GetExecList(), this);
     dlg.SetDocumentTitle(m_pDoc->GetTitle());
     dlg.SetDataFilePath(m_pDoc->GetPathName());
     dlg.exec();

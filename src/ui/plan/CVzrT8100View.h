@@ -3,10 +3,11 @@
 #include <QScrollArea>
 #include <memory>
 
-class CChildFrame;
 class CPlanListCtrl;
 class CPlanListModel;
 class CSettingData;
+class CTestProperty;
+class CVzrT8100Cntl;
 class CVzrT8100Doc;
 class QPushButton;
 
@@ -16,20 +17,21 @@ class CVzrT8100View;
 
 // The one view of a test document: the plan list on its form, with the buttons that run
 // the test, edit, add and delete conditions, and send the plan to the instrument's
-// sequence memory. Every window of a document shows the document's one plan model.
+// sequence memory. Every window of a document shows the document's one plan model. The
+// test runs on the instrument controller and the settings the view is given.
 class CVzrT8100View : public QScrollArea {
     Q_OBJECT
 
 public:
-    CVzrT8100View(CVzrT8100Doc* doc, CChildFrame* frame);
+    // Made without a parent: the document window adopts it.
+    CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property);
     ~CVzrT8100View() override;
 
     CVzrT8100Doc* GetDocument() const { return m_pDoc; }
     CPlanListModel* GetPlanModel() const { return m_pModel; }
     CPlanListCtrl* GetListCtrl() const;
 
-    // Once the window is placed: fit the frame to the form (shrinking only), set up the
-    // columns, fill the list, then restore the frame's placement from the settings.
+    // Once the window is placed and fitted to the form: set up the columns, fill the list.
     void OnInitialUpdate();
     // The list after a change: row 0 selected, then the row meant (when there is one).
     void FillList(int select);
@@ -65,7 +67,8 @@ private:
 
     std::unique_ptr<Ui::CVzrT8100View> m_ui;
     CVzrT8100Doc* m_pDoc;
-    CChildFrame* m_pFrame;
+    CVzrT8100Cntl& m_cntl;
+    CTestProperty& m_property;
     QWidget* m_pForm;
     QSize m_sizeForm;
     CPlanListModel* m_pModel; // the document's

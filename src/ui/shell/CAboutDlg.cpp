@@ -1,7 +1,7 @@
 #include "CAboutDlg.h"
 
+#include "common/CAppResources.h"
 #include "settings/CTestProperty.h"
-#include "shell/CVzrT8100App.h"
 #include "ui_CAboutDlg.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent)
@@ -10,7 +10,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
       m_ui(new Ui::CAboutDlg) {
     m_ui->setupUi(this);
     setWindowTitle(tr("バージョン情報 VZR-T8100用 リモートコントロールソフトウェア"));
-    m_ui->labelIcon->setPixmap(CVzrT8100App::AppIcon().pixmap(32, 32));
+    m_ui->labelIcon->setPixmap(CAppResources::AppIcon().pixmap(32, 32));
     m_ui->labelProduct->setText(tr("VZR-T8100用 リモートコントロールソフトウェア"));
     m_ui->labelVersion->setText(CTestProperty::GetVersionText());
     m_ui->labelVersion->setAccessibleName(m_ui->labelVersionCaption->text());

@@ -29,12 +29,13 @@ int readPlacement(const char* key) {
 }
 } // namespace
 
-CChildFrame::CChildFrame(CVzrT8100Doc* doc, CMainFrame* mainFrame)
+CChildFrame::CChildFrame(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property,
+                         CMainFrame* mainFrame)
     : QMdiSubWindow(nullptr), m_pDoc(doc), m_pMainFrame(mainFrame) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("childFrame"));
     QWidget* view = s_viewFactory ? s_viewFactory(doc, this) : nullptr;
-    setWidget(view ? view : new CVzrT8100View(doc, this));
+    setWidget(view ? view : new CVzrT8100View(doc, cntl, property));
     m_lastState = windowState();
     systemMenu()->installEventFilter(this);
 }
@@ -50,10 +51,22 @@ void CChildFrame::UpdateView(const QString& caption) {
 }
 
 void CChildFrame::InitialUpdate() {
-    if (auto* view = qobject_cast<CVzrT8100View*>(widget()))
-        view->OnInitialUpdate(); // restores the placement once its list is filled
-    else
-        RestorePlacement(this);
+    if (auto* view = qobject_cast<CVzrT8100View*>(widget())) {
+        FitTo(view);
+        view->OnInitialUpdate();
+    }
+    RestorePlacement(); // once the list is filled
+}
+
+void CChildFrame::FitTo(const QWidget* view) {
+    if (isMaximized() || isMinimized())
+        return;
+    const QSize decoration = size() - view->size();
+    const QSize fit = view->sizeHint() + decoration;
+    const QSize now = size();
+    const QSize target(std::min(now.width(), fit.width()), std::min(now.height(), fit.height()));
+    if (target != now)
+        resize(target);
 }
 
 QRect CChildFrame::DefaultPlacement() const {
@@ -86,14 +99,14 @@ void CChildFrame::PlaceNewWindow() {
     setGeometry(r);
 }
 
-void CChildFrame::RestorePlacement(CChildFrame* frame) {
-    if (!s_bFirstWindowPending || !frame)
+void CChildFrame::RestorePlacement() {
+    if (!s_bFirstWindowPending)
         return;
     s_bFirstWindowPending = false;
     const QString state = CTestProperty::ReadIniString(
         QLatin1String(INI_SECTION_MDICHILD_X), QLatin1String(INI_KEY_MDICHILD_MAXIMIZE), QString());
     if (state == QLatin1String("MAXIMIZE"))
-        frame->showMaximized(); // the program's doing, not the operator's: nothing is written
+        showMaximized(); // the program's doing, not the operator's: nothing is written
 }
 
 bool CChildFrame::IsFirstWindowPending() {

@@ -3,11 +3,14 @@
 #include <QMdiSubWindow>
 #include <functional>
 
-class CVzrT8100Doc;
 class CMainFrame;
+class CTestProperty;
+class CVzrT8100Cntl;
+class CVzrT8100Doc;
 class QMenuBar;
 
-// One document window. Takes its first placement from the settings and remembers there
+// One document window, showing the plan view of its document on the controller and the
+// settings it is given. Takes its first placement from the settings and remembers there
 // whether the operator last maximised, restored or minimised a document window: only his
 // own commands (the title bar, the system menu, the controls of a maximised window in the
 // menu bar) are remembered, never the program's arranging of windows.
@@ -15,7 +18,8 @@ class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 
 public:
-    CChildFrame(CVzrT8100Doc* doc, CMainFrame* mainFrame);
+    CChildFrame(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProperty& property,
+                CMainFrame* mainFrame);
     ~CChildFrame() override;
 
     CVzrT8100Doc* GetDocument() const { return m_pDoc; }
@@ -33,15 +37,16 @@ public:
     // left again once a third of the area's height is used up.
     QRect DefaultPlacement() const;
 
-    // Called once the view has been filled: the first document window of the run opens
-    // maximised when the operator last left one maximised.
-    static void RestorePlacement(CChildFrame* frame);
+    // Whether the first document window of the run has still to restore the show state
+    // the operator last left a window in.
     static bool IsFirstWindowPending();
     static void ResetFirstWindowPending(); // a new run, for tests
 
     // Brings the window's texts up to date with its document.
     void UpdateView(const QString& caption);
-    // Once the window is placed and shown: the view sets itself up and fills its list.
+    // Once the window is placed and shown: the window fits its plan view, the view sets
+    // itself up and fills its list, and the first window of the run opens maximised when
+    // the operator last left one maximised.
     void InitialUpdate();
 
 protected:
@@ -52,6 +57,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shrinks the window to the view's size (never grows it).
+    void FitTo(const QWidget* view);
+    void RestorePlacement();
     // The operator's click or key in the system menu or the menu bar's controls is being
     // handled: a show state changed by it is his command.
     void OperatorInput();

@@ -1,5 +1,6 @@
 #include "CMainFrame.h"
 
+#include "common/CAppResources.h"
 #include "common/CMessageBox.h"
 #include "data/CVzrT8100Doc.h"
 #include "dialogs/CPropertyDlg.h"
@@ -7,10 +8,10 @@
 #include "dialogs/CTestInfoDlg.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CChildFrame.h"
-#include "shell/CVzrT8100App.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -36,9 +37,10 @@ QString appTitle() {
 
 } // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+CMainFrame::CMainFrame(CVzrT8100Cntl& cntl, CTestProperty& property, QWidget* parent)
+    : QMainWindow(parent), m_cntl(cntl), m_property(property) {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowIcon(CVzrT8100App::AppIcon());
+    setWindowIcon(CAppResources::AppIcon());
     setAcceptDrops(true);
     m_pMdiArea = new QMdiArea(this);
     m_pMdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -76,41 +78,76 @@ QAction* CMainFrame::MakeAction(const char* name, const QString& text, const QSt
 }
 
 void CMainFrame::CreateActions() {
-    m_pActionNew =
-        MakeAction("actionFileNew", tr("新規作成(&N)\tCtrl+N"), tr("新規にファイルを作成します。"));
-    m_pActionNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_pActionNew->setToolTip(tr("新規作成"));
-    m_pActionNew->setIconText(m_pActionNew->toolTip());
-    m_pActionNew->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/new.png"))));
-    connect(m_pActionNew, &QAction::triggered, this, &CMainFrame::OnFileNew);
+    using Keys = QList<QKeySequence>;
+    const ActionRow rows[] = {
+        {&CMainFrame::m_pActionNew, "actionFileNew", tr("新規作成(&N)\tCtrl+N"),
+         tr("新規にファイルを作成します。"), tr("新規作成"), Keys{Qt::CTRL | Qt::Key_N},
+         "toolbar/new.png", [this] { OnFileNew(); }},
+        {&CMainFrame::m_pActionOpen, "actionFileOpen", tr("開く(&O)...\tCtrl+O"),
+         tr("既存のファイルを開きます。"), tr("開く"), Keys{Qt::CTRL | Qt::Key_O},
+         "toolbar/open.png", [this] { OnFileOpen(); }},
+        {&CMainFrame::m_pActionClose, "actionFileClose", tr("閉じる(&C)"),
+         tr("作業中のファイルを閉じます。"), QString(), Keys(), nullptr, [this] { OnFileClose(); }},
+        {&CMainFrame::m_pActionSave, "actionFileSave", tr("上書き保存(&S)\tCtrl+S"),
+         tr("作業中のファイルを上書きして保存します。"), tr("上書き保存"),
+         Keys{Qt::CTRL | Qt::Key_S}, "toolbar/save.png", [this] { OnFileSave(); }},
+        {&CMainFrame::m_pActionSaveAs, "actionFileSaveAs", tr("名前を付けて保存(&A)..."),
+         tr("作業中のファイルを新しい名前で保存します。"), QString(), Keys(), nullptr,
+         [this] { OnFileSaveAs(); }},
+        // stands in the File menu while no file was used yet
+        {&CMainFrame::m_pActionRecentNone, "actionRecentFile", tr("最近使ったファイル"),
+         tr("指定のファイルを開きます。"), QString(), Keys(), nullptr, nullptr, ACTION_DISABLED},
+        {&CMainFrame::m_pActionExit, "actionAppExit", tr("アプリケーションの終了(&X)"),
+         tr("アプリケーションを終了し、ファイルの保存を指示します。"), QString(), Keys(), nullptr,
+         [this] { close(); }},
+        {&CMainFrame::m_pActionViewToolBar, "actionViewToolBar", tr("ツール バー(&T)"),
+         tr("ツール バーの表示/非表示を切り替えます。"), QString(), Keys(), nullptr, nullptr,
+         ACTION_SHOWN},
+        {&CMainFrame::m_pActionViewStatusBar, "actionViewStatusBar", tr("ステータス バー(&S)"),
+         tr("ステータス バーの表示/非表示を切り替えます。"), QString(), Keys(), nullptr, nullptr,
+         ACTION_SHOWN},
+        {&CMainFrame::m_pActionOption, "actionOption", tr("オプション設定(&O)..."),
+         tr("試験機器の情報を設定します。"), QString(), Keys(), nullptr, [this] { OnOption(); }},
+        {&CMainFrame::m_pActionTestInfo, "actionTestInfo", tr("試験環境(&I)..."),
+         tr("試験環境を設定します。"), QString(), Keys(), nullptr, [this] { OnTestInfo(); }},
+        {&CMainFrame::m_pActionRemote, "actionRemote", tr("接続状態(&C)..."),
+         tr("VZR-T8100との接続状態を表示します。"), QString(), Keys(), nullptr,
+         [this] { OnRemote(); }},
+        {&CMainFrame::m_pActionAbout, "actionAppAbout", tr("バージョン情報 VZR-T8100(&A)..."),
+         tr("プログラム情報、バージョン、著作権を表示します。"), tr("バージョン情報"), Keys(),
+         "toolbar/about.png", [this] { OnAppAbout(); }},
+        {&CMainFrame::m_pActionWindowNew, "actionWindowNew", tr("新しいウィンドウを開く(&N)"),
+         tr("作業中のウィンドウを複写して表示します。"), QString(), Keys(), nullptr,
+         [this] { OnWindowNew(); }},
+        {&CMainFrame::m_pActionCascade, "actionWindowCascade", tr("重ねて表示(&C)"),
+         tr("ウィンドウが重なるように整列します。"), QString(), Keys(), nullptr,
+         [this] { m_pMdiArea->cascadeSubWindows(); }},
+        {&CMainFrame::m_pActionTile, "actionWindowTile", tr("並べて表示(&T)"),
+         tr("ウィンドウが重ならないように整列します。"), QString(), Keys(), nullptr,
+         [this] { m_pMdiArea->tileSubWindows(); }},
+        {&CMainFrame::m_pActionArrange, "actionWindowArrange", tr("アイコンの整列(&A)"),
+         tr("ウィンドウの下にアイコンを整列します。"), QString(), Keys(), nullptr,
+         [this] { OnWindowArrange(); }},
+        // no command stands behind these: they show disabled
+        {&CMainFrame::m_pActionCut, "actionEditCut", tr("切り取り"),
+         tr("選択範囲を切り取ってクリップボードに移動します。"), QString(),
+         Keys{Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, "toolbar/cut.png", nullptr,
+         ACTION_DISABLED},
+        {&CMainFrame::m_pActionCopy, "actionEditCopy", tr("コピー"),
+         tr("選択範囲をコピーしてクリップボードへ保存します。"), QString(),
+         Keys{Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, "toolbar/copy.png", nullptr,
+         ACTION_DISABLED},
+        {&CMainFrame::m_pActionPaste, "actionEditPaste", tr("貼り付け"),
+         tr("クリップボードの内容を貼り付けます。"), QString(),
+         Keys{Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}, "toolbar/paste.png", nullptr,
+         ACTION_DISABLED},
+        {&CMainFrame::m_pActionPrint, "actionFilePrint", tr("印刷"),
+         tr("作業中のファイルを印刷します。"), QString(), Keys(), "toolbar/print.png", nullptr,
+         ACTION_DISABLED},
+    };
+    for (const ActionRow& row : rows)
+        this->*row.action = MakeAction(row);
 
-    m_pActionOpen =
-        MakeAction("actionFileOpen", tr("開く(&O)...\tCtrl+O"), tr("既存のファイルを開きます。"));
-    m_pActionOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_pActionOpen->setToolTip(tr("開く"));
-    m_pActionOpen->setIconText(m_pActionOpen->toolTip());
-    m_pActionOpen->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/open.png"))));
-    connect(m_pActionOpen, &QAction::triggered, this, &CMainFrame::OnFileOpen);
-
-    m_pActionClose =
-        MakeAction("actionFileClose", tr("閉じる(&C)"), tr("作業中のファイルを閉じます。"));
-    connect(m_pActionClose, &QAction::triggered, this, &CMainFrame::OnFileClose);
-
-    m_pActionSave = MakeAction("actionFileSave", tr("上書き保存(&S)\tCtrl+S"),
-                               tr("作業中のファイルを上書きして保存します。"));
-    m_pActionSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    m_pActionSave->setToolTip(tr("上書き保存"));
-    m_pActionSave->setIconText(m_pActionSave->toolTip());
-    m_pActionSave->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/save.png"))));
-    connect(m_pActionSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
-
-    m_pActionSaveAs = MakeAction("actionFileSaveAs", tr("名前を付けて保存(&A)..."),
-                                 tr("作業中のファイルを新しい名前で保存します。"));
-    connect(m_pActionSaveAs, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
-
-    m_pActionRecentNone =
-        MakeAction("actionRecentFile", tr("最近使ったファイル"), tr("指定のファイルを開きます。"));
-    m_pActionRecentNone->setEnabled(false);
     for (int i = 0; i < CRecentFileList::MAX_FILES; ++i) {
         QAction* action = MakeAction("", QString(), tr("指定のファイルを開きます。"));
         action->setObjectName(QStringLiteral("actionRecentFile%1").arg(i + 1));
@@ -118,82 +155,44 @@ void CMainFrame::CreateActions() {
         connect(action, &QAction::triggered, this, &CMainFrame::OnRecentFile);
         m_listRecentActions.append(action);
     }
+}
 
-    m_pActionExit = MakeAction("actionAppExit", tr("アプリケーションの終了(&X)"),
-                               tr("アプリケーションを終了し、ファイルの保存を指示します。"));
-    connect(m_pActionExit, &QAction::triggered, this, &QWidget::close);
-
-    m_pActionViewToolBar = MakeAction("actionViewToolBar", tr("ツール バー(&T)"),
-                                      tr("ツール バーの表示/非表示を切り替えます。"));
-    m_pActionViewToolBar->setCheckable(true);
-    m_pActionViewToolBar->setChecked(true);
-    m_pActionViewStatusBar = MakeAction("actionViewStatusBar", tr("ステータス バー(&S)"),
-                                        tr("ステータス バーの表示/非表示を切り替えます。"));
-    m_pActionViewStatusBar->setCheckable(true);
-    m_pActionViewStatusBar->setChecked(true);
-
-    m_pActionOption =
-        MakeAction("actionOption", tr("オプション設定(&O)..."), tr("試験機器の情報を設定します。"));
-    connect(m_pActionOption, &QAction::triggered, this, &CMainFrame::OnOption);
-    m_pActionTestInfo =
-        MakeAction("actionTestInfo", tr("試験環境(&I)..."), tr("試験環境を設定します。"));
-    connect(m_pActionTestInfo, &QAction::triggered, this, &CMainFrame::OnTestInfo);
-    m_pActionRemote = MakeAction("actionRemote", tr("接続状態(&C)..."),
-                                 tr("VZR-T8100との接続状態を表示します。"));
-    connect(m_pActionRemote, &QAction::triggered, this, &CMainFrame::OnRemote);
-
-    m_pActionAbout = MakeAction("actionAppAbout", tr("バージョン情報 VZR-T8100(&A)..."),
-                                tr("プログラム情報、バージョン、著作権を表示します。"));
-    m_pActionAbout->setToolTip(tr("バージョン情報"));
-    m_pActionAbout->setIconText(m_pActionAbout->toolTip());
-    m_pActionAbout->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/about.png"))));
-    connect(m_pActionAbout, &QAction::triggered, this, &CMainFrame::OnAppAbout);
-
-    m_pActionWindowNew = MakeAction("actionWindowNew", tr("新しいウィンドウを開く(&N)"),
-                                    tr("作業中のウィンドウを複写して表示します。"));
-    connect(m_pActionWindowNew, &QAction::triggered, this, &CMainFrame::OnWindowNew);
-    m_pActionCascade = MakeAction("actionWindowCascade", tr("重ねて表示(&C)"),
-                                  tr("ウィンドウが重なるように整列します。"));
-    connect(m_pActionCascade, &QAction::triggered, m_pMdiArea, &QMdiArea::cascadeSubWindows);
-    m_pActionTile = MakeAction("actionWindowTile", tr("並べて表示(&T)"),
-                               tr("ウィンドウが重ならないように整列します。"));
-    connect(m_pActionTile, &QAction::triggered, m_pMdiArea, &QMdiArea::tileSubWindows);
-    m_pActionArrange = MakeAction("actionWindowArrange", tr("アイコンの整列(&A)"),
-                                  tr("ウィンドウの下にアイコンを整列します。"));
-    connect(m_pActionArrange, &QAction::triggered, this, [this] {
-        // minimised windows line up along the bottom edge, left to right
-        const QRect area = m_pMdiArea->viewport()->rect();
-        int x = 0;
-        for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
-            if (!window->isMinimized())
-                continue;
-            const QSize size = window->size();
-            window->move(x, area.bottom() - size.height() + 1);
-            x += size.width();
-        }
-    });
-
-    // no command stands behind these: they show disabled
-    m_pActionCut = MakeAction("actionEditCut", tr("切り取り"),
-                              tr("選択範囲を切り取ってクリップボードに移動します。"));
-    m_pActionCut->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/cut.png"))));
-    m_pActionCopy = MakeAction("actionEditCopy", tr("コピー"),
-                               tr("選択範囲をコピーしてクリップボードへ保存します。"));
-    m_pActionCopy->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/copy.png"))));
-    m_pActionPaste =
-        MakeAction("actionEditPaste", tr("貼り付け"), tr("クリップボードの内容を貼り付けます。"));
-    m_pActionPaste->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/paste.png"))));
-    m_pActionPrint =
-        MakeAction("actionFilePrint", tr("印刷"), tr("作業中のファイルを印刷します。"));
-    m_pActionPrint->setIcon(QIcon(CVzrT8100App::ResourcePath(QStringLiteral("toolbar/print.png"))));
-    m_pActionCut->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    m_pActionCopy->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    m_pActionPaste->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    for (QAction* action : {m_pActionCut, m_pActionCopy, m_pActionPaste, m_pActionPrint})
+QAction* CMainFrame::MakeAction(const ActionRow& row) {
+    QAction* action = MakeAction(row.name, row.text, row.prompt);
+    if (!row.tip.isEmpty()) {
+        action->setToolTip(row.tip);
+        action->setIconText(row.tip);
+    }
+    if (!row.keys.isEmpty())
+        action->setShortcuts(row.keys);
+    if (row.icon)
+        action->setIcon(QIcon(CAppResources::Path(QLatin1String(row.icon))));
+    switch (row.kind) {
+    case ACTION_COMMAND:
+        connect(action, &QAction::triggered, this, row.command);
+        break;
+    case ACTION_SHOWN:
+        action->setCheckable(true);
+        action->setChecked(true);
+        break;
+    case ACTION_DISABLED:
         action->setEnabled(false);
+        break;
+    }
+    return action;
+}
+
+void CMainFrame::OnWindowArrange() {
+    // minimised windows line up along the bottom edge, left to right
+    const QRect area = m_pMdiArea->viewport()->rect();
+    int x = 0;
+    for (QMdiSubWindow* window : m_pMdiArea->subWindowList()) {
+        if (!window->isMinimized())
+            continue;
+        const QSize size = window->size();
+        window->move(x, area.bottom() - size.height() + 1);
+        x += size.width();
+    }
 }
 
 void CMainFrame::CreateMenus() {
@@ -388,7 +387,7 @@ QList<CChildFrame*> CMainFrame::FramesOf(const CVzrT8100Doc* doc) const {
 }
 
 CChildFrame* CMainFrame::CreateFrame(CVzrT8100Doc* doc) {
-    auto* frame = new CChildFrame(doc, this);
+    auto* frame = new CChildFrame(doc, m_cntl, m_property, this);
     if (!isVisible())
         layout()->activate(); // the area's size before the main window first shows
     m_pMdiArea->addSubWindow(frame);
@@ -590,28 +589,20 @@ void CMainFrame::OnAppAbout() {
     dlg.exec();
 }
 
-// The settings and the instrument belong to the application object; a main window made
-// without one (a test of the window alone) has nothing to edit.
 void CMainFrame::OnOption() {
-    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
-        CPropertyDlg dlg(app->GetProperty(), this);
-        dlg.exec();
-    }
+    CPropertyDlg dlg(m_property, this);
+    dlg.exec();
 }
 
 void CMainFrame::OnTestInfo() {
     // the test time shown is the last run's: only a run start sets it
-    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
-        CTestInfoDlg dlg(app->GetProperty(), this);
-        dlg.exec();
-    }
+    CTestInfoDlg dlg(m_property, this);
+    dlg.exec();
 }
 
 void CMainFrame::OnRemote() {
-    if (CVzrT8100App* app = CVzrT8100App::Instance()) {
-        CRemoteDlg dlg(app->GetCntl(), this);
-        dlg.exec();
-    }
+    CRemoteDlg dlg(m_cntl, this);
+    dlg.exec();
 }
 
 void CMainFrame::OnWindowNew() {

@@ -3,9 +3,14 @@
 #include "shell/CMyDocTemplate.h"
 #include "shell/CRecentFileList.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
+#include <functional>
 
 class CChildFrame;
+class CTestProperty;
+class CVzrT8100Cntl;
 class CVzrT8100Doc;
 class QAction;
 class QLabel;
@@ -15,12 +20,13 @@ class QMenu;
 class QToolBar;
 
 // The main window: menu bar, toolbar, status bar and the area of the document windows,
-// with the standard document commands.
+// with the standard document commands. It works on the instrument controller and the
+// settings it is given, and hands them to every window and dialog it opens.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    CMainFrame(CVzrT8100Cntl& cntl, CTestProperty& property, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     CMyDocTemplate& GetDocTemplate() { return m_docTemplate; }
@@ -68,11 +74,32 @@ private slots:
     void OnTestInfo();
     void OnRemote();
     void OnWindowNew();
+    void OnWindowArrange();
     void OnRecentFile();
     void OnSubWindowActivated(QMdiSubWindow* window);
 
 private:
+    // What an entry of the menus and the toolbar does.
+    enum ActionKind {
+        ACTION_COMMAND,  // runs its command
+        ACTION_SHOWN,    // a check mark for a bar shown (checked at first)
+        ACTION_DISABLED, // no command stands behind it
+    };
+    // One entry of the menus and the toolbar.
+    struct ActionRow {
+        QAction* CMainFrame::*action;
+        const char* name;
+        QString text;   // the menu's text; a shortcut shown after a tab
+        QString prompt; // the status bar's text while the entry is highlighted
+        QString tip;    // tool tip and icon text of a toolbar button; empty: the text
+        QList<QKeySequence> keys;
+        const char* icon; // toolbar image, nullptr for none
+        std::function<void()> command;
+        ActionKind kind = ACTION_COMMAND;
+    };
+
     QAction* MakeAction(const char* name, const QString& text, const QString& prompt);
+    QAction* MakeAction(const ActionRow& row);
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -86,6 +113,8 @@ private:
     bool SaveModified(CVzrT8100Doc* doc);
     void OnFrameDestroyed(CVzrT8100Doc* doc);
 
+    CVzrT8100Cntl& m_cntl;
+    CTestProperty& m_property;
     CMyDocTemplate m_docTemplate;
     CRecentFileList m_recentFiles;
     QMdiArea* m_pMdiArea = nullptr;

@@ -1,6 +1,8 @@
 #include "CVzrT8100App.h"
 
+#include "common/CAppResources.h"
 #include "common/CMessageBox.h"
+#include "common/CWaitCursor.h"
 #include "shell/CMainFrame.h"
 #include "shell/COpeningDlg.h"
 #include "shell/CTypeSelectDlg.h"
@@ -18,36 +20,11 @@
 #include <QTranslator>
 #include <cstdio>
 
-static void initBuiltInResources() {
-    Q_INIT_RESOURCE(vzr_t8100);
-}
-
 namespace {
 
 const char* const RES_BUNDLE = "VzrT8100Res.rcc";
 const char* const RES_TRANSLATION = "VzrT8100Res.qm";
 const char* const INSTANCE_LOCK = "VZR-T8100_Instance";
-const char* const BUNDLE_ROOT = "/res";
-
-// The wait cursor of start-up, lifted while the operator is asked something.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { Release(); }
-    void Release() {
-        if (m_bOn)
-            QApplication::restoreOverrideCursor();
-        m_bOn = false;
-    }
-    void Again() {
-        if (!m_bOn)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_bOn = true;
-    }
-
-private:
-    bool m_bOn = true;
-};
 
 } // namespace
 
@@ -95,24 +72,6 @@ void CVzrT8100App::TellPortProblems(QStringList& told) {
     std::fflush(stderr);
 }
 
-QString CVzrT8100App::ResourcePath(const QString& name) {
-    static const bool builtIn = (initBuiltInResources(), true);
-    Q_UNUSED(builtIn);
-    const QString fromBundle =
-        QLatin1Char(':') + QLatin1String(BUNDLE_ROOT) + QLatin1Char('/') + name;
-    if (QFileInfo::exists(fromBundle))
-        return fromBundle;
-    return QStringLiteral(":/vzr/") + name;
-}
-
-QIcon CVzrT8100App::AppIcon() {
-    QIcon icon;
-    for (const char* size : {"16", "32", "48", "128"})
-        icon.addFile(
-            ResourcePath(QStringLiteral("icons/vzr-t8100-%1.png").arg(QLatin1String(size))));
-    return icon;
-}
-
 QString CVzrT8100App::InstanceLockPath() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
@@ -124,7 +83,7 @@ void CVzrT8100App::LoadResourceBundle() {
     const QDir dir(applicationDirPath());
     const QString bundle = dir.filePath(QLatin1String(RES_BUNDLE));
     if (QFileInfo::exists(bundle) &&
-        QResource::registerResource(bundle, QLatin1String(BUNDLE_ROOT)))
+        QResource::registerResource(bundle, CAppResources::BundleRoot()))
         m_strResBundle = bundle;
     const QString texts = dir.filePath(QLatin1String(RES_TRANSLATION));
     if (QFileInfo::exists(texts)) {
@@ -142,7 +101,7 @@ void CVzrT8100App::UnloadResourceBundle() {
         m_pResTranslator.reset();
     }
     if (!m_strResBundle.isEmpty()) {
-        QResource::unregisterResource(m_strResBundle, QLatin1String(BUNDLE_ROOT));
+        QResource::unregisterResource(m_strResBundle, CAppResources::BundleRoot());
         m_strResBundle.clear();
     }
 }
@@ -161,7 +120,7 @@ void CVzrT8100App::LoadStandardTexts() {
     QFont font(QStringLiteral("MS UI Gothic"));
     font.setPointSize(9);
     setFont(font);
-    setWindowIcon(AppIcon());
+    setWindowIcon(CAppResources::AppIcon());
 }
 
 bool CVzrT8100App::StartUp(const QStringList& documents) {
@@ -181,27 +140,17 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
     opening->ShowNow();
     QElapsedTimer shown;
     shown.start();
-    WaitCursor cursor;
+    CWaitCursor cursor;
 
-    m_pMainFrame = std::make_unique<CMainFrame>();
-
-    if (documents.isEmpty()) {
-        m_pMainFrame->NewDocument();
-    } else {
-        for (const QString& path : documents) {
-            QString error;
-            if (!m_pMainFrame->OpenDocumentFile(path, &error, true)) {
-                opening.reset();
-                cursor.Release();
-                StartUpMessage(error);
-                m_pMainFrame.reset();
-                return false;
-            }
-        }
+    m_pMainFrame = std::make_unique<CMainFrame>(m_cntl, m_property);
+    QString error;
+    if (!OpenDocuments(documents, error)) {
+        opening.reset();
+        cursor.Release();
+        StartUpMessage(error);
+        m_pMainFrame.reset();
+        return false;
     }
-
-    CTypeSelectDlg typeSelect;
-    typeSelect.m_nResult = CTypeSelectDlg::CHOICE_EXIT;
 
     // the operator sees the opening window for at least the minimum time, no longer
     while (shown.elapsed() < MIN_OPENING_MS) {
@@ -211,28 +160,9 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
     }
     opening.reset();
 
-    if (!m_cntl.IsConnected()) {
-        QStringList told; // each port's trouble is told once, not at every retry
-        for (;;) {
-            if (m_cntl.Connect())
-                break;
-            TellPortProblems(told);
-            if (m_bUnattended) {
-                // a dialog no one can answer is one that could not be shown: go on
-                StartUpMessage(typeSelect.FailureText());
-                typeSelect.m_nResult = -1;
-                break;
-            }
-            cursor.Release();
-            const int choice = typeSelect.DoModal();
-            cursor.Again();
-            if (choice != CTypeSelectDlg::CHOICE_RETRY)
-                break;
-        }
-    }
+    const bool goOn = SearchInstrument(cursor);
     cursor.Release();
-
-    if (!m_cntl.IsConnected() && typeSelect.m_nResult == CTypeSelectDlg::CHOICE_EXIT) {
+    if (!goOn) {
         m_pMainFrame.reset();
         return false;
     }
@@ -243,6 +173,41 @@ bool CVzrT8100App::StartUp(const QStringList& documents) {
     m_pMainFrame->raise();
     m_pMainFrame->activateWindow();
     return true;
+}
+
+bool CVzrT8100App::OpenDocuments(const QStringList& documents, QString& error) {
+    if (documents.isEmpty()) {
+        m_pMainFrame->NewDocument();
+        return true;
+    }
+    for (const QString& path : documents) {
+        if (!m_pMainFrame->OpenDocumentFile(path, &error, true))
+            return false;
+    }
+    return true;
+}
+
+bool CVzrT8100App::SearchInstrument(CWaitCursor& cursor) {
+    if (m_cntl.IsConnected())
+        return true;
+    CTypeSelectDlg typeSelect;
+    typeSelect.m_nResult = CTypeSelectDlg::CHOICE_EXIT;
+    QStringList told; // each port's trouble is told once, not at every retry
+    for (;;) {
+        if (m_cntl.Connect())
+            return true;
+        TellPortProblems(told);
+        if (m_bUnattended) {
+            // a dialog no one can answer is one that could not be shown: go on
+            StartUpMessage(typeSelect.FailureText());
+            return true;
+        }
+        cursor.Release();
+        const int choice = typeSelect.DoModal();
+        cursor.Again();
+        if (choice != CTypeSelectDlg::CHOICE_RETRY)
+            return choice != CTypeSelectDlg::CHOICE_EXIT;
+    }
 }
 
 int CVzrT8100App::ShutDown() {

@@ -4,16 +4,17 @@
 #include "settings/CTestProperty.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QStringList>
 #include <memory>
 
 class CMainFrame;
+class CWaitCursor;
 class QLockFile;
 class QTranslator;
 
 // The application: owns the instrument controller and the settings for the whole run,
-// and starts and ends the program.
+// starts and ends the program, and hands both to the main window, which hands them on to
+// every window it opens.
 class CVzrT8100App : public QApplication {
     Q_OBJECT
 
@@ -32,6 +33,8 @@ public:
     // Releases what start-up took; the result is the program's exit code.
     int ShutDown();
 
+    // The application object of a run, for tests of the whole program; the windows are
+    // handed what they need.
     static CVzrT8100App* Instance();
 
     // No one can see or answer the start-up's windows (a run without a display): what
@@ -44,15 +47,8 @@ public:
     CTestProperty& GetProperty() { return m_property; }
     CMainFrame* GetMainFrame() const { return m_pMainFrame.get(); }
 
-    // Resources come from the bundle beside the program when it holds them.
-    static QString ResourcePath(const QString& name);
-    static QIcon AppIcon();
     // The single-instance lock in the user's runtime folder.
     static QString InstanceLockPath();
-
-    // Declared first: the controller, and with it the port, goes last.
-    CVzrT8100Cntl m_cntl;
-    CTestProperty m_property;
 
 private:
     void LoadResourceBundle();
@@ -63,7 +59,16 @@ private:
     void StartUpMessage(const QString& text);
     // Writes the ports the last search could not open, and why, to the error output.
     void TellPortProblems(QStringList& told);
+    // The documents named on the command line, or a new one; false with the reason when
+    // one cannot be opened.
+    bool OpenDocuments(const QStringList& documents, QString& error);
+    // Searches until the instrument answers or the operator stops asking for it; false
+    // when he chose to end the program.
+    bool SearchInstrument(CWaitCursor& cursor);
 
+    // Declared first: the controller, and with it the port, goes last.
+    CVzrT8100Cntl m_cntl;
+    CTestProperty m_property;
     bool m_bUnattended = false;
     std::unique_ptr<QLockFile> m_hInstanceMutex;
     QString m_strResBundle; // registered resource bundle, empty when none was found
