@@ -5,6 +5,7 @@
 #include "RunFixture.h"
 
 #include "execution/CRunSequencer.h"
+#include "execution/CRunSession.h"
 #include "settings/CTestProperty.h"
 
 #include <QTimer>
@@ -113,16 +114,18 @@ class TestRunSequencer : public QObject {
     Instrument m_inst;
     CTestProperty m_property;
     std::unique_ptr<CFace> m_face;
-    std::unique_ptr<CRunSequencer> m_seq;
+    std::unique_ptr<CRunSession> m_session;
+    CRunSequencer* m_seq = nullptr; // the session's
     std::unique_ptr<CVzrT8100Doc> m_doc;
 
     // A sequencer on the document's run list, opened and polling.
     void Open(std::unique_ptr<CVzrT8100Doc> doc) {
         m_doc = std::move(doc);
         m_face = std::make_unique<CFace>();
-        m_seq = std::make_unique<CRunSequencer>(*m_inst.cntl, &m_doc->GetExecList(), m_property,
-                                                *m_face);
-        m_face->seq = m_seq.get();
+        m_session =
+            std::make_unique<CRunSession>(*m_inst.cntl, m_property, &m_doc->GetExecList(), *m_face);
+        m_seq = &m_session->Sequencer();
+        m_face->seq = m_seq;
         m_seq->Open();
         QVERIFY(m_seq->StartPolling());
         QCOMPARE(m_seq->ArmedTimer(), CRunSequencer::TIMER_IDLE);
@@ -153,7 +156,8 @@ private slots:
             m_seq->Close();
         if (m_face)
             QCOMPARE(m_face->overlaps, 0);
-        m_seq.reset();
+        m_session.reset();
+        m_seq = nullptr;
         m_face.reset();
         m_doc.reset();
         m_inst.Stop();
@@ -186,7 +190,7 @@ private slots:
         QCOMPARE(m_seq->CurrentStep(), 0);
         QCOMPARE(m_seq->CurrentExec(), &Step(0));
         QCOMPARE(m_face->shownRow, 0);
-        QVERIFY(m_seq->ResultExist());
+        QVERIFY(m_session->ResultExist());
         QCOMPARE(m_face->progress[CRunSequencer::PROGRESS_INTERVAL_STEP], QString("1.00"));
         QCOMPARE(m_face->progress[CRunSequencer::PROGRESS_COUNT], QString("2"));
         QVERIFY(WaitForIdle());
@@ -221,7 +225,7 @@ private slots:
         QCOMPARE(Step(1).m_strComment, QString());
         QCOMPARE(Step(2).m_strComment, QString("kept"));
         QCOMPARE(Step(3).m_strComment, QString("last"));
-        QVERIFY(m_seq->ResultExist());
+        QVERIFY(m_session->ResultExist());
         QCOMPARE(m_seq->CurrentStep(), 0);
         // "CB" before the judgement dialog, then again as the next step is loaded
         QVERIFY(LogMatches(m_inst.Log(), Load(Step(0)) + "QC " + CONTACT_POLLS + "CB CB " +
@@ -591,7 +595,8 @@ private slots:
         QVERIFY(!cntl.IsConnected());
         auto doc = MixedPlan();
         CFace face;
-        CRunSequencer seq(cntl, &doc->GetExecList(), m_property, face);
+        CRunSession session(cntl, m_property, &doc->GetExecList(), face);
+        CRunSequencer& seq = session.Sequencer();
         face.seq = &seq;
         seq.Open();
         QVERIFY(!seq.StartPolling());

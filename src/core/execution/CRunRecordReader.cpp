@@ -479,8 +479,6 @@ bool CRunRecordReader::SameResults(const CExecList& steps) const {
 }
 
 void CRunRecordReader::ApplyTo(CExecList& steps) const {
-    for (size_t i = 0; i < steps.size() && qint64(i) < m_nSteps; ++i) {
-        steps[i]->m_nJudge = JudgeOf(qint64(i));
-        steps[i]->m_strComment = CommentOf(qint64(i));
-    }
+    for (size_t i = 0; i < steps.size() && qint64(i) < m_nSteps; ++i)
+        steps[i]->SetResult(JudgeOf(qint64(i)), CommentOf(qint64(i)));
 }

@@ -34,7 +34,7 @@ private:
 
 } // namespace
 
-bool CReportOpener::CreateAndOpen(const CSettingList& plan, CExecList& steps,
+bool CReportOpener::CreateAndOpen(const CSettingList& plan, const CExecList& steps,
                                   const CTestProperty& property, const QString& title,
                                   QWidget* parent, QString* path) {
     WaitCursor cursor;
