@@ -1,13 +1,16 @@
-// The run sequencer without a screen: a whole plan run on the simulated instrument at its
-// real line speed, with the exact traffic checked from the instrument's log, and the hard
-// cases (errors, a failing line, a stop by the instrument itself, series shorter than a
-// poll). The owner here is a recording stand-in with real timers.
+// The run sequencer and its session without a screen: a whole plan run on the simulated
+// instrument at its real line speed, with the exact traffic checked from the instrument's
+// log, and the hard cases (errors, a failing line, a stop by the instrument itself, series
+// shorter than a poll); the session's judgements, record and restore. The owner here is a
+// recording stand-in with real timers.
 #include "RunFixture.h"
 
+#include "execution/CRunRecord.h"
 #include "execution/CRunSequencer.h"
 #include "execution/CRunSession.h"
 #include "settings/CTestProperty.h"
 
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -104,6 +107,26 @@ QList<qint32> Judges(const CExecList& list) {
     for (const auto& step : list)
         judges.append(step->m_nJudge);
     return judges;
+}
+
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// "EVENT|step|judgement|detail" of each event line of a record (texts without commas).
+QStringList Events(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList events;
+    bool body = false;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split("\r\n")) {
+        const QStringList f = line.split(',');
+        if (body && f.size() == 14)
+            events.append(QStringList{f[1], f[2], f[10], f[12]}.join('|'));
+        body = body || f.value(1) == Utf8("イベント");
+    }
+    return events;
 }
 
 } // namespace
@@ -584,6 +607,65 @@ private slots:
         QVERIFY(m_inst.sim->CommandLog().isEmpty());
         QCOMPARE(m_seq->ArmedTimer(), CRunSequencer::TIMER_IDLE);
         QVERIFY(m_seq->CurrentExec() == nullptr);
+    }
+
+    // The session without a screen: the run list corrected as it opens, every judgement
+    // stored and recorded with its way, which of them a report still owes, a run never
+    // closed put back with its test time, and closing with the judge-auto flag written.
+    void sessionKeepsTheResults() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        auto doc = MixedPlan();
+        CExecList& steps = doc->GetExecList();
+        steps[1]->m_nPola = 5;
+        steps[2]->m_nJudge = 9;
+        m_property.m_tmTest = 1796000000;
+        CFace face;
+        QString killed;
+        {
+            CRunSession session(*m_inst.cntl, m_property, &steps, face);
+            QCOMPARE(steps[1]->m_nPola, POLA_MINUS);
+            QCOMPARE(steps[2]->m_nJudge, JUDGE_NONE);
+            session.SetDataFilePath(dir.filePath("Plan.vzt"));
+            session.BeginRecord(nullptr);
+            session.Judge(0, JUDGE_B, "c0", CRunSequencer::JUDGED_APPLY);
+            QVERIFY(!session.ResultExist());
+            session.Judge(1, JUDGE_C, "c1", CRunSequencer::JUDGED_DIALOG);
+            QVERIFY(session.ResultExist());
+            session.ReportMade("/r.xlsx");
+            QVERIFY(!session.ResultExist());
+            session.JudgeAll(JUDGE_D);
+            QVERIFY(!session.ResultExist());
+            killed = session.Record()->Path();
+        } // never closed: the program was killed
+        QCOMPARE(Events(killed),
+                 (QStringList{Utf8("JUDGE|1|B|確定"), Utf8("JUDGE|2|C|判定ダイアログ"),
+                              "REPORT|||/r.xlsx", Utf8("JUDGE_ALL||D|判定全変更")}));
+
+        auto next = MixedPlan();
+        m_property.m_tmTest = 1797000000;
+        CRunSession session(*m_inst.cntl, m_property, &next->GetExecList(), face);
+        session.SetDataFilePath(dir.filePath("Plan.vzt"));
+        CRunSession::InterruptedRun found;
+        QVERIFY(session.FindInterruptedRun(&found));
+        QCOMPARE(found.lJudged, 4);
+        QVERIFY(!found.bDamaged);
+        session.RestoreInterruptedRun();
+        QCOMPARE(Judges(next->GetExecList()), QList<qint32>(4, JUDGE_D));
+        QCOMPARE(next->GetExecList()[1]->m_strComment, QString("c1"));
+        QCOMPARE(m_property.m_tmTest, 1796000000);
+        QVERIFY(session.ResultExist());
+        session.BeginRecord(nullptr);
+        session.ClearComments();
+        QVERIFY(next->GetExecList()[1]->m_strComment.isEmpty());
+        session.SetJudgeAuto(true);
+        session.Close();
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "0"), "1");
+        const QString restored = Utf8("JUDGE|%1|D|復元");
+        QCOMPARE(
+            Events(session.Record()->Path()),
+            (QStringList{"RESTORE|||" + killed, restored.arg(1), restored.arg(2), restored.arg(3),
+                         restored.arg(4), Utf8("COMMENTS_CLEARED|||コメント全削除"), "CLOSE|||"}));
     }
 
     // Opened without the instrument: no timer ever, and the run buttons' actions do
