@@ -22,16 +22,16 @@ public:
     int DoModal();
 
     // The preset before DoModal; the operator's choice after OK.
-    void SetJudge(qint32 judge) { m_nJudge = judge; }
-    qint32 Judge() const { return m_nJudge; }
-    void SetComment(const QString& comment) { m_strComment = comment; }
-    QString Comment() const { return m_strComment; }
+    void SetJudge(qint32 judge) { m_nChosenJudge = judge; }
+    qint32 Judge() const { return m_nChosenJudge; }
+    void SetComment(const QString& comment) { m_strChosenComment = comment; }
+    QString Comment() const { return m_strChosenComment; }
 
 public slots:
     void accept() override;
 
 private:
     std::unique_ptr<Ui::CJudgeDlg> m_ui;
-    qint32 m_nJudge = 0;
-    QString m_strComment;
+    qint32 m_nChosenJudge = 0;
+    QString m_strChosenComment;
 };
