@@ -7,7 +7,6 @@
 #include "data/SelectTable.h"
 #include "execution/CJudgeDlg.h"
 #include "execution/CRunRecord.h"
-#include "settings/CTestProperty.h"
 #include "shell/CVzrT8100App.h"
 
 #include "ui_CExecDlg.h"
