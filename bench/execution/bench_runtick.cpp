@@ -5,6 +5,7 @@
 #include "CVzrT8100Sim.h"
 
 #include "execution/CRunSequencer.h"
+#include "execution/CRunSession.h"
 #include "link/CSerialPortTable.h"
 #include "link/CVzrT8100Cntl.h"
 #include "settings/CTestProperty.h"
@@ -84,7 +85,8 @@ int main(int argc, char** argv) {
         steps.push_back(std::move(step));
     }
     CSilentFace face;
-    CRunSequencer seq(cntl, &steps, property, face);
+    CRunSession session(cntl, property, &steps, face);
+    CRunSequencer& seq = session.Sequencer();
     seq.Open();
     seq.StartPolling();
 

@@ -476,17 +476,24 @@ void TestDataRecords::stepColumns() {
     QCOMPARE(d.GetColumnText(5), QString("-7"));
 }
 
+// Out of range, polarity and judgement read as the lists correct them; the record is
+// corrected where the run list's records are written.
 void TestDataRecords::stepColumnsCorrectRecord() {
     CExecData d;
     d.m_nPola = 5;
-    QCOMPARE(d.GetColumnText(3), QString("-"));
-    QCOMPARE(d.m_nPola, 1);
     d.m_nJudge = 9;
+    QCOMPARE(d.GetColumnText(3), QString("-"));
     QCOMPARE(d.GetColumnText(7), QString("------"));
+    d.ClampForList();
+    QCOMPARE(d.m_nPola, 1);
     QCOMPARE(d.m_nJudge, JUDGE_NONE);
-    d.m_nJudge = JUDGE_D;
+    d.SetResult(JUDGE_D, "x");
     QCOMPARE(d.GetColumnText(7), QString("D"));
+    d.ClampForList();
     QCOMPARE(d.m_nJudge, JUDGE_D);
+    d.SetResult(5, "y");
+    QCOMPARE(d.m_nJudge, JUDGE_NONE);
+    QCOMPARE(d.m_strComment, QString("y"));
 }
 
 void TestDataRecords::conditionColumns() {

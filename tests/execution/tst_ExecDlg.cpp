@@ -620,8 +620,8 @@ private slots:
         QVERIFY(!m_dlg->ResultExist());
     }
 
-    // Out-of-range polarity and judgement are corrected in the records as the rows are
-    // written.
+    // Out-of-range polarity and judgement are corrected in the records as the dialog opens
+    // on them, and shown so.
     void rowsClampTheirRecords() {
         auto doc = MixedPlan();
         doc->GetExecList()[1]->m_nPola = 5;

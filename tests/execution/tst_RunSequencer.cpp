@@ -1,12 +1,16 @@
-// The run sequencer without a screen: a whole plan run on the simulated instrument at its
-// real line speed, with the exact traffic checked from the instrument's log, and the hard
-// cases (errors, a failing line, a stop by the instrument itself, series shorter than a
-// poll). The owner here is a recording stand-in with real timers.
+// The run sequencer and its session without a screen: a whole plan run on the simulated
+// instrument at its real line speed, with the exact traffic checked from the instrument's
+// log, and the hard cases (errors, a failing line, a stop by the instrument itself, series
+// shorter than a poll); the session's judgements, record and restore. The owner here is a
+// recording stand-in with real timers.
 #include "RunFixture.h"
 
+#include "execution/CRunRecord.h"
 #include "execution/CRunSequencer.h"
+#include "execution/CRunSession.h"
 #include "settings/CTestProperty.h"
 
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -105,6 +109,26 @@ QList<qint32> Judges(const CExecList& list) {
     return judges;
 }
 
+QString Utf8(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// "EVENT|step|judgement|detail" of each event line of a record (texts without commas).
+QStringList Events(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList events;
+    bool body = false;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split("\r\n")) {
+        const QStringList f = line.split(',');
+        if (body && f.size() == 14)
+            events.append(QStringList{f[1], f[2], f[10], f[12]}.join('|'));
+        body = body || f.value(1) == Utf8("イベント");
+    }
+    return events;
+}
+
 } // namespace
 
 class TestRunSequencer : public QObject {
@@ -113,16 +137,18 @@ class TestRunSequencer : public QObject {
     Instrument m_inst;
     CTestProperty m_property;
     std::unique_ptr<CFace> m_face;
-    std::unique_ptr<CRunSequencer> m_seq;
+    std::unique_ptr<CRunSession> m_session;
+    CRunSequencer* m_seq = nullptr; // the session's
     std::unique_ptr<CVzrT8100Doc> m_doc;
 
     // A sequencer on the document's run list, opened and polling.
     void Open(std::unique_ptr<CVzrT8100Doc> doc) {
         m_doc = std::move(doc);
         m_face = std::make_unique<CFace>();
-        m_seq = std::make_unique<CRunSequencer>(*m_inst.cntl, &m_doc->GetExecList(), m_property,
-                                                *m_face);
-        m_face->seq = m_seq.get();
+        m_session =
+            std::make_unique<CRunSession>(*m_inst.cntl, m_property, &m_doc->GetExecList(), *m_face);
+        m_seq = &m_session->Sequencer();
+        m_face->seq = m_seq;
         m_seq->Open();
         QVERIFY(m_seq->StartPolling());
         QCOMPARE(m_seq->ArmedTimer(), CRunSequencer::TIMER_IDLE);
@@ -153,7 +179,8 @@ private slots:
             m_seq->Close();
         if (m_face)
             QCOMPARE(m_face->overlaps, 0);
-        m_seq.reset();
+        m_session.reset();
+        m_seq = nullptr;
         m_face.reset();
         m_doc.reset();
         m_inst.Stop();
@@ -186,7 +213,7 @@ private slots:
         QCOMPARE(m_seq->CurrentStep(), 0);
         QCOMPARE(m_seq->CurrentExec(), &Step(0));
         QCOMPARE(m_face->shownRow, 0);
-        QVERIFY(m_seq->ResultExist());
+        QVERIFY(m_session->ResultExist());
         QCOMPARE(m_face->progress[CRunSequencer::PROGRESS_INTERVAL_STEP], QString("1.00"));
         QCOMPARE(m_face->progress[CRunSequencer::PROGRESS_COUNT], QString("2"));
         QVERIFY(WaitForIdle());
@@ -221,7 +248,7 @@ private slots:
         QCOMPARE(Step(1).m_strComment, QString());
         QCOMPARE(Step(2).m_strComment, QString("kept"));
         QCOMPARE(Step(3).m_strComment, QString("last"));
-        QVERIFY(m_seq->ResultExist());
+        QVERIFY(m_session->ResultExist());
         QCOMPARE(m_seq->CurrentStep(), 0);
         // "CB" before the judgement dialog, then again as the next step is loaded
         QVERIFY(LogMatches(m_inst.Log(), Load(Step(0)) + "QC " + CONTACT_POLLS + "CB CB " +
@@ -582,6 +609,65 @@ private slots:
         QVERIFY(m_seq->CurrentExec() == nullptr);
     }
 
+    // The session without a screen: the run list corrected as it opens, every judgement
+    // stored and recorded with its way, which of them a report still owes, a run never
+    // closed put back with its test time, and closing with the judge-auto flag written.
+    void sessionKeepsTheResults() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        auto doc = MixedPlan();
+        CExecList& steps = doc->GetExecList();
+        steps[1]->m_nPola = 5;
+        steps[2]->m_nJudge = 9;
+        m_property.m_tmTest = 1796000000;
+        CFace face;
+        QString killed;
+        {
+            CRunSession session(*m_inst.cntl, m_property, &steps, face);
+            QCOMPARE(steps[1]->m_nPola, POLA_MINUS);
+            QCOMPARE(steps[2]->m_nJudge, JUDGE_NONE);
+            session.SetDataFilePath(dir.filePath("Plan.vzt"));
+            session.BeginRecord(nullptr);
+            session.Judge(0, JUDGE_B, "c0", CRunSequencer::JUDGED_APPLY);
+            QVERIFY(!session.ResultExist());
+            session.Judge(1, JUDGE_C, "c1", CRunSequencer::JUDGED_DIALOG);
+            QVERIFY(session.ResultExist());
+            session.ReportMade("/r.xlsx");
+            QVERIFY(!session.ResultExist());
+            session.JudgeAll(JUDGE_D);
+            QVERIFY(!session.ResultExist());
+            killed = session.Record()->Path();
+        } // never closed: the program was killed
+        QCOMPARE(Events(killed),
+                 (QStringList{Utf8("JUDGE|1|B|確定"), Utf8("JUDGE|2|C|判定ダイアログ"),
+                              "REPORT|||/r.xlsx", Utf8("JUDGE_ALL||D|判定全変更")}));
+
+        auto next = MixedPlan();
+        m_property.m_tmTest = 1797000000;
+        CRunSession session(*m_inst.cntl, m_property, &next->GetExecList(), face);
+        session.SetDataFilePath(dir.filePath("Plan.vzt"));
+        CRunSession::InterruptedRun found;
+        QVERIFY(session.FindInterruptedRun(&found));
+        QCOMPARE(found.lJudged, 4);
+        QVERIFY(!found.bDamaged);
+        session.RestoreInterruptedRun();
+        QCOMPARE(Judges(next->GetExecList()), QList<qint32>(4, JUDGE_D));
+        QCOMPARE(next->GetExecList()[1]->m_strComment, QString("c1"));
+        QCOMPARE(m_property.m_tmTest, 1796000000);
+        QVERIFY(session.ResultExist());
+        session.BeginRecord(nullptr);
+        session.ClearComments();
+        QVERIFY(next->GetExecList()[1]->m_strComment.isEmpty());
+        session.SetJudgeAuto(true);
+        session.Close();
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "0"), "1");
+        const QString restored = Utf8("JUDGE|%1|D|復元");
+        QCOMPARE(
+            Events(session.Record()->Path()),
+            (QStringList{"RESTORE|||" + killed, restored.arg(1), restored.arg(2), restored.arg(3),
+                         restored.arg(4), Utf8("COMMENTS_CLEARED|||コメント全削除"), "CLOSE|||"}));
+    }
+
     // Opened without the instrument: no timer ever, and the run buttons' actions do
     // nothing.
     void withoutTheInstrument() {
@@ -591,7 +677,8 @@ private slots:
         QVERIFY(!cntl.IsConnected());
         auto doc = MixedPlan();
         CFace face;
-        CRunSequencer seq(cntl, &doc->GetExecList(), m_property, face);
+        CRunSession session(cntl, m_property, &doc->GetExecList(), face);
+        CRunSequencer& seq = session.Sequencer();
         face.seq = &seq;
         seq.Open();
         QVERIFY(!seq.StartPolling());

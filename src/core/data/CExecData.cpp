@@ -15,6 +15,15 @@ QString Tr(const char* text) {
 QString ThousandthsText(qint32 v) {
     return QString::asprintf("%.2f", v / 1000.0);
 }
+
+// What the lists make of values beyond the last entry of their tables.
+qint32 PolaInRange(qint32 pola) {
+    return pola >= 2 ? POLA_MINUS : pola;
+}
+
+qint32 JudgeInRange(qint32 judge) {
+    return judge >= 5 ? JUDGE_NONE : judge;
+}
 } // namespace
 
 QString CExecData::GetColumnTitle(int column) {
@@ -42,7 +51,7 @@ QString CExecData::GetColumnTitle(int column) {
     }
 }
 
-QString CExecData::GetColumnText(int column) {
+QString CExecData::GetColumnText(int column) const {
     switch (column) {
     case 0:
         return m_nDiscMode == DISC_CONTACT ? Tr("CONTACT") : Tr("AIR");
@@ -75,9 +84,7 @@ QString CExecData::GetColumnText(int column) {
             return QString();
         }
     case 3:
-        if (m_nPola >= 2)
-            m_nPola = POLA_MINUS;
-        return SelectTableTextAt(g_tblPola2, m_nPola);
+        return SelectTableTextAt(g_tblPola2, PolaInRange(m_nPola));
     case 4:
         return m_lVolt == 0 ? QStringLiteral("0") : ThousandthsText(m_lVolt);
     case 5:
@@ -85,9 +92,7 @@ QString CExecData::GetColumnText(int column) {
     case 6:
         return m_nDiscMode != DISC_CONTACT ? Tr("------") : ThousandthsText(m_lInterval);
     case 7:
-        if (m_nJudge >= 5)
-            m_nJudge = JUDGE_NONE;
-        return SelectTableTextAt(g_tblJudge, m_nJudge);
+        return SelectTableTextAt(g_tblJudge, JudgeInRange(m_nJudge));
     case 8:
         return m_strComment;
     default:
@@ -96,10 +101,13 @@ QString CExecData::GetColumnText(int column) {
 }
 
 void CExecData::ClampForList() {
-    if (m_nPola >= 2)
-        m_nPola = POLA_MINUS;
-    if (m_nJudge >= 5)
-        m_nJudge = JUDGE_NONE;
+    m_nPola = PolaInRange(m_nPola);
+    m_nJudge = JudgeInRange(m_nJudge);
+}
+
+void CExecData::SetResult(qint32 judge, const QString& comment) {
+    m_nJudge = JudgeInRange(judge);
+    m_strComment = comment;
 }
 
 namespace {

@@ -32,12 +32,14 @@ public:
 
     // Headings of the list columns 0..8, shared with CSettingData.
     static QString GetColumnTitle(int column);
-    // Cell text of a column. A polarity of 2 or more is first set to POLA_MINUS and a
-    // judgement of 5 or more to JUDGE_NONE in the record itself.
-    QString GetColumnText(int column);
+    // Cell text of a column. A polarity of 2 or more reads as POLA_MINUS, a judgement of 5
+    // or more as JUDGE_NONE: the texts the record holds once the lists have corrected it.
+    QString GetColumnText(int column) const;
     // Brings a polarity of 2 or more and a judgement of 5 or more back into range in the
-    // record, as producing the row's texts does.
+    // record, as the lists show them.
     void ClampForList();
+    // Stores a judgement and a comment; a judgement of 5 or more is stored as JUDGE_NONE.
+    void SetResult(qint32 judge, const QString& comment);
 
     // Writes the stored form (judgement and comment are not part of it).
     void Store(CArchive& ar) const;

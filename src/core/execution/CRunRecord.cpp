@@ -162,10 +162,9 @@ void CRunRecord::AppendLine(Event event, int step, QByteArrayView detail, bool w
         step >= 0 && size_t(step) < m_steps.size() ? m_steps[size_t(step)].get() : nullptr;
     if (record) {
         out.append(QByteArray::number(step + 1));
-        CExecData copy = *record; // the texts correct out-of-range values in the record
         for (int column : kValueColumns) {
             out.append(',');
-            AppendField(out, copy.GetColumnText(column).toUtf8());
+            AppendField(out, record->GetColumnText(column).toUtf8());
         }
     } else {
         out.append(",,,,,,,");

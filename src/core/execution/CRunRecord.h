@@ -85,18 +85,20 @@ public:
     // names the record they came from.
     void StateAtOpening(CRunSequencer::JudgePath path, const QString& restoredFrom = QString());
 
-    // CRunSequencer::Observer, and the dialog's own judgement paths.
+    // CRunSequencer::Observer.
     void RunStarted(int step) override;
     void StepLoaded(int step) override;
     void DischargeSeen(int step) override;
     void StepCompleted(int step) override;
-    void Judged(int step, CRunSequencer::JudgePath path) override;
     void RunStopped(int step) override;
     void TrigPressed(int step, bool on) override;
     void InstrumentError(int step, qint32 code, const QString& text) override;
     void CommunicationError(int step) override;
     void TestEnded() override;
 
+    // What the run session stores and does: the step's judgement or comment changed (the
+    // run list holds the new values), the bulk changes, a report made, closing.
+    void Judged(int step, CRunSequencer::JudgePath path);
     void JudgedAll(qint32 judge);
     void CommentsCleared();
     void ReportMade(const QString& path);

@@ -55,6 +55,119 @@ QString Text(QByteArrayView utf8) {
     return QString::fromUtf8(utf8.data(), utf8.size());
 }
 
+// The lines of a record as the device gives them: a line ends at a line end outside quotes
+// (a comment may hold one). The buffer holds at most one chunk and the unfinished line
+// before it; lines are read in place. It starts small (a header is read in a few kilobytes)
+// and grows as needed. At most MAX_RECORD_BYTES are taken from the device.
+class LineSource {
+public:
+    enum Result {
+        LINE,      // a whole line, without its line end (the first without a byte-order mark)
+        TOO_LONG,  // a line, whole or not, longer than MAX_LINE_BYTES
+        TOO_LARGE, // the record goes on beyond MAX_RECORD_BYTES
+        END,       // the device has no more
+    };
+
+    explicit LineSource(QIODevice& device)
+        : m_device(device),
+          m_buffer(std::min<qint64>(CAPACITY, qint64(64) << 10), Qt::Uninitialized),
+          m_data(m_buffer.data()) {}
+
+    Result Next(QByteArrayView* line);
+    // Bytes after the last whole line were left when the device ended.
+    bool Unfinished() const { return m_begin < m_end; }
+
+private:
+    static constexpr qint64 CAPACITY = CHUNK_BYTES + CRunRecordReader::MAX_LINE_BYTES + 1;
+
+    // The end of the next whole line in the bytes held, -1 when they hold none.
+    qint64 FindLineEnd();
+    // Keeps the unfinished line and takes more bytes.
+    void Refill();
+
+    QIODevice& m_device;
+    QByteArray m_buffer;
+    char* m_data;
+    qint64 m_begin = 0, m_end = 0; // unread bytes
+    qint64 m_scan = 0;             // where the search for the line's end goes on
+    bool m_bQuoted = false;        // inside quotes at m_scan
+    qint64 m_nTaken = 0;
+    bool m_bEof = false;
+    bool m_bTooLarge = false;
+    bool m_bFirst = true;
+};
+
+LineSource::Result LineSource::Next(QByteArrayView* line) {
+    qint64 lineEnd;
+    while ((lineEnd = FindLineEnd()) < 0) {
+        if (m_end - m_begin > CRunRecordReader::MAX_LINE_BYTES)
+            return TOO_LONG;
+        if (m_bEof)
+            return m_bTooLarge ? TOO_LARGE : END;
+        Refill();
+    }
+    qint64 size = lineEnd - m_begin;
+    if (size > CRunRecordReader::MAX_LINE_BYTES)
+        return TOO_LONG;
+    const char* text = m_data + m_begin;
+    if (size > 0 && text[size - 1] == '\r')
+        --size;
+    if (m_bFirst && size >= 3 && std::memcmp(text, BOM, 3) == 0) {
+        text += 3;
+        size -= 3;
+    }
+    m_bFirst = false;
+    m_begin = lineEnd + 1;
+    *line = QByteArrayView(text, size);
+    return LINE;
+}
+
+qint64 LineSource::FindLineEnd() {
+    while (m_scan < m_end) {
+        const char* nl =
+            static_cast<const char*>(std::memchr(m_data + m_scan, '\n', size_t(m_end - m_scan)));
+        const qint64 stop = nl ? nl - m_data : m_end;
+        for (const char* q = m_data + m_scan;
+             (q = static_cast<const char*>(std::memchr(q, '"', size_t(m_data + stop - q)))); ++q)
+            m_bQuoted = !m_bQuoted;
+        if (!nl) {
+            m_scan = m_end;
+            return -1;
+        }
+        m_scan = stop + 1;
+        if (!m_bQuoted)
+            return stop;
+    }
+    return -1;
+}
+
+void LineSource::Refill() {
+    std::memmove(m_data, m_data + m_begin, size_t(m_end - m_begin));
+    m_end -= m_begin;
+    m_scan -= m_begin;
+    m_begin = 0;
+    if (m_end == m_buffer.size() && m_buffer.size() < CAPACITY) {
+        m_buffer.resize(std::min<qint64>(CAPACITY, m_buffer.size() * 4));
+        m_data = m_buffer.data();
+    }
+    const qint64 room =
+        std::min<qint64>(m_buffer.size() - m_end, CRunRecordReader::MAX_RECORD_BYTES - m_nTaken);
+    if (room <= 0) {
+        // the budget is spent: whatever follows is not read
+        char probe;
+        m_bTooLarge = m_device.read(&probe, 1) > 0;
+        m_bEof = true;
+        return;
+    }
+    const qint64 n = m_device.read(m_data + m_end, room);
+    if (n > 0) {
+        m_end += n;
+        m_nTaken += n;
+    } else {
+        m_bEof = true;
+    }
+}
+
 } // namespace
 
 void CRunRecordReader::Reset() {
@@ -78,115 +191,45 @@ CRunRecordReader::Status CRunRecordReader::Read(const QString& path, bool header
 CRunRecordReader::Status CRunRecordReader::Read(QIODevice& device, bool headerOnly) {
     Reset();
     m_nStatus = READ_OK;
-
-    // The buffer holds at most one chunk and the unfinished line before it; lines are read
-    // in place. It starts small (a header is read in a few kilobytes) and grows as needed.
-    const qint64 capacity = CHUNK_BYTES + MAX_LINE_BYTES + 1;
-    QByteArray buffer(std::min<qint64>(capacity, qint64(64) << 10), Qt::Uninitialized);
-    char* data = buffer.data();
-    qint64 begin = 0, end = 0; // unread bytes
-    qint64 scan = 0;           // where the search for the line's end goes on
-    bool quoted = false;       // inside quotes at scan
-    qint64 taken = 0;
-    bool eof = false, tooLarge = false;
-
-    auto finish = [&]() {
-        if (!m_bHeaderDone && m_nStatus == READ_OK) {
-            m_nStatus = m_nHeaderLines == 0 ? READ_NOT_RECORD : READ_BAD_HEADER;
-            if (m_strError.isEmpty())
-                m_strError = m_nHeaderLines == 0 ? Tr("試験記録ではありません")
-                                                 : Tr("ヘッダが途中で終わっています");
-        }
-        return m_nStatus;
-    };
-
+    LineSource source(device);
+    QByteArrayView line;
     while (true) {
-        // the next whole line: a line end outside quotes
-        qint64 lineEnd = -1;
-        while (scan < end) {
-            const char* nl =
-                static_cast<const char*>(std::memchr(data + scan, '\n', size_t(end - scan)));
-            const qint64 stop = nl ? nl - data : end;
-            for (const char* q = data + scan;
-                 (q = static_cast<const char*>(std::memchr(q, '"', size_t(data + stop - q)))); ++q)
-                quoted = !quoted;
-            if (!nl) {
-                scan = end;
-                break;
-            }
-            scan = stop + 1;
-            if (!quoted) {
-                lineEnd = stop;
-                break;
-            }
-        }
-        if (lineEnd < 0) {
-            if (end - begin > MAX_LINE_BYTES) {
-                ++m_nLine;
-                Stop(Tr("%1 行目が長すぎます").arg(m_nLine));
-                return finish();
-            }
-            if (eof) {
-                if (tooLarge) {
-                    ++m_nLine;
-                    Stop(Tr("試験記録が大きすぎます (%1 行目以降は読みません)").arg(m_nLine));
-                } else if (begin < end && m_bHeaderDone) {
-                    m_bTorn = true; // the line being written when the program stopped
-                }
-                return finish();
-            }
-            // keep the unfinished line, take more bytes
-            std::memmove(data, data + begin, size_t(end - begin));
-            end -= begin;
-            scan -= begin;
-            begin = 0;
-            if (end == buffer.size() && buffer.size() < capacity) {
-                buffer.resize(std::min<qint64>(capacity, buffer.size() * 4));
-                data = buffer.data();
-            }
-            const qint64 room = std::min<qint64>(buffer.size() - end, MAX_RECORD_BYTES - taken);
-            if (room <= 0) {
-                // the budget is spent: whatever follows is not read
-                char probe;
-                tooLarge = device.read(&probe, 1) > 0;
-                eof = true;
-                continue;
-            }
-            const qint64 n = device.read(data + end, room);
-            if (n > 0) {
-                end += n;
-                taken += n;
-            } else {
-                eof = true;
-            }
-            continue;
-        }
-
-        qint64 lineSize = lineEnd - begin;
-        if (lineSize > MAX_LINE_BYTES) {
+        switch (source.Next(&line)) {
+        case LineSource::LINE:
+            break;
+        case LineSource::TOO_LONG:
             ++m_nLine;
             Stop(Tr("%1 行目が長すぎます").arg(m_nLine));
-            return finish();
+            return Finish();
+        case LineSource::TOO_LARGE:
+            ++m_nLine;
+            Stop(Tr("試験記録が大きすぎます (%1 行目以降は読みません)").arg(m_nLine));
+            return Finish();
+        case LineSource::END:
+            if (source.Unfinished() && m_bHeaderDone)
+                m_bTorn = true; // the line being written when the program stopped
+            return Finish();
         }
-        const char* line = data + begin;
-        if (lineSize > 0 && line[lineSize - 1] == '\r')
-            --lineSize;
-        if (m_nLine == 0 && lineSize >= 3 && std::memcmp(line, BOM, 3) == 0) {
-            line += 3;
-            lineSize -= 3;
-        }
-        begin = lineEnd + 1;
         ++m_nLine;
-        const QByteArrayView view(line, lineSize);
         if (!m_bHeaderDone) {
-            if (!ReadHeaderLine(view))
-                return finish();
+            if (!ReadHeaderLine(line))
+                return Finish();
             if (m_bHeaderDone && headerOnly)
                 return m_nStatus;
-        } else if (!ReadEventLine(view)) {
-            return finish();
+        } else if (!ReadEventLine(line)) {
+            return Finish();
         }
     }
+}
+
+CRunRecordReader::Status CRunRecordReader::Finish() {
+    if (!m_bHeaderDone && m_nStatus == READ_OK) {
+        m_nStatus = m_nHeaderLines == 0 ? READ_NOT_RECORD : READ_BAD_HEADER;
+        if (m_strError.isEmpty())
+            m_strError = m_nHeaderLines == 0 ? Tr("試験記録ではありません")
+                                             : Tr("ヘッダが途中で終わっています");
+    }
+    return m_nStatus;
 }
 
 bool CRunRecordReader::ReadHeaderLine(QByteArrayView line) {
@@ -479,8 +522,6 @@ bool CRunRecordReader::SameResults(const CExecList& steps) const {
 }
 
 void CRunRecordReader::ApplyTo(CExecList& steps) const {
-    for (size_t i = 0; i < steps.size() && qint64(i) < m_nSteps; ++i) {
-        steps[i]->m_nJudge = JudgeOf(qint64(i));
-        steps[i]->m_strComment = CommentOf(qint64(i));
-    }
+    for (size_t i = 0; i < steps.size() && qint64(i) < m_nSteps; ++i)
+        steps[i]->SetResult(JudgeOf(qint64(i)), CommentOf(qint64(i)));
 }

@@ -111,6 +111,8 @@ private:
     };
 
     void Reset();
+    // The status once reading stopped: a header that never ended is no record, or a bad one.
+    Status Finish();
     bool ReadHeaderLine(QByteArrayView line);
     bool ReadEventLine(QByteArrayView line);
     void Stop(const QString& reason);

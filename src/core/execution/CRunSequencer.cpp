@@ -23,15 +23,16 @@ int RunTimerOf(const CExecData* step) {
 
 } // namespace
 
-CRunSequencer::CRunSequencer(CVzrT8100Cntl& cntl, CExecList* pExecList, CTestProperty& property,
-                             Owner& owner)
-    : m_cntl(cntl), m_property(property), m_owner(owner), m_pExecList(pExecList) {}
+CRunSequencer::CRunSequencer(CVzrT8100Cntl& cntl, const CExecList* pExecList,
+                             const CTestProperty& property, Owner& owner, Judgements& judgements)
+    : m_cntl(cntl), m_property(property), m_owner(owner), m_judgements(judgements),
+      m_pExecList(pExecList) {}
 
 int CRunSequencer::StepCount() const {
     return m_pExecList ? int(m_pExecList->size()) : 0;
 }
 
-CExecData* CRunSequencer::RecordAt(int row) const {
+const CExecData* CRunSequencer::RecordAt(int row) const {
     if (row < 0 || row >= StepCount())
         return nullptr;
     return (*m_pExecList)[size_t(row)].get();
@@ -91,11 +92,9 @@ void CRunSequencer::ForgetCount() {
 }
 
 void CRunSequencer::ClearJudgement() {
-    const bool bChanged = m_pCurExec->m_nJudge != JUDGE_NONE;
-    m_pCurExec->m_nJudge = JUDGE_NONE;
+    if (m_pCurExec->m_nJudge != JUDGE_NONE)
+        m_judgements.Judge(m_nStep, JUDGE_NONE, m_pCurExec->m_strComment, JUDGED_DISCHARGE);
     m_owner.UpdateStepRow(m_nStep);
-    if (bChanged && m_pObserver)
-        m_pObserver->Judged(m_nStep, JUDGED_DISCHARGE);
 }
 
 void CRunSequencer::OnTimer(int id) {
@@ -210,22 +209,15 @@ void CRunSequencer::CompleteStep() {
     if (m_property.m_bJudgeAuto) {
         // a judgement entered while the step discharged stays
         if (m_pCurExec->m_nJudge == JUDGE_NONE) {
-            m_pCurExec->m_nJudge = JUDGE_A;
+            m_judgements.Judge(m_nStep, JUDGE_A, m_pCurExec->m_strComment, JUDGED_AUTO);
             m_owner.UpdateStepRow(m_nStep);
-            m_bResultExist = true;
-            if (m_pObserver)
-                m_pObserver->Judged(m_nStep, JUDGED_AUTO);
         }
     } else {
         m_cntl.StopTest();
         qint32 judge = m_pCurExec->m_nJudge == JUDGE_NONE ? JUDGE_A : m_pCurExec->m_nJudge;
         QString comment = m_pCurExec->m_strComment;
         if (m_owner.AskJudgement(judge, comment)) {
-            m_bResultExist = true;
-            m_pCurExec->m_nJudge = judge;
-            m_pCurExec->m_strComment = comment;
-            if (m_pObserver)
-                m_pObserver->Judged(m_nStep, JUDGED_DIALOG);
+            m_judgements.Judge(m_nStep, judge, comment, JUDGED_DIALOG);
             m_owner.ShowJudgeControls();
             m_owner.UpdateStepRow(m_nStep);
         }
@@ -351,7 +343,7 @@ bool CRunSequencer::CanClose() {
 }
 
 void CRunSequencer::SetCurrentStep(int row) {
-    if (CExecData* record = RecordAt(row)) {
+    if (const CExecData* record = RecordAt(row)) {
         m_nStep = row;
         m_pCurExec = record;
     }

@@ -12,7 +12,8 @@ class CVzrT8100Cntl;
 // the instrument on a 250 ms timer, notices when the step's discharges are complete, has it
 // judged, and moves on until the list is done. It decides everything and talks to the
 // instrument; what the operator sees and answers goes through its Owner (the execution
-// dialog), which also arms and kills the real timers as told.
+// dialog), which also arms and kills the real timers as told. It only reads the run list:
+// the judgements it decides are stored by its Judgements (the run session).
 class CRunSequencer {
 public:
     // Timer ids; at most one is armed at any time.
@@ -73,8 +74,19 @@ public:
         JUDGED_RESTORED,  // put back from an earlier run
     };
 
+    // Stores the judgement and comment of a step (a row of the run list) set on the way
+    // given, before the call returns.
+    class Judgements {
+    public:
+        virtual void Judge(int step, qint32 judge, const QString& comment, JudgePath path) = 0;
+
+    protected:
+        ~Judgements() = default;
+    };
+
     // Told what a run does, each time after it happened and before the run goes on (the
     // run record keeps it). Every call is synchronous; steps are rows of the run list.
+    // Judgements are told by whoever stores them.
     class Observer {
     public:
         virtual void RunStarted(int step) = 0;
@@ -82,8 +94,6 @@ public:
         virtual void StepLoaded(int step) = 0;
         virtual void DischargeSeen(int step) = 0;
         virtual void StepCompleted(int step) = 0;
-        // The step's judgement or comment changed; the record holds the new values.
-        virtual void Judged(int step, JudgePath path) = 0;
         virtual void RunStopped(int step) = 0;
         // TRIG was pressed; on: the trigger indicator shows "TRIG ON" afterwards.
         virtual void TrigPressed(int step, bool on) = 0;
@@ -96,7 +106,8 @@ public:
         ~Observer() = default;
     };
 
-    CRunSequencer(CVzrT8100Cntl& cntl, CExecList* pExecList, CTestProperty& property, Owner& owner);
+    CRunSequencer(CVzrT8100Cntl& cntl, const CExecList* pExecList, const CTestProperty& property,
+                  Owner& owner, Judgements& judgements);
     // Who is told what the run does; none by default.
     void SetObserver(Observer* observer) { m_pObserver = observer; }
     CRunSequencer(const CRunSequencer&) = delete;
@@ -131,15 +142,13 @@ public:
 
     int StepCount() const;
     int CurrentStep() const { return m_nStep; }
-    CExecData* CurrentExec() const { return m_pCurExec; }
+    const CExecData* CurrentExec() const { return m_pCurExec; }
     bool TrigOn() const { return m_bTrigOn; }
     int ArmedTimer() const { return m_nArmedTimer; }
     // A run is active from START, before its first exchange, until it returns to idle
     // polling: meanwhile the current step is the run's alone.
     bool RunActive() const { return m_bRunActive; }
-    bool ResultExist() const { return m_bResultExist; }
-    void SetResultExist(bool exist) { m_bResultExist = exist; }
-    CExecList* ExecList() const { return m_pExecList; }
+    const CExecList* ExecList() const { return m_pExecList; }
 
     // Texts of the progress fields.
     static QString SecondsText(double seconds);
@@ -158,19 +167,19 @@ private:
     void ForgetCount();
     // Discharging began: the step's judgement no longer holds.
     void ClearJudgement();
-    CExecData* RecordAt(int row) const;
+    const CExecData* RecordAt(int row) const;
     // Asks the instrument for an error; a non-zero one is told to the observer.
     QString QueryError();
 
     CVzrT8100Cntl& m_cntl;
-    CTestProperty& m_property;
+    const CTestProperty& m_property;
     Owner& m_owner;
+    Judgements& m_judgements;
     Observer* m_pObserver = nullptr;
 
-    bool m_bResultExist = false;
     int m_nStep = 0;
-    CExecList* m_pExecList;
-    CExecData* m_pCurExec = nullptr;
+    const CExecList* m_pExecList;
+    const CExecData* m_pCurExec = nullptr;
     bool m_bTrigOn = false;
 
     int m_nArmedTimer = TIMER_NONE;

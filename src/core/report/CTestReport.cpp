@@ -75,10 +75,10 @@ private:
 
 // The column texts of the steps. Consecutive steps of one condition share most of them,
 // so a text is asked of the step again only when the fields it shows have changed;
-// polarity and judgement are always asked, for the step clamps them in its record.
+// judgement and comment, the step's own, are always asked.
 class StepTexts {
 public:
-    const QString& Get(CExecData& step, int column) {
+    const QString& Get(const CExecData& step, int column) {
         qint64 key;
         switch (column) {
         case 0:
@@ -89,6 +89,9 @@ public:
             break;
         case 2:
             key = step.m_nTrig;
+            break;
+        case 3:
+            key = step.m_nPola;
             break;
         case 4:
             key = step.m_lVolt;
@@ -176,7 +179,7 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTe
     }
 }
 
-void WriteSteps(CMsExcelControl& excel, CExecList& steps) {
+void WriteSteps(CMsExcelControl& excel, const CExecList& steps) {
     excel.SelectSheet(1);
     excel.SetSheetName(Tr("試験内容"));
 
@@ -221,7 +224,7 @@ QString CTestReport::RowLabel(const char* prefix, qint64 number) {
     return text + digits;
 }
 
-void CTestReport::Write(CMsExcelControl& excel, const CSettingList& plan, CExecList& steps,
+void CTestReport::Write(CMsExcelControl& excel, const CSettingList& plan, const CExecList& steps,
                         const CTestProperty& property) {
     WriteConditions(excel, plan, property);
     WriteSteps(excel, steps);
@@ -229,7 +232,7 @@ void CTestReport::Write(CMsExcelControl& excel, const CSettingList& plan, CExecL
     excel.SetSheetName(QStringLiteral(" "));
 }
 
-CTestReport::Outcome CTestReport::Create(const CSettingList& plan, CExecList& steps,
+CTestReport::Outcome CTestReport::Create(const CSettingList& plan, const CExecList& steps,
                                          const CTestProperty& property, const QString& title,
                                          const QString& outputPath) {
     Outcome outcome;

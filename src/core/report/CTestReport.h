@@ -26,16 +26,17 @@ public:
         QString m_strDetail;  // the failure alone, one line: what, where, why
     };
 
-    // Writes the layout into a started workbook. Steps whose polarity index is 2 or more
-    // get POLA_MINUS in the record, as the results list does. Throws CExcelError.
-    static void Write(CMsExcelControl& excel, const CSettingList& plan, CExecList& steps,
+    // Writes the layout into a started workbook; the steps read as the results list shows
+    // them. Throws CExcelError.
+    static void Write(CMsExcelControl& excel, const CSettingList& plan, const CExecList& steps,
                       const CTestProperty& property);
 
     // The whole report: starts a workbook (titled after the document, written to
     // outputPath or else to the reports folder), writes the layout and the file.
-    // Failures are caught and told in the outcome; the records are left as they were.
-    static Outcome Create(const CSettingList& plan, CExecList& steps, const CTestProperty& property,
-                          const QString& title, const QString& outputPath = QString());
+    // Failures are caught and told in the outcome.
+    static Outcome Create(const CSettingList& plan, const CExecList& steps,
+                          const CTestProperty& property, const QString& title,
+                          const QString& outputPath = QString());
 
     // "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。": no workbook writer.
     static QString NoWorkbookText();

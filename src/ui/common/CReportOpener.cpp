@@ -18,7 +18,7 @@ QString Tr(const char* text) {
 
 } // namespace
 
-bool CReportOpener::CreateAndOpen(const CSettingList& plan, CExecList& steps,
+bool CReportOpener::CreateAndOpen(const CSettingList& plan, const CExecList& steps,
                                   const CTestProperty& property, const QString& title,
                                   QWidget* parent, QString* path) {
     CWaitCursor cursor; // for as long as the report is written

@@ -14,9 +14,9 @@ class QWidget;
 class CReportOpener {
 public:
     // Makes the report of a plan and its run list (CTestReport) and opens it. A workbook
-    // that cannot be started or written is told to the operator; the records stay as
-    // they are. True when the workbook was written (opened or not); path gets it.
-    static bool CreateAndOpen(const CSettingList& plan, CExecList& steps,
+    // that cannot be started or written is told to the operator. True when the workbook
+    // was written (opened or not); path gets it.
+    static bool CreateAndOpen(const CSettingList& plan, const CExecList& steps,
                               const CTestProperty& property, const QString& title, QWidget* parent,
                               QString* path = nullptr);
 

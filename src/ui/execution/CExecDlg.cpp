@@ -8,16 +8,11 @@
 #include "data/SelectTable.h"
 #include "execution/CJudgeDlg.h"
 #include "execution/CRunRecord.h"
-#include "execution/CRunRecordReader.h"
-#include "execution/CRunRecordStore.h"
-#include "link/CVzrT8100Cntl.h"
-#include "settings/CTestProperty.h"
 
 #include "ui_CExecDlg.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -55,8 +50,8 @@ bool MovesSelection(const QKeyEvent* key) {
 
 CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
                    CExecList* pExecList, QWidget* parent)
-    : QDialog(parent), m_cntl(cntl), m_property(property), m_pSettingList(pSettingList),
-      m_pExecList(pExecList), m_ui(new Ui::CExecDlg), m_seq(cntl, pExecList, property, *this) {
+    : QDialog(parent), m_pSettingList(pSettingList), m_pExecList(pExecList), m_ui(new Ui::CExecDlg),
+      m_session(cntl, property, pExecList, *this), m_seq(m_session.Sequencer()) {
     m_ui->setupUi(this);
     m_strBaseTitle = windowTitle();
 
@@ -121,8 +116,7 @@ CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* p
 }
 
 CExecDlg::~CExecDlg() {
-    m_seq.SetObserver(nullptr);
-    m_seq.Close();
+    m_seq.Close(); // the timers are this dialog's
 }
 
 void CExecDlg::OpenDialog() {
@@ -153,7 +147,7 @@ void CExecDlg::OpenDialog() {
     m_ui->comboJudgeAll->setCurrentIndex(0);
     ShowJudgeControls();
 
-    m_ui->checkJudgeAuto->setChecked(m_property.m_bJudgeAuto);
+    m_ui->checkJudgeAuto->setChecked(m_session.JudgeAuto());
 
     m_seq.StartPolling();
 }
@@ -213,24 +207,15 @@ void CExecDlg::showEvent(QShowEvent* event) {
 }
 
 void CExecDlg::FillResultList() {
-    if (m_pExecList) {
-        for (const std::unique_ptr<CExecData>& record : *m_pExecList)
-            record->ClampForList();
-    }
     m_pModel->Refresh();
     if (m_pModel->rowCount() > 0)
         SelectRow(0);
 }
 
-void CExecDlg::UpdateStepRow(CExecData& record, int row) {
-    record.ClampForList();
-    m_pModel->RefreshRow(row);
-}
-
 void CExecDlg::UpdateStepRow(int row) {
     if (!m_pExecList || row < 0 || row >= int(m_pExecList->size()))
         return;
-    UpdateStepRow(*(*m_pExecList)[size_t(row)], row);
+    m_pModel->RefreshRow(row);
 }
 
 int CExecDlg::SelectedRow() const {
@@ -274,19 +259,15 @@ void CExecDlg::OnRowDoubleClicked(const QModelIndex& index) {
         return;
     const int row = index.row();
     m_seq.SetCurrentStep(row);
-    CExecData* record = m_seq.CurrentExec();
+    const CExecData* record = m_seq.CurrentExec();
     CJudgeDlg dlg(this);
-    dlg.m_nJudge = record->m_nJudge; // unjudged stays "------" here
-    dlg.m_strComment = record->m_strComment;
+    dlg.SetJudge(record->m_nJudge); // unjudged stays "------" here
+    dlg.SetComment(record->m_strComment);
     if (dlg.DoModal() != QDialog::Accepted)
         return;
-    m_seq.SetResultExist(true);
-    record->m_nJudge = dlg.m_nJudge;
-    record->m_strComment = dlg.m_strComment;
-    if (m_pRecord)
-        m_pRecord->Judged(row, CRunSequencer::JUDGED_DIALOG);
+    m_session.Judge(row, dlg.Judge(), dlg.Comment(), CRunSequencer::JUDGED_DIALOG);
     ShowJudgeControls();
-    UpdateStepRow(*record, row);
+    UpdateStepRow(row);
 }
 
 // ---- judgement controls ----------------------------------------------------------------
@@ -300,14 +281,11 @@ void CExecDlg::ShowJudgeControls() {
 }
 
 void CExecDlg::ApplyJudgeControls() {
-    CExecData* current = m_seq.CurrentExec();
-    if (!current)
+    if (!m_seq.CurrentExec())
         return;
-    current->m_nJudge = m_ui->comboJudge->currentData().toInt();
-    current->m_strComment = m_ui->editComment->text();
-    if (m_pRecord)
-        m_pRecord->Judged(m_seq.CurrentStep(), CRunSequencer::JUDGED_APPLY);
-    UpdateStepRow(*current, m_seq.CurrentStep());
+    m_session.Judge(m_seq.CurrentStep(), m_ui->comboJudge->currentData().toInt(),
+                    m_ui->editComment->text(), CRunSequencer::JUDGED_APPLY);
+    UpdateStepRow(m_seq.CurrentStep());
 }
 
 void CExecDlg::OnApply() {
@@ -319,12 +297,7 @@ void CExecDlg::OnJudgeAll() {
     if (CMessageBox::OkCancel(tr("判定をすべて書き換えます。\nよろしいですか？"), this) !=
         QMessageBox::Ok)
         return;
-    if (m_pExecList) {
-        for (const std::unique_ptr<CExecData>& record : *m_pExecList)
-            record->m_nJudge = judge;
-    }
-    if (m_pRecord)
-        m_pRecord->JudgedAll(judge);
+    m_session.JudgeAll(judge);
     FillResultList();
 }
 
@@ -332,18 +305,12 @@ void CExecDlg::OnDeleteComments() {
     if (CMessageBox::OkCancel(tr("コメントをすべて削除します。\nよろしいですか？"), this) !=
         QMessageBox::Ok)
         return;
-    if (m_pExecList) {
-        for (const std::unique_ptr<CExecData>& record : *m_pExecList)
-            record->m_strComment.clear();
-    }
-    if (m_pRecord)
-        m_pRecord->CommentsCleared();
+    m_session.ClearComments();
     FillResultList();
 }
 
 void CExecDlg::OnJudgeAutoClicked(bool checked) {
-    // kept in memory now, written to the settings file when the dialog closes
-    m_property.m_bJudgeAuto = checked;
+    m_session.SetJudgeAuto(checked);
 }
 
 // ---- run -------------------------------------------------------------------------------
@@ -420,12 +387,12 @@ void CExecDlg::ShowMessage(const QString& text) {
 
 bool CExecDlg::AskJudgement(qint32& judge, QString& comment) {
     CJudgeDlg dlg(this);
-    dlg.m_nJudge = judge;
-    dlg.m_strComment = comment;
+    dlg.SetJudge(judge);
+    dlg.SetComment(comment);
     if (dlg.DoModal() != QDialog::Accepted)
         return false;
-    judge = dlg.m_nJudge;
-    comment = dlg.m_strComment;
+    judge = dlg.Judge();
+    comment = dlg.Comment();
     return true;
 }
 
@@ -450,7 +417,7 @@ void CExecDlg::reject() {
 void CExecDlg::OnClose() {
     if (!m_seq.CanClose())
         return;
-    if (m_seq.ResultExist()) {
+    if (m_session.ResultExist()) {
         switch (CMessageBox::YesNoCancel(tr("試験結果が存在します。\nレポートを作成しますか？"),
                                          this)) {
         case QMessageBox::Yes:
@@ -462,34 +429,27 @@ void CExecDlg::OnClose() {
             return;
         }
     }
-    CTestProperty::WriteIniString(QString::fromLatin1(INI_SECTION_JUDGE),
-                                  QString::fromLatin1(INI_KEY_JUDGE_AUTO),
-                                  QString::asprintf("%d", m_property.m_bJudgeAuto ? 1 : 0));
-    m_seq.Close();
-    if (m_pRecord)
-        m_pRecord->Closed();
+    m_session.Close();
     QDialog::done(QDialog::Rejected);
 }
 
 void CExecDlg::CreateReport() {
-    m_seq.SetResultExist(false);
-    // A report that was not written reported nothing: closing still offers one, since the
-    // judgements live nowhere else.
-    if (!WriteReportWorkbook())
-        m_seq.SetResultExist(true);
+    WriteReportWorkbook();
 }
 
 bool CExecDlg::WriteReportWorkbook() {
     // the wait cursor shows while the workbook is written and is gone for any message
     const CSettingList noPlan;
-    CExecList noSteps;
+    const CExecList noSteps;
     QString path;
     if (!CReportOpener::CreateAndOpen(m_pSettingList ? *m_pSettingList : noPlan,
-                                      m_pExecList ? *m_pExecList : noSteps, m_property, m_strTitle,
-                                      this, &path))
+                                      m_session.Steps() ? *m_session.Steps() : noSteps,
+                                      m_session.Property(), m_session.DocumentTitle(), this,
+                                      &path)) {
+        m_session.ReportNotMade();
         return false;
-    if (m_pRecord)
-        m_pRecord->ReportMade(path);
+    }
+    m_session.ReportMade(path);
     return true;
 }
 
@@ -505,59 +465,33 @@ QString CExecDlg::RestoreQuestion(const QDateTime& start, qint64 judged, bool da
 }
 
 void CExecDlg::BeginRecord() {
-    if (m_pRecord || !m_pExecList)
-        return;
-    const QString dataFile =
-        m_strDataFile.isEmpty() ? QString() : QFileInfo(m_strDataFile).absoluteFilePath();
-
-    // the latest run of this data file and run list, when it never ended normally and its
-    // results went into no report; not when the run list holds them already (the dialog
-    // opened again on the same document). No, the default, keeps the run list as it is.
-    QString restoredFrom;
-    CRunRecordReader previous;
-    if (CRunRecordStore::FindInterruptedRun(dataFile, *m_pExecList, previous) &&
-        !previous.SameResults(*m_pExecList) &&
+    // No, the default, keeps the run list as it is.
+    CRunSession::InterruptedRun previous;
+    if (m_session.FindInterruptedRun(&previous) &&
         CMessageBox::YesNoDefaultNo(
-            RestoreQuestion(previous.Start(), previous.JudgedCount(), previous.Damaged()), this) ==
+            RestoreQuestion(previous.tmStart, previous.lJudged, previous.bDamaged), this) ==
             QMessageBox::Yes) {
-        previous.ApplyTo(*m_pExecList);
-        // the results are that run's, and so is the time of the test they report
-        if (previous.Property().m_tmTest != 0)
-            m_property.m_tmTest = previous.Property().m_tmTest;
-        restoredFrom = previous.GetPath();
-        if (previous.JudgedCount() > 0)
-            m_seq.SetResultExist(true); // results no report may have carried yet
+        m_session.RestoreInterruptedRun();
         FillResultList();
     }
 
-    m_pRecord = std::make_unique<CRunRecord>(*m_pExecList);
-    m_pRecord->SetHealthHandler([this](bool ok, const QString& text) { OnRecordHealth(ok, text); });
-    CRunRecord::Header header;
-    header.strIdent = m_cntl.IdentReply();
-    header.strPort = m_cntl.PortPath();
-    header.strDataFile = dataFile;
-    header.strTitle = m_strTitle;
-    header.tmStart = QDateTime::currentDateTime();
-    m_pRecord->Begin(header, m_property);
-    m_pRecord->StateAtOpening(restoredFrom.isEmpty() ? CRunSequencer::JUDGED_OPENING
-                                                     : CRunSequencer::JUDGED_RESTORED,
-                              restoredFrom);
-    m_seq.SetObserver(m_pRecord.get());
-
-    if (!m_pRecord->IsFailing()) {
-        const QString where = QDir::toNativeSeparators(m_pRecord->Path());
+    m_session.BeginRecord([this](bool ok, const QString& text) { OnRecordHealth(ok, text); });
+    const CRunRecord* record = m_session.Record();
+    if (record && !record->IsFailing()) {
+        const QString where = QDir::toNativeSeparators(record->Path());
         CStatusNote::Show(this,
-                          m_pRecord->BesideProblem().isEmpty()
+                          record->BesideProblem().isEmpty()
                               ? tr("試験記録: %1").arg(where)
                               : tr("試験記録: %1（データファイルのフォルダに書き込めません: %2）")
-                                    .arg(where, m_pRecord->BesideProblem()));
+                                    .arg(where, record->BesideProblem()));
     }
 }
 
 void CExecDlg::OnRecordHealth(bool ok, const QString& text) {
     // told once each way: the run goes on regardless; a record that left its lost medium
     // keeps saying so in the title
-    const bool moved = m_pRecord && !m_pRecord->MovedFrom().isEmpty();
+    const CRunRecord* record = m_session.Record();
+    const bool moved = record && !record->MovedFrom().isEmpty();
     const QString title =
         moved ? m_strBaseTitle + tr(" - 試験記録の保存先が変わりました") : m_strBaseTitle;
     if (ok) {

@@ -3,6 +3,7 @@
 #include "data/CExecData.h"
 #include "data/CSettingData.h"
 #include "execution/CRunSequencer.h"
+#include "execution/CRunSession.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -24,9 +25,10 @@ class CExecDlg;
 }
 
 // "試験実行": runs a plan's run list on the instrument and takes the judgements and
-// comments of its steps. The sequencer decides; this dialog arms its timers, shows its
-// messages and the judgement dialog, and keeps the controls and the results list up to
-// date. It works on the caller's lists and owns none of them.
+// comments of its steps. Its run session (CRunSession) decides and stores; this dialog is
+// the sequencer's face: it arms the timers, shows the messages and the judgement dialog,
+// asks the operator's questions, and keeps the controls and the results list up to date.
+// It works on the caller's lists and owns none of them.
 class CExecDlg : public QDialog, private CRunSequencer::Owner {
     Q_OBJECT
 
@@ -39,25 +41,25 @@ public:
     // only once a new judgement is entered.
     void CreateReport();
     // The document's title, which names the report's workbook.
-    void SetDocumentTitle(const QString& title) { m_strTitle = title; }
+    void SetDocumentTitle(const QString& title) { m_session.SetDocumentTitle(title); }
     // The data file the run list comes from; empty (the default) for a document never
     // saved. The run record goes beside it, and its earlier runs can be restored.
-    void SetDataFilePath(const QString& path) { m_strDataFile = path; }
+    void SetDataFilePath(const QString& path) { m_session.SetDataFilePath(path); }
 
     // The run record of this opening of the dialog; none before the dialog was first shown.
-    const CRunRecord* Record() const { return m_pRecord.get(); }
+    const CRunRecord* Record() const { return m_session.Record(); }
     // "前回の試験結果（YYYY/MM/DD HH:MM、判定 N 件）を復元しますか？", and on a second line
     // "（記録の末尾が読めませんでした）" when the record was not read to its end.
     static QString RestoreQuestion(const QDateTime& start, qint64 judged, bool damaged);
 
-    bool ResultExist() const { return m_seq.ResultExist(); }
+    bool ResultExist() const { return m_session.ResultExist(); }
+    const CRunSession& Session() const { return m_session; }
     const CRunSequencer& Sequencer() const { return m_seq; }
     CStepListModel* ResultModel() const { return m_pModel; }
 
     // The results list.
     void InitResultColumns();
     void FillResultList();
-    void UpdateStepRow(CExecData& record, int row);
     // The judgement controls and the current step.
     void ShowJudgeControls() override;
     void ApplyJudgeControls();
@@ -115,19 +117,15 @@ private:
     void BeginRecord();
     void OnRecordHealth(bool ok, const QString& text);
 
-    CVzrT8100Cntl& m_cntl; // the sequencer's; the record names its instrument
-    CTestProperty& m_property;
     CSettingList* m_pSettingList; // read by the report only
-    CExecList* m_pExecList;
-    QString m_strTitle;
-    QString m_strDataFile;
-    QString m_strBaseTitle; // "試験実行"
-    std::unique_ptr<CRunRecord> m_pRecord;
+    CExecList* m_pExecList;       // shown; changed only by the session
+    QString m_strBaseTitle;       // "試験実行"
     bool m_bRecordBegun = false;
 
     std::unique_ptr<Ui::CExecDlg> m_ui;
     CStepListModel* m_pModel = nullptr;
-    CRunSequencer m_seq;
+    CRunSession m_session;
+    CRunSequencer& m_seq; // the session's
     std::array<QTimer, 3> m_timers;
     QIcon m_iconStart;
     QIcon m_iconStop;

@@ -21,14 +21,14 @@ CJudgeDlg::~CJudgeDlg() = default;
 
 int CJudgeDlg::DoModal() {
     FillComboFromTable(m_ui->comboJudge, g_tblJudge);
-    SelectComboByValue(m_ui->comboJudge, m_nJudge);
-    m_ui->editComment->setText(m_strComment);
+    SelectComboByValue(m_ui->comboJudge, m_nChosenJudge);
+    m_ui->editComment->setText(m_strChosenComment);
     m_ui->comboJudge->setFocus();
     return exec();
 }
 
 void CJudgeDlg::accept() {
-    m_nJudge = m_ui->comboJudge->currentData().toInt();
-    m_strComment = m_ui->editComment->text();
+    m_nChosenJudge = m_ui->comboJudge->currentData().toInt();
+    m_strChosenComment = m_ui->editComment->text();
     QDialog::accept();
 }

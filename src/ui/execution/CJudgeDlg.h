@@ -21,12 +21,17 @@ public:
     // Fills the controls from the preset and shows the dialog modally.
     int DoModal();
 
-    qint32 m_nJudge = 0;
-    QString m_strComment;
+    // The preset before DoModal; the operator's choice after OK.
+    void SetJudge(qint32 judge) { m_nChosenJudge = judge; }
+    qint32 Judge() const { return m_nChosenJudge; }
+    void SetComment(const QString& comment) { m_strChosenComment = comment; }
+    QString Comment() const { return m_strChosenComment; }
 
 public slots:
     void accept() override;
 
 private:
     std::unique_ptr<Ui::CJudgeDlg> m_ui;
+    qint32 m_nChosenJudge = 0;
+    QString m_strChosenComment;
 };
