@@ -52,8 +52,10 @@ inline ProcessRun RunProcess(const QString& program, const QStringList& args,
     return run;
 }
 
-// Waits until the running proc holds the lock file; false when it ended first.
+// Waits until the started proc holds the lock file; false when it ended first.
 inline bool WaitUntilItHolds(QProcess& proc, const QString& lockPath) {
+    if (!proc.waitForStarted())
+        return false;
     for (;;) {
         qint64 pid = 0;
         QString host, app;
