@@ -1,6 +1,7 @@
 // The document and its data file, checked against hand-built bytes.
 #include "ByteBuilder.h"
 #include "HostileStream.h"
+#include "common/DiskFull.h"
 
 #include "data/CArchive.h"
 #include "data/CVzrT8100Doc.h"
@@ -11,10 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <cstring>
 #include <limits>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -860,17 +859,8 @@ void TestDataFile::interruptedSaveKeepsOldFile() {
     CVzrT8100Doc doc;
     FillPlan(doc); // well over the limit below
     QVERIFY(StoreDoc(doc).size() > 3 * 8192);
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 8192;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool ok = doc.SaveFile(path, &error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
+    const bool ok = WithDiskFull(8192, [&] { return doc.SaveFile(path, &error); });
     QVERIFY(!ok);
     QVERIFY(error.contains("plan.vzt"));
     QCOMPARE(ReadAll(path), before);
