@@ -653,8 +653,8 @@ void TestSim::slowBytes() {
     }
     QVERIFY(m_line.ReadByte(5000) >= 0);
     QVERIFY(reply.startsWith(CTestLine::STX + QByteArray("QAVALDMARK")));
+    // the reply alone took longer than the wait: an ACK right after its last byte is heard
     QVERIFY(reply.size() * 20 > 500);
-    QTest::qWait(100); // a little after the last byte, well inside the 500 ms
     QVERIFY(m_line.Write(QByteArray(1, CTestLine::ACK)));
     QVERIFY(QTest::qWaitFor([this] { return m_pSim->AckCount() == 2; }));
     m_pSim->SetByteDelayMs(600);
@@ -705,17 +705,23 @@ void TestSim::servingThreadSleepsUntilDue() {
     QTest::qWait(600);
     QVERIFY2(m_pSim->WakeCount() - before <= 1, qPrintable(QString::number(m_pSim->WakeCount())));
 
-    // a series of three discharges a second apart, watched from outside without a query:
-    // the thread wakes for each discharge, not on a beat of a few milliseconds
+    // a series of three discharges a second apart, watched from outside without a query.
+    // While a discharge is due the thread sleeps until it is: it wakes at least once while
+    // the series runs (a busy machine may keep it off the processor past several dues,
+    // which one wake-up then serves, or past all of them before counting began), and never
+    // on a beat: at most twice a discharge, one wake-up a hair early. The held discharge bit
+    // runs out without waking it.
     for (const char* text : {"PH0", "PK100", "PJ3", "CA", "CC"}) {
         QCOMPARE(m_line.Command(text), int(CTestLine::ACK));
     }
     before = m_pSim->WakeCount();
+    const bool seriesRunning = m_pSim->DischargesDone() < 3;
     QTRY_COMPARE_WITH_TIMEOUT(m_pSim->DischargesDone(), 3, 20000);
-    const qint64 woken = m_pSim->WakeCount() - before;
-    // the held discharge bit runs out without waking the thread
     QTRY_COMPARE_WITH_TIMEOUT(m_pSim->Status(), CVzrT8100Sim::STATUS_RUNNING, 5000);
-    QVERIFY2(woken >= 3 && woken <= 8, qPrintable(QString::number(woken)));
+    if (seriesRunning)
+        QTRY_VERIFY_WITH_TIMEOUT(m_pSim->WakeCount() > before, 20000);
+    const qint64 woken = m_pSim->WakeCount() - before;
+    QVERIFY2(woken <= 2 * 3, qPrintable(QString::number(woken)));
 
     // the automatic trigger is a timed event as well
     m_pSim->SetAutoTrigger(true, 300);
