@@ -2,6 +2,7 @@
 #include "ByteBuilder.h"
 #include "HostileStream.h"
 #include "common/DiskFull.h"
+#include "common/Plans.h"
 
 #include "data/CArchive.h"
 #include "data/CVzrT8100Doc.h"
@@ -129,28 +130,18 @@ bool WriteAll(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-// A plan that differs from a new document's in every list.
+// A plan that differs from a new document's in every list: three sweeps after its condition.
 void FillPlan(CVzrT8100Doc& doc) {
-    auto& plan = doc.GetSettingList();
+    std::vector<CSettingData> conds(1);
     for (int i = 0; i < 3; ++i) {
-        auto s = std::make_unique<CSettingData>();
-        s->m_nDiscMode = i % 2;
-        s->m_nIecLevel = i;
-        s->m_nTrig = TRIG_EXTERNAL;
-        s->m_value.m_nValueType = VALUE_SWEEP;
-        s->m_value.m_lStart = 1000 * (i + 1);
-        s->m_value.m_lEnd = 1000 * (i + 1) + 500;
-        s->m_value.m_lStep = 100;
-        s->m_ulPola = POLA_BIT_BOTH;
-        s->m_lCount = 60000;
-        s->m_lInterval = 50;
-        plan.push_back(std::move(s));
+        conds.push_back(plans::Sweep(1000 * (i + 1), 1000 * (i + 1) + 500, 100));
+        conds.back().m_nDiscMode = i % 2;
+        conds.back().m_nIecLevel = i;
+        conds.back().m_nTrig = TRIG_EXTERNAL;
+        conds.back().m_lCount = 60000;
+        conds.back().m_lInterval = 50;
     }
-    for (size_t i = 0; i < plan.size(); ++i) {
-        plan[i]->SetTestNo(static_cast<qint32>(i));
-        plan[i]->MakeExecList(plan[i]->m_edlList);
-    }
-    doc.RebuildExecList();
+    plans::SetPlan(doc, conds);
     doc.m_strCommentList = QStringList{"c1", QString::fromUtf8("二番目"), QString()};
 }
 

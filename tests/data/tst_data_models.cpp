@@ -1,6 +1,7 @@
 // The plan and results list models, and the data-file dump built on them.
 #include "commands/CDataFileDump.h"
 #include "common/LargestPlan.h"
+#include "common/Plans.h"
 #include "data/CArchive.h"
 #include "data/CPlanListModel.h"
 #include "data/CStepListModel.h"
@@ -30,25 +31,13 @@ QStringList Row(const QAbstractItemModel& m, int row) {
 
 // Two conditions: a sweep in both polarities and an AIR single voltage.
 void TwoConditions(CVzrT8100Doc& doc) {
-    auto& plan = doc.GetSettingList();
-    CSettingData& s = *plan[0];
-    s.m_value.m_nValueType = VALUE_SWEEP;
-    s.m_value.m_lStart = 2000;
-    s.m_value.m_lEnd = 3000;
-    s.m_value.m_lStep = 1000;
-    s.m_ulPola = POLA_BIT_BOTH;
-    auto air = std::make_unique<CSettingData>();
-    air->m_nDiscMode = DISC_AIR;
-    air->m_nIecLevel = IEC_LEVEL_4;
-    air->m_nTrig = TRIG_VZR;
-    air->m_value.m_lValue = 15000;
-    air->m_lCount = 60000;
-    plan.push_back(std::move(air));
-    for (size_t i = 0; i < plan.size(); ++i) {
-        plan[i]->SetTestNo(static_cast<qint32>(i));
-        plan[i]->MakeExecList(plan[i]->m_edlList);
-    }
-    doc.RebuildExecList();
+    plans::SetPlan(doc, {plans::Sweep(2000, 3000, 1000), plans::Cond([](CSettingData& s) {
+                             s.m_nDiscMode = DISC_AIR;
+                             s.m_nIecLevel = IEC_LEVEL_4;
+                             s.m_nTrig = TRIG_VZR;
+                             s.m_value.m_lValue = 15000;
+                             s.m_lCount = 60000;
+                         })});
 }
 
 // A resource bundle's translator: every text comes back as <context|text>.
