@@ -6,6 +6,7 @@
 #include "CVzrT8100Sim.h"
 #include "common/CNumberBox.h"
 #include "common/SimulatedInstrument.h"
+#include "common/UrlCatcher.h"
 #include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
 #include "dialogs/CTestInfoDlg.h"
@@ -54,15 +55,6 @@ void photograph(QWidget* window, const char* name) {
     QApplication::processEvents();
     window->grab().save(QDir(dir).filePath(QLatin1String(name) + QStringLiteral(".png")));
 }
-
-// Catches the workbook handed to the desktop instead of starting a spreadsheet program.
-class ReportCatcher : public QObject {
-    Q_OBJECT
-public:
-    QStringList m_listOpened;
-public slots:
-    void Open(const QUrl& url) { m_listOpened.append(url.toLocalFile()); }
-};
 
 // The operator picks a list row with the keyboard.
 void choose(QWidget* dlg, const char* name, const QString& text) {
@@ -175,7 +167,7 @@ class TestRoadOfOneTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    ReportCatcher m_catcher;
+    CUrlCatcher m_catcher;
 
     CMainFrame* Main() { return CVzrT8100App::Instance()->GetMainFrame(); }
     CVzrT8100View* View() { return qobject_cast<CVzrT8100View*>(Main()->ActiveFrame()->widget()); }
@@ -194,7 +186,7 @@ class TestRoadOfOneTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "Open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
         // judgements are asked for at every completed step
         CTestProperty::WriteIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "0");
         CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "山田");
@@ -300,8 +292,8 @@ private slots:
         QVERIFY(log.contains("PH1")); // the AIR step
 
         // the report, handed to the desktop, read back by the independent reader
-        QCOMPARE(m_catcher.m_listOpened.size(), 1);
-        const QString report = m_catcher.m_listOpened.first();
+        QCOMPARE(m_catcher.m_urls.size(), 1);
+        const QString report = m_catcher.m_urls.first().toLocalFile();
         QVERIFY(report.endsWith(".xlsx"));
         const QJsonObject book = ReportTest::ReadWorkbook(report);
         const QJsonArray sheets = book.value("sheets").toArray();

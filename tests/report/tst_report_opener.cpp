@@ -3,6 +3,7 @@
 #include "ReportTestUtil.h"
 #include "common/CReportOpener.h"
 #include "common/DiskFull.h"
+#include "common/UrlCatcher.h"
 #include "common/WhenModal.h"
 #include "settings/CTestProperty.h"
 
@@ -15,22 +16,13 @@
 #include <QUrl>
 #include <QtTest>
 
-// Stands in for the desktop's spreadsheet application.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> m_urls;
-public slots:
-    void open(const QUrl& url) { m_urls.append(url); }
-};
-
 class TestReportOpener : public QObject {
     Q_OBJECT
 
     CVzrT8100Doc m_doc;
     CTestProperty m_property;
     QMainWindow m_main;
-    UrlCatcher m_catcher;
+    CUrlCatcher m_catcher;
 
     QString StatusText() const { return m_main.statusBar()->currentMessage(); }
 
