@@ -18,34 +18,19 @@
 #include <unistd.h>
 
 namespace {
-// Bytes served like a pipe (or, when not sequential, like a file): the reader cannot ask
-// a pipe for its length.
-class SequentialBuffer : public QIODevice {
-public:
-    explicit SequentialBuffer(bool sequential) : m_sequential(sequential) {}
-    void setData(const QByteArray& data) { m_data = data; }
-    bool isSequential() const override { return m_sequential; }
-    qint64 size() const override { return m_sequential ? 0 : m_data.size(); }
-    qint64 bytesAvailable() const override {
-        return m_data.size() - m_offset + QIODevice::bytesAvailable();
+// The bytes as a pipe serves them (no length to ask for), or as a file does.
+std::unique_ptr<QIODevice> Source(const QByteArray& bytes, bool sequential) {
+    std::unique_ptr<QIODevice> device;
+    if (sequential) {
+        device = std::make_unique<HostileStream>(bytes, QByteArray());
+    } else {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(bytes);
+        device = std::move(buffer);
     }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        if (!m_sequential)
-            m_offset = pos();
-        const qint64 n = std::min<qint64>(maxSize, m_data.size() - m_offset);
-        memcpy(data, m_data.constData() + m_offset, static_cast<size_t>(n));
-        m_offset += n;
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    bool m_sequential;
-    QByteArray m_data;
-    qint64 m_offset = 0;
-};
+    device->open(QIODevice::ReadOnly);
+    return device;
+}
 
 const QString kHeaderText = QStringLiteral("Valdmark VZR-T8100 Data File");
 
@@ -475,18 +460,14 @@ private slots:
                     QFAIL(qPrintable(QString("prefix of %1 bytes gave %2").arg(n).arg(r)));
                 QVERIFY(doc.IsLoadError());
                 CVzrT8100Doc streamed;
-                SequentialBuffer buf(true);
-                buf.setData(whole.left(n));
-                buf.open(QIODevice::ReadOnly);
-                CArchive ar(&buf, CArchive::load);
+                const auto pipe = Source(whole.left(n), true);
+                CArchive ar(pipe.get(), CArchive::load);
                 QCOMPARE(streamed.Serialize(ar), LOAD_BAD_FORMAT);
             }
             CVzrT8100Doc doc;
             QCOMPARE(LoadDoc(doc, whole), LOAD_OK);
-            SequentialBuffer buf(true);
-            buf.setData(whole);
-            buf.open(QIODevice::ReadOnly);
-            CArchive ar(&buf, CArchive::load);
+            const auto pipe = Source(whole, true);
+            CArchive ar(pipe.get(), CArchive::load);
             CVzrT8100Doc streamed;
             QCOMPARE(streamed.Serialize(ar), LOAD_OK);
             QCOMPARE(StoreDoc(streamed), StoreDoc(doc));
@@ -521,10 +502,8 @@ private slots:
         for (const QByteArray& f : files) {
             for (const bool sequential : {false, true}) {
                 CVzrT8100Doc doc;
-                SequentialBuffer buf(sequential);
-                buf.setData(f);
-                buf.open(QIODevice::ReadOnly);
-                CArchive ar(&buf, CArchive::load);
+                const auto source = Source(f, sequential);
+                CArchive ar(source.get(), CArchive::load);
                 QCOMPARE(doc.Serialize(ar), LOAD_BAD_FORMAT);
                 QVERIFY(doc.IsLoadError());
             }
