@@ -1,5 +1,7 @@
 // The program's command line, run as a separate process.
 #include "CVzrT8100Sim.h"
+#include "common/ChildProcess.h"
+#include "common/Plans.h"
 #include "data/CVzrT8100Doc.h"
 #include "report/CTestReport.h"
 #include "report/ReportTestUtil.h"
@@ -10,7 +12,6 @@
 #include "link/CPortProblem.h"
 
 #include <QBuffer>
-#include <QLockFile>
 #include <QProcess>
 #include <QSerialPort>
 #include <QTemporaryDir>
@@ -25,62 +26,15 @@ class TestShellCli : public QObject {
 
     QTemporaryDir m_dir;
 
-    struct Run {
-        int exitCode = -1;
-        QString out;
-        QString err;
-        qint64 unread = 0; // bytes of the input the program had not taken when it ended
-    };
-
-    void prepare(QProcess& proc) {
+    // The program on the test's folder for settings and the instance lock.
+    ProcessRun run(const QStringList& args, const QByteArray& input = {}) {
+        return RunProcess(BuildProgram("vzr-t8100"), args, input, environment());
+    }
+    QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", m_dir.path());
         env.insert("XDG_RUNTIME_DIR", m_dir.path());
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        env.insert("VZR_T8100_SYSTEM_PORTS", "0");
-        env.remove("VZR_T8100_PORTS");
-        proc.setProcessEnvironment(env);
-    }
-
-    Run run(const QStringList& args) {
-        QProcess proc;
-        prepare(proc);
-        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", args);
-        Run result;
-        if (!proc.waitForStarted())
-            return result;
-        proc.waitForFinished(-1);
-        result.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
-        result.out = QString::fromUtf8(proc.readAllStandardOutput());
-        result.err = QString::fromUtf8(proc.readAllStandardError());
-        return result;
-    }
-
-    // The program with its standard input fed from a pipe, written as the program reads.
-    Run runWithInput(const QStringList& args, const QByteArray& input) {
-        QProcess proc;
-        prepare(proc);
-        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", args);
-        Run result;
-        if (!proc.waitForStarted())
-            return result;
-        qint64 written = 0;
-        while (written < input.size() && proc.state() == QProcess::Running) {
-            const qint64 n = proc.write(input.constData() + written,
-                                        std::min<qint64>(16 * 1024, input.size() - written));
-            if (n <= 0)
-                break;
-            written += n;
-            while (proc.bytesToWrite() > 0 && proc.state() == QProcess::Running)
-                proc.waitForBytesWritten(100);
-        }
-        result.unread = input.size() - written + proc.bytesToWrite();
-        proc.closeWriteChannel();
-        proc.waitForFinished(-1);
-        result.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
-        result.out = QString::fromUtf8(proc.readAllStandardOutput());
-        result.err = QString::fromUtf8(proc.readAllStandardError());
-        return result;
+        return env;
     }
 
 private slots:
@@ -92,7 +46,7 @@ private slots:
     void identifyFindsInstrument() {
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
-        const Run r = run({"--identify", "--port", sim.PortPath()});
+        const ProcessRun r = run({"--identify", "--port", sim.PortPath()});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains(sim.PortPath()), qPrintable(r.out));
         QVERIFY2(r.out.contains("VALDMARK SYSTEMS, VZR-T81"), qPrintable(r.out));
@@ -103,7 +57,8 @@ private slots:
         CVzrT8100Sim silent, live;
         QVERIFY(silent.Start() && live.Start());
         silent.SetSilent(true);
-        const Run r = run({"--identify", "--port", silent.PortPath(), "--port", live.PortPath()});
+        const ProcessRun r =
+            run({"--identify", "--port", silent.PortPath(), "--port", live.PortPath()});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains(live.PortPath()), qPrintable(r.out));
         QVERIFY(!r.out.contains(silent.PortPath() + "\n"));
@@ -113,12 +68,12 @@ private slots:
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
         sim.SetSilent(true);
-        const Run r = run({"--identify", "--port", sim.PortPath()});
+        const ProcessRun r = run({"--identify", "--port", sim.PortPath()});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains("VZR-T8100が見つかりませんでした。"), qPrintable(r.err));
         QVERIFY(!r.out.contains("VALDMARK"));
         // no ports at all is no instrument either
-        const Run none = run({"--identify"});
+        const ProcessRun none = run({"--identify"});
         QCOMPARE(none.exitCode, 1);
     }
 
@@ -129,7 +84,7 @@ private slots:
         holder.setPortName(sim.PortPath());
         QVERIFY(holder.open(QIODevice::ReadWrite));
         const QString lockFile = CPortProblem::FindLockFile(sim.PortPath());
-        const Run r = run({"--identify", "--port", sim.PortPath()});
+        const ProcessRun r = run({"--identify", "--port", sim.PortPath()});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(
             r.err.contains(QString("%1: in use by another program (process %2, lock file %3)\n")
@@ -147,7 +102,8 @@ private slots:
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
         QCOMPARE(::chmod(QFile::encodeName(sim.PortPath()).constData(), 0), 0);
-        const Run r = run({"--identify", "--port", sim.PortPath(), "--port", "/dev/vzr-gone"});
+        const ProcessRun r =
+            run({"--identify", "--port", sim.PortPath(), "--port", "/dev/vzr-gone"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.startsWith(sim.PortPath() + ": permission denied: "), qPrintable(r.err));
         QVERIFY2(r.err.contains("/dev/vzr-gone: no such device\n"), qPrintable(r.err));
@@ -156,37 +112,24 @@ private slots:
     }
 
     void identifyAgainstEmbeddedSimulator() {
-        const Run r = run({"--identify", "--simulate"});
+        const ProcessRun r = run({"--identify", "--simulate"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY2(r.out.contains("VALDMARK SYSTEMS, VZR-T81"), qPrintable(r.out));
     }
 
     void secondCopyWithoutDisplayEnds() {
         QProcess first;
-        prepare(first);
+        first.setProcessEnvironment(environment());
         first.setProcessChannelMode(QProcess::ForwardedChannels);
-        first.start(QCoreApplication::applicationDirPath() + "/vzr-t8100", {"--simulate"});
-        QVERIFY(first.waitForStarted());
-        // until the first copy holds the single-instance lock
-        const QString lockPath = m_dir.filePath("VZR-T8100_Instance");
-        for (;;) {
-            qint64 pid = 0;
-            QString host, app;
-            if (QLockFile(lockPath).getLockInfo(&pid, &host, &app) && pid == first.processId())
-                break;
-            QVERIFY2(first.state() == QProcess::Running, "the first copy ended");
-            first.waitForFinished(50);
-        }
+        first.start(BuildProgram("vzr-t8100"), {"--simulate"});
+        QVERIFY(WaitUntilItHolds(first, m_dir.filePath("VZR-T8100_Instance")));
         // no one could close a message box here: the second copy says why and ends
-        const Run second = run({});
+        const ProcessRun second = run({});
         QCOMPARE(second.exitCode, 0);
         QVERIFY2(second.err.contains("アプリケーションはすでに起動しています。"),
                  qPrintable(second.err));
         QCOMPARE(first.state(), QProcess::Running);
-        first.terminate();
-        if (!first.waitForFinished(30000))
-            first.kill();
-        first.waitForFinished();
+        EndProcess(first);
     }
 
     void withoutDisplayOrInstrumentStarts() {
@@ -196,9 +139,8 @@ private slots:
         holder.setPortName(sim.PortPath());
         QVERIFY(holder.open(QIODevice::ReadWrite));
         QProcess proc;
-        prepare(proc);
-        proc.start(QCoreApplication::applicationDirPath() + "/vzr-t8100",
-                   {"--port", sim.PortPath()});
+        proc.setProcessEnvironment(environment());
+        proc.start(BuildProgram("vzr-t8100"), {"--port", sim.PortPath()});
         QVERIFY(proc.waitForStarted());
         // the failure is reported and start-up goes on instead of waiting for an answer
         QByteArray err;
@@ -217,14 +159,11 @@ private slots:
                  err.constData());
         QCOMPARE(err.count(why), 1);
         QCOMPARE(proc.state(), QProcess::Running);
-        proc.terminate();
-        if (!proc.waitForFinished(30000))
-            proc.kill();
-        proc.waitForFinished();
+        EndProcess(proc);
     }
 
     void help() {
-        const Run r = run({"--help"});
+        const ProcessRun r = run({"--help"});
         QCOMPARE(r.exitCode, 0);
         for (const char* option : {"--port", "--simulate", "--identify", "--dump", "--report",
                                    "--out", "--send-sequence", "--help"})
@@ -243,7 +182,7 @@ private slots:
     }
     void badOptions() {
         QFETCH(QStringList, args);
-        const Run r = run(args);
+        const ProcessRun r = run(args);
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains(args.first()) || r.err.contains(args.last()), qPrintable(r.err));
         QVERIFY(r.err.contains("--help"));
@@ -254,22 +193,13 @@ private slots:
         const QString path = m_dir.filePath("sequence.vzt");
         {
             CVzrT8100Doc doc;
-            auto sweep = std::make_unique<CSettingData>();
-            sweep->m_value.m_nValueType = VALUE_SWEEP;
-            sweep->m_value.m_lStart = 2000;
-            sweep->m_value.m_lEnd = 8000;
-            sweep->m_value.m_lStep = 2000;
-            sweep->m_ulPola = POLA_BIT_BOTH;
-            sweep->SetTestNo(1);
-            sweep->MakeExecList(sweep->m_edlList);
-            doc.GetSettingList().push_back(std::move(sweep));
-            doc.RebuildExecList();
+            plans::SetPlan(doc, {CSettingData(), plans::Sweep(2000, 8000, 2000)});
             QString error;
             QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
         }
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
-        const Run ok = run({"--send-sequence", path, "--port", sim.PortPath()});
+        const ProcessRun ok = run({"--send-sequence", path, "--port", sim.PortPath()});
         QCOMPARE(ok.exitCode, 0);
         QCOMPARE(ok.out.trimmed(), QString("完了しました"));
         QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")),
@@ -279,13 +209,13 @@ private slots:
         // refused by the instrument
         sim.ClearLog();
         sim.RefuseCommand("PR");
-        const Run refused = run({"--send-sequence", path, "--port", sim.PortPath()});
+        const ProcessRun refused = run({"--send-sequence", path, "--port", sim.PortPath()});
         QCOMPARE(refused.exitCode, 1);
         QCOMPARE(refused.out.trimmed(), QString("送信出来ませんでした"));
 
         // no instrument: the same message, and why on the error output
         sim.SetSilent(true);
-        const Run silent = run({"--send-sequence", path, "--port", sim.PortPath()});
+        const ProcessRun silent = run({"--send-sequence", path, "--port", sim.PortPath()});
         QCOMPARE(silent.exitCode, 1);
         QCOMPARE(silent.out.trimmed(), QString("送信出来ませんでした"));
         QVERIFY2(silent.err.contains("VZR-T8100が見つかりませんでした。"), qPrintable(silent.err));
@@ -297,7 +227,8 @@ private slots:
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("no plan");
         bad.close();
-        const Run badFile = run({"--send-sequence", bad.fileName(), "--port", sim.PortPath()});
+        const ProcessRun badFile =
+            run({"--send-sequence", bad.fileName(), "--port", sim.PortPath()});
         QCOMPARE(badFile.exitCode, 1);
         QVERIFY(badFile.out.isEmpty());
         QVERIFY2(badFile.err.contains("予期しないファイル形式です。"), qPrintable(badFile.err));
@@ -309,7 +240,7 @@ private slots:
         CVzrT8100Doc doc;
         QString error;
         QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
-        const Run ok = run({"--dump", path});
+        const ProcessRun ok = run({"--dump", path});
         QCOMPARE(ok.exitCode, 0);
         QVERIFY(ok.err.isEmpty());
         // the plan's heading and its one condition, the run list's heading and its one step
@@ -319,7 +250,7 @@ private slots:
         QVERIFY2(lines[3].startsWith("Step No.  1\tCONTACT\t"), qPrintable(ok.out));
         QCOMPARE(lines[4], QString());
 
-        const Run missing = run({"--dump", m_dir.filePath("missing.vzt")});
+        const ProcessRun missing = run({"--dump", m_dir.filePath("missing.vzt")});
         QCOMPARE(missing.exitCode, 1);
         QVERIFY2(missing.err.contains(m_dir.filePath("missing.vzt")), qPrintable(missing.err));
         QVERIFY(missing.out.isEmpty());
@@ -334,7 +265,7 @@ private slots:
             CArchive ar(&buffer, CArchive::store);
             QCOMPARE(doc.Serialize(ar), int(LOAD_OK));
         }
-        const Run piped = runWithInput({"--dump", "/dev/stdin"}, bytes);
+        const ProcessRun piped = run({"--dump", "/dev/stdin"}, bytes);
         QCOMPARE(piped.exitCode, 0);
         QVERIFY2(piped.out.contains("Test No.  1\tCONTACT\t"), qPrintable(piped.err));
         // the same file named directly gives the same dump
@@ -355,7 +286,7 @@ private slots:
     }
     void dumpRefusesHostileStream() {
         QFETCH(QByteArray, stream);
-        const Run r = runWithInput({"--dump", "/dev/stdin"}, stream);
+        const ProcessRun r = run({"--dump", "/dev/stdin"}, stream);
         QCOMPARE(r.exitCode, 1);
         QCOMPARE(r.err, QString("予期しないファイル形式です。\n"));
         QVERIFY(r.out.isEmpty());
@@ -384,7 +315,7 @@ private slots:
         const QString out = m_dir.filePath("customer.xlsx");
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
-        const Run r = run({"--report", plan, "--out", out, "--port", sim.PortPath()});
+        const ProcessRun r = run({"--report", plan, "--out", out, "--port", sim.PortPath()});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, out + "\n");
         QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
@@ -414,7 +345,7 @@ private slots:
                      QStringLiteral("------"));
 
         // an existing file named with --out is replaced
-        const Run again = run({"--report", plan, "--out", out});
+        const ProcessRun again = run({"--report", plan, "--out", out});
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(QDir(m_dir.path()).entryList({"*.xlsx"}), QStringList{"customer.xlsx"});
     }
@@ -423,8 +354,8 @@ private slots:
         const QString plan = SavePlanAndSettings();
         const QString folder = QDir::homePath() + "/Documents/VZR-T8100";
         QDir(folder).removeRecursively();
-        const Run first = run({"--report", plan});
-        const Run second = run({"--report", plan});
+        const ProcessRun first = run({"--report", plan});
+        const ProcessRun second = run({"--report", plan});
         QCOMPARE(first.exitCode, 0);
         QCOMPARE(second.exitCode, 0);
         const QString a = first.out.trimmed(), b = second.out.trimmed();
@@ -433,7 +364,7 @@ private slots:
         QVERIFY(a != b); // no report overwrites another
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
         // an output folder takes the report under its usual name
-        const Run into = run({"--report", plan, "--out", m_dir.path()});
+        const ProcessRun into = run({"--report", plan, "--out", m_dir.path()});
         QCOMPARE(into.exitCode, 0);
         QCOMPARE(QFileInfo(into.out.trimmed()).absolutePath(), m_dir.path());
         QFile::remove(into.out.trimmed());
@@ -448,7 +379,7 @@ private slots:
         garbage.write("not a data file at all");
         garbage.close();
         for (const QString& bad : {m_dir.filePath("missing.vzt"), garbage.fileName()}) {
-            const Run r = run({"--report", bad});
+            const ProcessRun r = run({"--report", bad});
             QVERIFY(r.exitCode != 0);
             QVERIFY(r.out.isEmpty());
             QVERIFY(!r.err.isEmpty());
@@ -456,12 +387,14 @@ private slots:
         QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
 
         // an output path below a file: a clear error naming the folder, nothing written
-        const Run blocked = run({"--report", plan, "--out", garbage.fileName() + "/report.xlsx"});
+        const ProcessRun blocked =
+            run({"--report", plan, "--out", garbage.fileName() + "/report.xlsx"});
         QVERIFY(blocked.exitCode != 0);
         QVERIFY(blocked.out.isEmpty());
         QVERIFY2(blocked.err.contains("レポートを作成できません。"), qPrintable(blocked.err));
         QVERIFY2(blocked.err.contains(garbage.fileName()), qPrintable(blocked.err));
-        const Run missing = run({"--report", plan, "--out", m_dir.filePath("no/such/report.xlsx")});
+        const ProcessRun missing =
+            run({"--report", plan, "--out", m_dir.filePath("no/such/report.xlsx")});
         QVERIFY(missing.exitCode != 0);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("no")));
         QVERIFY(

@@ -1,6 +1,7 @@
 // The plan and results list models, and the data-file dump built on them.
 #include "commands/CDataFileDump.h"
 #include "common/LargestPlan.h"
+#include "common/Plans.h"
 #include "data/CArchive.h"
 #include "data/CPlanListModel.h"
 #include "data/CStepListModel.h"
@@ -30,25 +31,13 @@ QStringList Row(const QAbstractItemModel& m, int row) {
 
 // Two conditions: a sweep in both polarities and an AIR single voltage.
 void TwoConditions(CVzrT8100Doc& doc) {
-    auto& plan = doc.GetSettingList();
-    CSettingData& s = *plan[0];
-    s.m_value.m_nValueType = VALUE_SWEEP;
-    s.m_value.m_lStart = 2000;
-    s.m_value.m_lEnd = 3000;
-    s.m_value.m_lStep = 1000;
-    s.m_ulPola = POLA_BIT_BOTH;
-    auto air = std::make_unique<CSettingData>();
-    air->m_nDiscMode = DISC_AIR;
-    air->m_nIecLevel = IEC_LEVEL_4;
-    air->m_nTrig = TRIG_VZR;
-    air->m_value.m_lValue = 15000;
-    air->m_lCount = 60000;
-    plan.push_back(std::move(air));
-    for (size_t i = 0; i < plan.size(); ++i) {
-        plan[i]->SetTestNo(static_cast<qint32>(i));
-        plan[i]->MakeExecList(plan[i]->m_edlList);
-    }
-    doc.RebuildExecList();
+    plans::SetPlan(doc, {plans::Sweep(2000, 3000, 1000), plans::Cond([](CSettingData& s) {
+                             s.m_nDiscMode = DISC_AIR;
+                             s.m_nIecLevel = IEC_LEVEL_4;
+                             s.m_nTrig = TRIG_VZR;
+                             s.m_value.m_lValue = 15000;
+                             s.m_lCount = 60000;
+                         })});
 }
 
 // A resource bundle's translator: every text comes back as <context|text>.
@@ -70,182 +59,172 @@ const char* const kStepHeadings = "Step No.\t放電モード\tIEC LEVEL\tトリ�
 class TestDataModels : public QObject {
     Q_OBJECT
 private slots:
-    void planModel();
-    void stepModel();
-    void notifications();
-    void largeRunList();
-    void dump();
-    void dumpRefused();
-    void textsGoThroughTranslator();
-};
+    void planModel() {
+        CVzrT8100Doc doc;
+        TwoConditions(doc);
+        CPlanListModel model(&doc.GetSettingList());
+        QCOMPARE(Headings(model).join('\t'), QString::fromUtf8(kPlanHeadings));
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(
+            Row(model, 0),
+            (QStringList{"Test No.  1", "CONTACT", "IEC LEVEL X", "GUN", "+/-",
+                         QString::fromUtf8("開始：2.00, 刻み：1.00, 終了：3.00"), "1.00", "10"}));
+        QCOMPARE(Row(model, 1), (QStringList{"Test No.  2", "AIR", "IEC LEVEL 4", "VZR", "+",
+                                             "15.00", "------", "60000"}));
+        QCOMPARE(model.data(model.index(0, 6), Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(model.data(model.index(0, 2), Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignCenter));
+        QVERIFY(!model.data(model.index(2, 0)).isValid());
+        QVERIFY(!model.data(model.index(0, 0), Qt::DecorationRole).isValid());
+        QCOMPARE(CPlanListModel::RecordColumn(6), 6);
+        QCOMPARE(CPlanListModel::RecordColumn(7), 5);
 
-void TestDataModels::planModel() {
-    CVzrT8100Doc doc;
-    TwoConditions(doc);
-    CPlanListModel model(&doc.GetSettingList());
-    QCOMPARE(Headings(model).join('\t'), QString::fromUtf8(kPlanHeadings));
-    QCOMPARE(model.rowCount(), 2);
-    QCOMPARE(Row(model, 0),
-             (QStringList{"Test No.  1", "CONTACT", "IEC LEVEL X", "GUN", "+/-",
-                          QString::fromUtf8("開始：2.00, 刻み：1.00, 終了：3.00"), "1.00", "10"}));
-    QCOMPARE(Row(model, 1), (QStringList{"Test No.  2", "AIR", "IEC LEVEL 4", "VZR", "+", "15.00",
-                                         "------", "60000"}));
-    QCOMPARE(model.data(model.index(0, 6), Qt::TextAlignmentRole).toInt(),
-             int(Qt::AlignRight | Qt::AlignVCenter));
-    QCOMPARE(model.data(model.index(0, 2), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
-    QVERIFY(!model.data(model.index(2, 0)).isValid());
-    QVERIFY(!model.data(model.index(0, 0), Qt::DecorationRole).isValid());
-    QCOMPARE(CPlanListModel::RecordColumn(6), 6);
-    QCOMPARE(CPlanListModel::RecordColumn(7), 5);
-
-    CPlanListModel empty;
-    QCOMPARE(empty.rowCount(), 0);
-    QCOMPARE(empty.columnCount(), 8);
-}
-
-void TestDataModels::stepModel() {
-    CVzrT8100Doc doc;
-    TwoConditions(doc);
-    auto& run = doc.GetExecList();
-    run[1]->m_nJudge = JUDGE_B;
-    run[1]->m_strComment = QString::fromUtf8("リセット");
-    run[2]->m_nPola = 4; // shown as the lists correct it
-    run[3]->m_nJudge = 12;
-    CStepListModel model(&doc.GetExecList());
-    QCOMPARE(Headings(model).join('\t'), QString::fromUtf8(kStepHeadings));
-    QCOMPARE(model.rowCount(), 5);
-    QCOMPARE(Row(model, 0), (QStringList{"Step No.  1", "CONTACT", "IEC LEVEL X", "GUN", "+",
-                                         "2.00", "1.00", "10", "------", ""}));
-    QCOMPARE(Row(model, 1),
-             (QStringList{"Step No.  2", "CONTACT", "IEC LEVEL X", "GUN", "-", "2.00", "1.00", "10",
-                          "B", QString::fromUtf8("リセット")}));
-    QCOMPARE(Row(model, 2).at(4), QString("-"));
-    QCOMPARE(Row(model, 3).at(8), QString("------"));
-    QCOMPARE(Row(model, 4), (QStringList{"Step No.  5", "AIR", "IEC LEVEL 4", "VZR", "+", "15.00",
-                                         "------", "60000", "------", ""}));
-    QCOMPARE(model.data(model.index(0, 9), Qt::TextAlignmentRole).toInt(),
-             int(Qt::AlignLeft | Qt::AlignVCenter));
-    QCOMPARE(model.data(model.index(0, 8), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
-}
-
-void TestDataModels::notifications() {
-    CVzrT8100Doc doc;
-    CStepListModel steps(&doc.GetExecList());
-    CPlanListModel plan(&doc.GetSettingList());
-    QSignalSpy reset(&steps, &QAbstractItemModel::modelReset);
-    QSignalSpy changed(&steps, &QAbstractItemModel::dataChanged);
-    QSignalSpy planReset(&plan, &QAbstractItemModel::modelReset);
-    TwoConditions(doc);
-    steps.Refresh();
-    plan.Refresh();
-    QCOMPARE(reset.count(), 1);
-    QCOMPARE(planReset.count(), 1);
-    QCOMPARE(steps.rowCount(), 5);
-    doc.GetExecList()[3]->m_strComment = "x";
-    steps.RefreshRow(3);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 3);
-    QCOMPARE(changed.at(0).at(1).toModelIndex().column(), 9);
-    steps.RefreshRow(5); // no such row
-    steps.RefreshRow(-1);
-    QCOMPARE(changed.count(), 1);
-    QCOMPARE(steps.data(steps.index(3, 9)).toString(), QString("x"));
-    steps.SetList(nullptr);
-    QCOMPARE(steps.rowCount(), 0);
-    QCOMPARE(reset.count(), 2);
-}
-
-void TestDataModels::largeRunList() {
-    // The largest plan: 22 sweeps of 6,062 steps each.
-    CVzrT8100Doc doc;
-    MakeLargestPlan(doc);
-    CStepListModel model(&doc.GetExecList());
-    QCOMPARE(model.rowCount(), 133364);
-    QCOMPARE(model.data(model.index(133363, 0)).toString(), QString("Step No.133364"));
-    QCOMPARE(model.data(model.index(133363, 5)).toString(), QString("30.50"));
-    QCOMPARE(model.data(model.index(133363, 4)).toString(), QString("-"));
-    QCOMPARE(doc.GetExecList()[133363]->m_lTestNo, 21);
-}
-
-void TestDataModels::dump() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("two.vzt");
-    CVzrT8100Doc doc;
-    TwoConditions(doc);
-    QVERIFY(doc.SaveFile(path, nullptr));
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
-    QCOMPARE(CDataFileDump::Run(path, out, err), 0);
-    QVERIFY(errText.isEmpty());
-    const QStringList lines = outText.split('\n');
-    QCOMPARE(lines.size(), 1 + 2 + 1 + 5 + 1); // final newline
-    QCOMPARE(lines[0], QString::fromUtf8(kPlanHeadings));
-    QCOMPARE(lines[1], QString::fromUtf8("Test No.  1\tCONTACT\tIEC LEVEL X\tGUN\t+/-\t"
-                                         "開始：2.00, 刻み：1.00, 終了：3.00\t1.00\t10"));
-    QCOMPARE(lines[2], QString("Test No.  2\tAIR\tIEC LEVEL 4\tVZR\t+\t15.00\t------\t60000"));
-    QCOMPARE(lines[3], QString::fromUtf8(kStepHeadings));
-    QCOMPARE(lines[4],
-             QString("Step No.  1\tCONTACT\tIEC LEVEL X\tGUN\t+\t2.00\t1.00\t10\t------\t"));
-    QCOMPARE(lines[8],
-             QString("Step No.  5\tAIR\tIEC LEVEL 4\tVZR\t+\t15.00\t------\t60000\t------\t"));
-    QCOMPARE(lines[9], QString());
-
-    // Written as UTF-8 into a byte device.
-    QFile file(dir.filePath("out.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QTextStream fileOut(&file);
-    QCOMPARE(CDataFileDump::Run(path, fileOut, err), 0);
-    file.close();
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().startsWith(QByteArray(kPlanHeadings)));
-}
-
-void TestDataModels::dumpRefused() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("bad.vzt");
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::fromHex("fffeff0341004200"));
+        CPlanListModel empty;
+        QCOMPARE(empty.rowCount(), 0);
+        QCOMPARE(empty.columnCount(), 8);
     }
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
-    QCOMPARE(CDataFileDump::Run(path, out, err), 1);
-    QVERIFY(outText.isEmpty());
-    QCOMPARE(errText, QString::fromUtf8("予期しないファイル形式です。\n"));
+    void stepModel() {
+        CVzrT8100Doc doc;
+        TwoConditions(doc);
+        auto& run = doc.GetExecList();
+        run[1]->m_nJudge = JUDGE_B;
+        run[1]->m_strComment = QString::fromUtf8("リセット");
+        run[2]->m_nPola = 4; // shown as the lists correct it
+        run[3]->m_nJudge = 12;
+        CStepListModel model(&doc.GetExecList());
+        QCOMPARE(Headings(model).join('\t'), QString::fromUtf8(kStepHeadings));
+        QCOMPARE(model.rowCount(), 5);
+        QCOMPARE(Row(model, 0), (QStringList{"Step No.  1", "CONTACT", "IEC LEVEL X", "GUN", "+",
+                                             "2.00", "1.00", "10", "------", ""}));
+        QCOMPARE(Row(model, 1),
+                 (QStringList{"Step No.  2", "CONTACT", "IEC LEVEL X", "GUN", "-", "2.00", "1.00",
+                              "10", "B", QString::fromUtf8("リセット")}));
+        QCOMPARE(Row(model, 2).at(4), QString("-"));
+        QCOMPARE(Row(model, 3).at(8), QString("------"));
+        QCOMPARE(Row(model, 4), (QStringList{"Step No.  5", "AIR", "IEC LEVEL 4", "VZR", "+",
+                                             "15.00", "------", "60000", "------", ""}));
+        QCOMPARE(model.data(model.index(0, 9), Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignLeft | Qt::AlignVCenter));
+        QCOMPARE(model.data(model.index(0, 8), Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignCenter));
+    }
+    void notifications() {
+        CVzrT8100Doc doc;
+        CStepListModel steps(&doc.GetExecList());
+        CPlanListModel plan(&doc.GetSettingList());
+        QSignalSpy reset(&steps, &QAbstractItemModel::modelReset);
+        QSignalSpy changed(&steps, &QAbstractItemModel::dataChanged);
+        QSignalSpy planReset(&plan, &QAbstractItemModel::modelReset);
+        TwoConditions(doc);
+        steps.Refresh();
+        plan.Refresh();
+        QCOMPARE(reset.count(), 1);
+        QCOMPARE(planReset.count(), 1);
+        QCOMPARE(steps.rowCount(), 5);
+        doc.GetExecList()[3]->m_strComment = "x";
+        steps.RefreshRow(3);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.at(0).at(0).toModelIndex().row(), 3);
+        QCOMPARE(changed.at(0).at(1).toModelIndex().column(), 9);
+        steps.RefreshRow(5); // no such row
+        steps.RefreshRow(-1);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(steps.data(steps.index(3, 9)).toString(), QString("x"));
+        steps.SetList(nullptr);
+        QCOMPARE(steps.rowCount(), 0);
+        QCOMPARE(reset.count(), 2);
+    }
+    void largeRunList() {
+        // The largest plan: 22 sweeps of 6,062 steps each.
+        CVzrT8100Doc doc;
+        MakeLargestPlan(doc);
+        CStepListModel model(&doc.GetExecList());
+        QCOMPARE(model.rowCount(), 133364);
+        QCOMPARE(model.data(model.index(133363, 0)).toString(), QString("Step No.133364"));
+        QCOMPARE(model.data(model.index(133363, 5)).toString(), QString("30.50"));
+        QCOMPARE(model.data(model.index(133363, 4)).toString(), QString("-"));
+        QCOMPARE(doc.GetExecList()[133363]->m_lTestNo, 21);
+    }
+    void dump() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("two.vzt");
+        CVzrT8100Doc doc;
+        TwoConditions(doc);
+        QVERIFY(doc.SaveFile(path, nullptr));
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(CDataFileDump::Run(path, out, err), 0);
+        QVERIFY(errText.isEmpty());
+        const QStringList lines = outText.split('\n');
+        QCOMPARE(lines.size(), 1 + 2 + 1 + 5 + 1); // final newline
+        QCOMPARE(lines[0], QString::fromUtf8(kPlanHeadings));
+        QCOMPARE(lines[1], QString::fromUtf8("Test No.  1\tCONTACT\tIEC LEVEL X\tGUN\t+/-\t"
+                                             "開始：2.00, 刻み：1.00, 終了：3.00\t1.00\t10"));
+        QCOMPARE(lines[2], QString("Test No.  2\tAIR\tIEC LEVEL 4\tVZR\t+\t15.00\t------\t60000"));
+        QCOMPARE(lines[3], QString::fromUtf8(kStepHeadings));
+        QCOMPARE(lines[4],
+                 QString("Step No.  1\tCONTACT\tIEC LEVEL X\tGUN\t+\t2.00\t1.00\t10\t------\t"));
+        QCOMPARE(lines[8],
+                 QString("Step No.  5\tAIR\tIEC LEVEL 4\tVZR\t+\t15.00\t------\t60000\t------\t"));
+        QCOMPARE(lines[9], QString());
 
-    errText.clear();
-    QCOMPARE(CDataFileDump::Run(dir.filePath("missing.vzt"), out, err), 1);
-    QVERIFY(errText.contains("missing.vzt"));
-    QVERIFY(outText.isEmpty());
-}
+        // Written as UTF-8 into a byte device.
+        QFile file(dir.filePath("out.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QTextStream fileOut(&file);
+        QCOMPARE(CDataFileDump::Run(path, fileOut, err), 0);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(QByteArray(kPlanHeadings)));
+    }
+    void dumpRefused() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bad.vzt");
+        {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray::fromHex("fffeff0341004200"));
+        }
+        QString outText, errText;
+        QTextStream out(&outText), err(&errText);
+        QCOMPARE(CDataFileDump::Run(path, out, err), 1);
+        QVERIFY(outText.isEmpty());
+        QCOMPARE(errText, QString::fromUtf8("予期しないファイル形式です。\n"));
 
-void TestDataModels::textsGoThroughTranslator() {
-    MarkingTranslator translator;
-    QVERIFY(QCoreApplication::installTranslator(&translator));
-    CVzrT8100Doc doc;
-    CPlanListModel plan(&doc.GetSettingList());
-    CStepListModel steps(&doc.GetExecList());
-    const QStringList planHeadings = Headings(plan);
-    const QStringList stepHeadings = Headings(steps);
-    const QStringList planRow = Row(plan, 0);
-    const QStringList stepRow = Row(steps, 0);
-    const QString message = CVzrT8100Doc::LoadResultText(LOAD_VERSION);
-    QCoreApplication::removeTranslator(&translator);
+        errText.clear();
+        QCOMPARE(CDataFileDump::Run(dir.filePath("missing.vzt"), out, err), 1);
+        QVERIFY(errText.contains("missing.vzt"));
+        QVERIFY(outText.isEmpty());
+    }
+    void textsGoThroughTranslator() {
+        MarkingTranslator translator;
+        QVERIFY(QCoreApplication::installTranslator(&translator));
+        CVzrT8100Doc doc;
+        CPlanListModel plan(&doc.GetSettingList());
+        CStepListModel steps(&doc.GetExecList());
+        const QStringList planHeadings = Headings(plan);
+        const QStringList stepHeadings = Headings(steps);
+        const QStringList planRow = Row(plan, 0);
+        const QStringList stepRow = Row(steps, 0);
+        const QString message = CVzrT8100Doc::LoadResultText(LOAD_VERSION);
+        QCoreApplication::removeTranslator(&translator);
 
-    // Each model's headings in its own context.
-    QCOMPARE(planHeadings.at(1), QString::fromUtf8("<CPlanListModel|放電モード>"));
-    QCOMPARE(stepHeadings.at(9), QString::fromUtf8("<CStepListModel|コメント>"));
-    // Record texts, table texts and units; numbers are not texts.
-    QCOMPARE(planRow.at(0), QString("Test No.  1"));
-    QCOMPARE(planRow.at(1), QString("<CExecData|CONTACT>"));
-    QCOMPARE(planRow.at(4), QString("<SelectTable|+>"));
-    QCOMPARE(planRow.at(5), QString("0.20"));
-    QCOMPARE(stepRow.at(8), QString("<SelectTable|------>"));
-    QCOMPARE(doc.GetSettingList()[0]->m_rngCount.strUnit, QString::fromUtf8("<CSettingData|[回]>"));
-    QVERIFY(message.startsWith("<CVzrT8100Doc|"));
-    QCOMPARE(CSettingData().m_rngVolt.strUnit, QString("[kV]"));
-}
+        // Each model's headings in its own context.
+        QCOMPARE(planHeadings.at(1), QString::fromUtf8("<CPlanListModel|放電モード>"));
+        QCOMPARE(stepHeadings.at(9), QString::fromUtf8("<CStepListModel|コメント>"));
+        // Record texts, table texts and units; numbers are not texts.
+        QCOMPARE(planRow.at(0), QString("Test No.  1"));
+        QCOMPARE(planRow.at(1), QString("<CExecData|CONTACT>"));
+        QCOMPARE(planRow.at(4), QString("<SelectTable|+>"));
+        QCOMPARE(planRow.at(5), QString("0.20"));
+        QCOMPARE(stepRow.at(8), QString("<SelectTable|------>"));
+        QCOMPARE(doc.GetSettingList()[0]->m_rngCount.strUnit,
+                 QString::fromUtf8("<CSettingData|[回]>"));
+        QVERIFY(message.startsWith("<CVzrT8100Doc|"));
+        QCOMPARE(CSettingData().m_rngVolt.strUnit, QString("[kV]"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestDataModels)
 #include "tst_data_models.moc"

@@ -1,5 +1,6 @@
 // Editing a document's plan through its list model: numbering, run list, modified flag,
 // and rows dragged onto rows.
+#include "common/Plans.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
 
@@ -12,26 +13,8 @@ namespace {
 
 // A plan of n conditions told apart by their count (100, 101, ...), each of two steps.
 void MakePlan(CVzrT8100Doc& doc, int n) {
-    auto& plan = doc.GetSettingList();
-    plan.clear();
-    for (int i = 0; i < n; ++i) {
-        auto s = std::make_unique<CSettingData>();
-        s->m_lCount = 100 + i;
-        s->m_ulPola = POLA_BIT_BOTH;
-        s->SetTestNo(i);
-        s->MakeExecList(s->m_edlList);
-        plan.push_back(std::move(s));
-    }
-    doc.RebuildExecList();
+    plans::SetCountedPlan(doc, n, POLA_BIT_BOTH);
     doc.SetModifiedFlag(false);
-}
-
-// The counts in plan order, minus 100: the conditions' former positions.
-QList<int> Order(const CVzrT8100Doc& doc) {
-    QList<int> order;
-    for (const auto& s : doc.GetSettingList())
-        order << s->m_lCount - 100;
-    return order;
 }
 
 // Every condition, its own steps and the run list carry the plan position, and the run
@@ -148,7 +131,7 @@ private slots:
         QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
         QVERIFY(model.RemoveRecord(row));
         QCOMPARE(removed.count(), 1);
-        QCOMPARE(Order(doc), order);
+        QCOMPARE(plans::CountedOrder(doc), order);
         QVERIFY(doc.IsModified());
         VerifyNumbering(doc);
         QStringList labels;
@@ -194,7 +177,7 @@ private slots:
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.DropRecord(source, target), target >= 0);
-        QCOMPARE(Order(doc), order);
+        QCOMPARE(plans::CountedOrder(doc), order);
         QCOMPARE(doc.IsModified(), modified);
         VerifyNumbering(doc);
         // the run list is rebuilt only when the order changed: judgements otherwise stay
@@ -233,10 +216,10 @@ private slots:
         QVERIFY(!model.canDropMimeData(data.get(), Qt::MoveAction, -1, -1, QModelIndex()));
         QVERIFY(!model.canDropMimeData(data.get(), Qt::CopyAction, -1, -1, model.index(1, 0)));
         QVERIFY(!model.dropMimeData(data.get(), Qt::MoveAction, 2, 0, QModelIndex()));
-        QCOMPARE(Order(doc), (QList<int>{0, 1, 2, 3, 4}));
+        QCOMPARE(plans::CountedOrder(doc), (QList<int>{0, 1, 2, 3, 4}));
         QVERIFY(model.dropMimeData(data.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
         QCOMPARE(moved.count(), 1);
-        QCOMPARE(Order(doc), (QList<int>{0, 4, 1, 2, 3}));
+        QCOMPARE(plans::CountedOrder(doc), (QList<int>{0, 4, 1, 2, 3}));
         VerifyNumbering(doc);
 
         // a row of another plan never lands here
@@ -246,7 +229,7 @@ private slots:
         std::unique_ptr<QMimeData> foreign(otherModel.mimeData({otherModel.index(0, 0)}));
         QVERIFY(!model.canDropMimeData(foreign.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
         QVERIFY(!model.dropMimeData(foreign.get(), Qt::MoveAction, -1, -1, model.index(1, 0)));
-        QCOMPARE(Order(other), (QList<int>{0, 1, 2, 3, 4}));
+        QCOMPARE(plans::CountedOrder(other), (QList<int>{0, 1, 2, 3, 4}));
         // nor a damaged one
         QMimeData junk;
         junk.setData(CPlanListModel::kRowMimeType, "xy");
@@ -262,7 +245,7 @@ private slots:
         QVERIFY(!model.RemoveRecord(0));
         QVERIFY(!model.DropRecord(2, 0));
         QVERIFY(!model.mimeData({model.index(0, 0)}));
-        QCOMPARE(Order(doc), (QList<int>{0, 1, 2}));
+        QCOMPARE(plans::CountedOrder(doc), (QList<int>{0, 1, 2}));
     }
 };
 

@@ -232,18 +232,11 @@ private slots:
         CTestInfoDlg dlg(m_prop);
         dlg.show();
         Edit(&dlg, "editTemperature")->setText("30.0 ℃");
-        QString question;
-        QString caption;
-        WhenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            question = box->text();
-            caption = box->windowTitle();
-            box->button(QMessageBox::Cancel)->click();
-        });
+        BoxSeen question;
+        AnswerNextBox(QMessageBox::Cancel, &question);
         Click(&dlg, "buttonSave");
-        QCOMPARE(question, QString("保存します。\nよろしいですか？"));
-        QCOMPARE(caption, QString("VZR-T8100"));
+        QCOMPARE(question.text, QString("保存します。\nよろしいですか？"));
+        QCOMPARE(question.caption, QString("VZR-T8100"));
         QVERIFY(dlg.isVisible());
         QVERIFY(!QFile::exists(CTestProperty::IniFilePath()));
         QCOMPARE(m_prop.m_strTemperature, QString("25.0 ℃"));
@@ -257,13 +250,10 @@ private slots:
         dlg.show();
         Edit(&dlg, "editHumidity")->setText("45.0 %");
         Edit(&dlg, "editSerial")->clear();
-        WhenModal([](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            QCOMPARE(box->icon(), QMessageBox::Warning);
-            box->button(QMessageBox::Ok)->click();
-        });
+        BoxSeen question;
+        AnswerNextBox(QMessageBox::Ok, &question);
         Click(&dlg, "buttonSave");
+        QCOMPARE(question.icon, QMessageBox::Warning);
         QVERIFY(dlg.isVisible()); // the dialog stays open
         const QMap<QString, QString> expected = {
             {"INI_KEY_TEMPERATURE", "25.0 ℃"}, {"INI_KEY_HUMIDITY", "45.0 %"},

@@ -3,7 +3,8 @@
 // and execution dialogs on the simulated instrument, and is killed with SIGKILL in the
 // middle of a step; the program started again on the file offers the run back (No the
 // default), and Yes restores every judgement and comment entered before the kill.
-#include "CVzrT8100Sim.h"
+#include "common/SimulatedInstrument.h"
+#include "common/WhenModal.h"
 #include "dialogs/CTestInfoDlg.h"
 #include "execution/CExecDlg.h"
 #include "execution/RunFixture.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -54,16 +54,12 @@ std::unique_ptr<CVzrT8100Doc> KillPlan() {
 // starts the run with automatic judgement, prints every change of a step's judgement or
 // comment once it is made, enters a judgement and a comment with 確定 while the third step
 // discharges, and then asks to be killed.
-class ChildOperator : public QObject {
+class ChildOperator {
 public:
-    ChildOperator() : m_out(stdout) {
-        connect(&m_timer, &QTimer::timeout, this, &ChildOperator::Look);
-        m_timer.start(10);
-    }
+    ChildOperator() : m_out(stdout) {}
 
 private:
-    void Look() {
-        QWidget* modal = QApplication::activeModalWidget();
+    bool Look(QWidget* modal) {
         if (auto* info = qobject_cast<CTestInfoDlg*>(modal)) {
             info->findChild<QPushButton*>("buttonOk")->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
@@ -72,7 +68,9 @@ private:
                                          : box->escapeButton()->click();
         } else if (auto* exec = qobject_cast<CExecDlg*>(modal)) {
             Exec(exec);
+            return false; // looked at on every tick
         }
+        return true;
     }
 
     void Exec(CExecDlg* exec) {
@@ -106,63 +104,46 @@ private:
     }
 
     QTextStream m_out;
-    QTimer m_timer;
     QStringList m_listPrinted;
     bool m_bStarted = false;
     bool m_bApplied = false;
+    CModalWatcher m_watch{[this](QWidget* modal) { return Look(modal); }, 10};
 };
 
 // The operator of the program started again: confirms the environment, answers the
 // restore question Yes, keeps what the run list then holds, and closes the execution
 // dialog (No to the report).
-class RestoreOperator : public QObject {
+class RestoreOperator {
 public:
-    QStringList m_listBoxes;
-    QList<QMessageBox::StandardButton> m_listDefaults;
+    QList<BoxSeen> m_listBoxes;
     QStringList m_listStates;
 
-    RestoreOperator() {
-        connect(&m_timer, &QTimer::timeout, this, &RestoreOperator::Look);
-        m_timer.start(20);
-    }
-
 private:
-    void Look() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == m_pLast)
-            return;
+    bool Look(QWidget* modal) {
         if (auto* info = qobject_cast<CTestInfoDlg*>(modal)) {
-            m_pLast = modal;
             info->findChild<QPushButton*>("buttonOk")->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_pLast = modal;
-            m_listBoxes << box->text();
-            m_listDefaults << box->standardButton(box->defaultButton());
+            m_listBoxes << BoxSeen::Of(box);
             const bool restore = box->text().startsWith(QStringLiteral("前回の試験結果"));
             box->button(restore ? QMessageBox::Yes : QMessageBox::No)->click();
         } else if (auto* exec = qobject_cast<CExecDlg*>(modal)) {
             if (!exec->Record())
-                return; // the question has not been asked yet
-            m_pLast = modal;
+                return false; // the question has not been asked yet
             for (const auto& step : View()->GetDocument()->GetExecList())
                 m_listStates << StepState(*step);
             QTimer::singleShot(0, exec,
                                [exec] { exec->findChild<QPushButton*>("buttonClose")->click(); });
         }
+        return true;
     }
 
-    QTimer m_timer;
-    QPointer<QWidget> m_pLast;
+    CModalWatcher m_watch{[this](QWidget* modal) { return Look(modal); }};
 };
 
 int RunChild(int argc, char** argv) {
     CVzrT8100Sim sim;
-    if (!sim.Start())
+    if (!simulated::Start(sim, true))
         return 3;
-    sim.SetLinePacing(true);
-    sim.SetTimeScale(run::TIME_SCALE);
-    sim.SetAutoTrigger(true, 100);
-    CSerialPortTable::SetExplicitPorts({sim.PortPath()});
     CTestProperty::WriteIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "1");
     CVzrT8100App app(argc, argv);
     QTextStream(stdout) << "HOME " << qEnvironmentVariable("HOME") << Qt::endl;
@@ -224,9 +205,10 @@ private slots:
         RestoreOperator op;
         View()->findChild<QPushButton*>("buttonRun")->click();
         QCOMPARE(op.m_listBoxes.size(), 2);
-        QVERIFY2(op.m_listBoxes.first().contains("判定 3 件"), qPrintable(op.m_listBoxes.first()));
-        QCOMPARE(op.m_listDefaults.first(), QMessageBox::No);
-        QCOMPARE(op.m_listBoxes.last(),
+        QVERIFY2(op.m_listBoxes.first().text.contains("判定 3 件"),
+                 qPrintable(op.m_listBoxes.first().text));
+        QCOMPARE(op.m_listBoxes.first().defaultButton, QMessageBox::No);
+        QCOMPARE(op.m_listBoxes.last().text,
                  QString("試験結果が存在します。\nレポートを作成しますか？"));
         QStringList expected;
         for (int i = 0; i < 4; ++i)
@@ -242,23 +224,7 @@ private slots:
 int main(int argc, char** argv) {
     if (argc == 3 && qstrcmp(argv[1], "--child") == 0)
         return RunChild(argc, argv);
-    CVzrT8100Sim sim;
-    if (!sim.Start()) {
-        fprintf(stderr, "the simulator did not start\n");
-        return 1;
-    }
-    sim.SetLinePacing(true);
-    sim.SetTimeScale(run::TIME_SCALE);
-    sim.SetAutoTrigger(true, 100);
-    CSerialPortTable::SetExplicitPorts({sim.PortPath()});
-    int result = 0;
-    {
-        CVzrT8100App app(argc, argv);
-        TestRecordInTheProgram test;
-        result = QTest::qExec(&test, argc, argv);
-        app.ShutDown();
-    }
-    return result;
+    return simulated::RunWithApplication<CVzrT8100App, TestRecordInTheProgram>(argc, argv, true);
 }
 
 #include "tst_e2e_record.moc"

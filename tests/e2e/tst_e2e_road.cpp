@@ -5,15 +5,17 @@
 // windows are also photographed on the way.
 #include "CVzrT8100Sim.h"
 #include "common/CNumberBox.h"
+#include "common/SimulatedInstrument.h"
+#include "common/UrlCatcher.h"
 #include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
 #include "dialogs/CTestInfoDlg.h"
 #include "execution/CExecDlg.h"
 #include "execution/CJudgeDlg.h"
-#include "link/CSerialPortTable.h"
 #include "plan/CPlanListCtrl.h"
 #include "plan/CSettingsDlg.h"
 #include "plan/CVzrT8100View.h"
+#include "report/ReportTestUtil.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMainFrame.h"
 #include "shell/CVzrT8100App.h"
@@ -25,14 +27,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMessageBox>
-#include <QPointer>
-#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableView>
@@ -55,27 +54,6 @@ void photograph(QWidget* window, const char* name) {
     QDir().mkpath(dir);
     QApplication::processEvents();
     window->grab().save(QDir(dir).filePath(QLatin1String(name) + QStringLiteral(".png")));
-}
-
-// Catches the workbook handed to the desktop instead of starting a spreadsheet program.
-class ReportCatcher : public QObject {
-    Q_OBJECT
-public:
-    QStringList m_listOpened;
-public slots:
-    void Open(const QUrl& url) { m_listOpened.append(url.toLocalFile()); }
-};
-
-// Waits until the active modal window is a T, then hands it over.
-template <class T> T* waitModal() {
-    T* found = nullptr;
-    QTest::qWaitFor(
-        [&found] {
-            found = qobject_cast<T*>(QApplication::activeModalWidget());
-            return found != nullptr;
-        },
-        WAIT_MS);
-    return found;
 }
 
 // The operator picks a list row with the keyboard.
@@ -110,21 +88,10 @@ void answerFileDialog(const QString& path) {
     });
 }
 
-// The workbook as the independent reader (Python's zipfile and xml only) sees it.
-QJsonObject ReadWorkbook(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral(VZR_PYTHON3), {QStringLiteral(VZR_READ_XLSX), path});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0) {
-        qWarning("the reader refused %s: %s", qPrintable(path), p.readAllStandardError().data());
-        return {};
-    }
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-}
-
 // The operator at the run: confirms the environment, starts the run from the first step,
 // judges each completed step (the second B with a comment, the last C, the others as
 // offered), and after the end closes the dialog asking for the report.
-class RunDriver : public QObject {
+class RunDriver {
 public:
     bool m_bEnvironmentSeen = false;
     QString m_strOperator;
@@ -132,25 +99,16 @@ public:
     QStringList m_listBoxes;
     QString m_strFailure;
 
-    RunDriver() {
-        connect(&m_timer, &QTimer::timeout, this, &RunDriver::Look);
-        m_timer.start(20);
-    }
-
 private:
-    void Look() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == m_pLast)
-            return;
+    bool Look(QWidget* modal) {
         if (auto* info = qobject_cast<CTestInfoDlg*>(modal)) {
-            m_pLast = modal;
             m_bEnvironmentSeen = true;
             m_strOperator = info->findChild<QLineEdit*>("editOperator")->text();
             info->findChild<QPushButton*>("buttonOk")->click();
         } else if (auto* exec = qobject_cast<CExecDlg*>(modal)) {
             Exec(exec);
+            return false; // looked at again on every tick
         } else if (auto* judge = qobject_cast<CJudgeDlg*>(modal)) {
-            m_pLast = modal;
             auto* combo = judge->findChild<QComboBox*>("comboJudge");
             m_listJudgePresets << combo->currentText();
             const int n = m_listJudgePresets.size();
@@ -161,13 +119,13 @@ private:
             }
             judge->findChild<QPushButton*>("buttonOk")->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_pLast = modal;
             m_listBoxes << box->text();
             const bool report = box->standardButtons().testFlag(QMessageBox::Yes);
             box->button(report ? QMessageBox::Yes : QMessageBox::Ok)->click();
             if (box->text() == QStringLiteral("試験が終了しました。"))
                 m_bEnded = true;
         }
+        return true;
     }
 
     void Exec(CExecDlg* exec) {
@@ -196,12 +154,11 @@ private:
         }
     }
 
-    QTimer m_timer;
-    QPointer<QWidget> m_pLast;
     bool m_bStarted = false;
     bool m_bPhotographed = false;
     bool m_bEnded = false;
     int m_nCloses = 0;
+    CModalWatcher m_watch{[this](QWidget* modal) { return Look(modal); }};
 };
 
 } // namespace
@@ -210,7 +167,7 @@ class TestRoadOfOneTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    ReportCatcher m_catcher;
+    CUrlCatcher m_catcher;
 
     CMainFrame* Main() { return CVzrT8100App::Instance()->GetMainFrame(); }
     CVzrT8100View* View() { return qobject_cast<CVzrT8100View*>(Main()->ActiveFrame()->widget()); }
@@ -229,7 +186,7 @@ class TestRoadOfOneTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "Open");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
         // judgements are asked for at every completed step
         CTestProperty::WriteIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "0");
         CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "山田");
@@ -335,10 +292,10 @@ private slots:
         QVERIFY(log.contains("PH1")); // the AIR step
 
         // the report, handed to the desktop, read back by the independent reader
-        QCOMPARE(m_catcher.m_listOpened.size(), 1);
-        const QString report = m_catcher.m_listOpened.first();
+        QCOMPARE(m_catcher.m_urls.size(), 1);
+        const QString report = m_catcher.m_urls.first().toLocalFile();
         QVERIFY(report.endsWith(".xlsx"));
-        const QJsonObject book = ReadWorkbook(report);
+        const QJsonObject book = ReportTest::ReadWorkbook(report);
         const QJsonArray sheets = book.value("sheets").toArray();
         QCOMPARE(sheets.size(), 3);
         QCOMPARE(sheets[0].toObject().value("name").toString(), QString("試験条件"));
@@ -369,25 +326,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    CVzrT8100Sim sim;
-    if (!sim.Start()) {
-        fprintf(stderr, "the simulator did not start\n");
-        return 1;
-    }
-    // at the instrument's own line speed; discharge intervals at a quarter of their time
-    sim.SetLinePacing(true);
-    sim.SetTimeScale(0.25);
-    sim.SetAutoTrigger(true, 100);
-    g_sim = &sim;
-    CSerialPortTable::SetExplicitPorts({sim.PortPath()});
-    int result = 0;
-    {
-        CVzrT8100App app(argc, argv);
-        TestRoadOfOneTest test;
-        result = QTest::qExec(&test, argc, argv);
-        app.ShutDown();
-    }
-    return result;
+    return simulated::RunWithApplication<CVzrT8100App, TestRoadOfOneTest>(argc, argv, true, &g_sim);
 }
 
 #include "tst_e2e_road.moc"

@@ -1,26 +1,20 @@
 #pragma once
-// What the execution dialog's tests share: answers to the modal windows it opens, and a
-// stand-in for the desktop's spreadsheet application.
+// What the execution dialog's tests share: answers to the modal windows it opens (and the
+// stand-in for the desktop's spreadsheet application).
+#include "common/UrlCatcher.h"
+#include "common/WhenModal.h"
 #include "execution/CJudgeDlg.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QList>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
 #include <QStringList>
 #include <QTest>
-#include <QTimer>
-#include <QUrl>
 
 #include <functional>
 
 // Answers the modal windows the dialog opens (message boxes, the judgement dialog) as
 // they come, and remembers what they showed.
-class CModalAnswerer : public QObject {
+class CModalAnswerer {
 public:
     // Answers a box with Enter, as an operator taking its default.
     static constexpr QMessageBox::StandardButton ENTER = QMessageBox::NoButton;
@@ -38,47 +32,31 @@ public:
     QStringList judgeComments;
     QStringList judgeTitles;
 
-    CModalAnswerer() {
-        connect(&m_timer, &QTimer::timeout, this, &CModalAnswerer::Check);
-        m_timer.start(20);
-    }
-
 private:
-    void Check() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == m_last)
-            return;
+    bool Answer(QWidget* modal) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_last = modal;
             boxTexts.append(box->text());
             if (onBox)
                 onBox(box->text());
             const QMessageBox::StandardButton answer = boxAnswer(box->text());
             if (answer == ENTER) {
                 QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
-                return;
+                return true;
             }
             QAbstractButton* button = box->button(answer);
             (button ? button : box->escapeButton())->click();
-        } else if (auto* judge = qobject_cast<CJudgeDlg*>(modal)) {
-            m_last = modal;
-            judgeTitles.append(judge->windowTitle());
-            judgePresets.append(judge->findChild<QComboBox*>("comboJudge")->currentText());
-            judgeComments.append(judge->findChild<QLineEdit*>("editComment")->text());
-            const bool ok = judgeAnswer(judge);
-            judge->findChild<QPushButton*>(ok ? "buttonOk" : "buttonCancel")->click();
+            return true;
         }
+        auto* judge = qobject_cast<CJudgeDlg*>(modal);
+        if (!judge)
+            return false;
+        judgeTitles.append(judge->windowTitle());
+        judgePresets.append(judge->findChild<QComboBox*>("comboJudge")->currentText());
+        judgeComments.append(judge->findChild<QLineEdit*>("editComment")->text());
+        const bool ok = judgeAnswer(judge);
+        judge->findChild<QPushButton*>(ok ? "buttonOk" : "buttonCancel")->click();
+        return true;
     }
 
-    QTimer m_timer;
-    QPointer<QWidget> m_last;
-};
-
-// Stands in for the desktop's spreadsheet application.
-class CUrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> m_urls;
-public slots:
-    void open(const QUrl& url) { m_urls.append(url); }
+    CModalWatcher m_watch{[this](QWidget* modal) { return Answer(modal); }};
 };

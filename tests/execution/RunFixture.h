@@ -2,10 +2,9 @@
 // What the run tests share: the simulated instrument at its real line speed behind a
 // pseudo-terminal, plans built the way the plan view builds them, and the instrument's
 // command log read as one line that regular expressions can check for exact order.
-#include "CVzrT8100Sim.h"
-
+#include "common/Plans.h"
+#include "common/SimulatedInstrument.h"
 #include "data/CVzrT8100Doc.h"
-#include "link/CSerialPortTable.h"
 #include "link/CVzrT8100Cntl.h"
 
 #include <QRegularExpression>
@@ -17,9 +16,7 @@
 
 namespace run {
 
-// Discharge intervals run at a quarter of their time: a step of two 1 s discharges takes
-// half a second, a whole plan a few seconds.
-constexpr double TIME_SCALE = 0.25;
+using simulated::TIME_SCALE;
 // Far longer than anything below needs: a run that never ends fails instead of hanging.
 constexpr int WAIT_MS = 60000;
 
@@ -30,12 +27,8 @@ struct Instrument {
     // Starts the simulator and connects a controller to it; false when either failed.
     bool Start() {
         sim = std::make_unique<CVzrT8100Sim>();
-        if (!sim->Start())
+        if (!simulated::Start(*sim, true))
             return false;
-        sim->SetLinePacing(true);
-        sim->SetTimeScale(TIME_SCALE);
-        sim->SetAutoTrigger(true, 100);
-        CSerialPortTable::SetExplicitPorts({sim->PortPath()});
         cntl = std::make_unique<CVzrT8100Cntl>();
         sim->ClearLog();
         return cntl->IsConnected();
@@ -71,13 +64,10 @@ inline std::unique_ptr<CSettingData> Condition(qint32 mode, qint32 trig, qint32 
 // A document whose plan is the given conditions, numbered and with its run list rebuilt.
 inline std::unique_ptr<CVzrT8100Doc> Plan(std::vector<std::unique_ptr<CSettingData>> conds) {
     auto doc = std::make_unique<CVzrT8100Doc>();
-    doc->GetSettingList().clear();
-    for (auto& cond : conds) {
-        cond->SetTestNo(qint32(doc->GetSettingList().size()));
-        cond->MakeExecList(cond->m_edlList);
-        doc->GetSettingList().push_back(std::move(cond));
-    }
-    doc->RebuildExecList();
+    std::vector<CSettingData> plan;
+    for (const auto& cond : conds)
+        plan.push_back(*cond);
+    plans::SetPlan(*doc, plan);
     return doc;
 }
 

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -30,6 +31,8 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
+#include <mutex>
 
 using namespace run;
 
@@ -235,6 +238,32 @@ private slots:
         QVERIFY(!Button("buttonTrig")->isEnabled());
         QVERIFY(Button("buttonReport")->isEnabled());
         QVERIFY(LogMatches(m_inst.Log(), IDLE_POLLS));
+
+        // The instrument is polled every 250 ms at most, as its own clock sees it: the next
+        // poll is asked for only once the answer to the last came back and the dialog's
+        // timer ran out after it (a timer may run out 5 % early).
+        struct Polls {
+            QElapsedTimer clock;
+            std::mutex mutex;
+            QList<qint64> at;
+        };
+        const auto polls = std::make_shared<Polls>();
+        polls->clock.start();
+        m_inst.sim->SetLogCallback([polls](const QString& text) {
+            const std::lock_guard lock(polls->mutex);
+            if (text == QLatin1String("QD"))
+                polls->at.append(polls->clock.elapsed());
+        });
+        const auto count = [polls] {
+            const std::lock_guard lock(polls->mutex);
+            return polls->at.size();
+        };
+        QVERIFY(QTest::qWaitFor([&] { return count() >= 6; }, WAIT_MS));
+        m_inst.sim->SetLogCallback(nullptr);
+        const std::lock_guard lock(polls->mutex);
+        for (qsizetype i = 1; i < polls->at.size(); ++i)
+            QVERIFY2(polls->at[i] - polls->at[i - 1] >= 250 * 95 / 100,
+                     qPrintable(QString::number(polls->at[i] - polls->at[i - 1])));
     }
 
     // Judge-auto on (ticked in the dialog): START runs the plan to its end; 確定 while a

@@ -4,6 +4,10 @@
 #include "ExecDlgFixture.h"
 #include "RunFixture.h"
 
+#include "common/ChildProcess.h"
+#include "common/Csv.h"
+#include "common/DiskFull.h"
+
 #include "data/SelectTable.h"
 #include "execution/CExecDlg.h"
 #include "execution/CRunRecord.h"
@@ -27,7 +31,6 @@
 #include <QtTest>
 
 #include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,48 +42,9 @@ QString Utf8(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// The record's rows as a spreadsheet reads CSV (RFC 4180), without the byte-order mark.
-QList<QStringList> ReadCsv(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QString text = QString::fromUtf8(file.readAll());
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
-                field += text[++i];
-            else if (c == '"')
-                quoted = false;
-            else
-                field += c;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            row.append(field);
-            field.clear();
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            row.append(field);
-            rows.append(row);
-            row.clear();
-            field.clear();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    return rows;
-}
-
 // The event lines of a record: the rows after the column headings.
 QList<QStringList> EventRows(const QString& path) {
-    const QList<QStringList> rows = ReadCsv(path);
+    const QList<QStringList> rows = ReadCsvFile(path);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         if (rows[i].size() > 1 && rows[i][0] == Utf8("時刻") && rows[i][1] == Utf8("イベント"))
             return rows.mid(i + 1);
@@ -98,7 +62,7 @@ QStringList Events(const QString& path) {
 
 // The header's value (second field) under a key.
 QString HeaderValue(const QString& path, const char* key, int field = 1) {
-    for (const QStringList& row : ReadCsv(path)) {
+    for (const QStringList& row : ReadCsvFile(path)) {
         if (row.value(0) == Utf8(key))
             return row.value(field);
         if (row.value(0) == Utf8("時刻"))
@@ -216,21 +180,8 @@ class TestExecRecord : public QObject {
         return files;
     }
 
-    struct Run {
-        int exitCode = -1;
-        QString out, err;
-    };
-    Run RunProgram(const QStringList& args) {
-        QProcess proc;
-        proc.start(Program(), args);
-        Run result;
-        if (!proc.waitForStarted() || !proc.waitForFinished(WAIT_MS))
-            return result;
-        result.exitCode = proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
-        result.out = QString::fromUtf8(proc.readAllStandardOutput());
-        result.err = QString::fromUtf8(proc.readAllStandardError());
-        return result;
-    }
+    using Run = ProcessRun;
+    Run RunProgram(const QStringList& args) { return RunProcess(Program(), args); }
 
 private slots:
     void initTestCase() {
@@ -291,7 +242,7 @@ private slots:
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith("\xEF\xBB\xBF"));
-        const QList<QStringList> rows = ReadCsv(path);
+        const QList<QStringList> rows = ReadCsvFile(path);
         QCOMPARE(rows.first(), (QStringList{Utf8("VZR-T8100 試験記録"), "1"}));
         QCOMPARE(HeaderValue(path, "プログラム", 2), CTestProperty::GetVersionText());
         QCOMPARE(HeaderValue(path, "試験器応答"), m_inst.cntl->IdentReply());
@@ -580,7 +531,7 @@ private slots:
         QCOMPARE(r3.out.trimmed(), damagedBook);
         QVERIFY2(r3.err.startsWith(Utf8("試験記録 %1 は破損しています: %2 行目まで読みました: ")
                                        .arg(damaged)
-                                       .arg(ReadCsv(record).size())),
+                                       .arg(ReadCsvFile(record).size())),
                  qPrintable(r3.err));
         QCOMPARE(ReportTest::ReadWorkbook(damagedBook, &error), fromDialog);
 
@@ -690,7 +641,7 @@ private slots:
                 Utf8("2026/12/08 11:00:00\t%1 (中断) (記録破損: %2 行目まで)\t1/4"
                      "\tなし\t一致\t%3")
                     .arg(lastTime(killed))
-                    .arg(ReadCsv(killed).size())
+                    .arg(ReadCsvFile(killed).size())
                     .arg(killed),
                 Utf8("2026/12/08 12:00:00\t%1\t0/4\tなし\t一致\t%2")
                     .arg(lastTime(inReports), inReports),
@@ -755,17 +706,12 @@ private slots:
         const qint64 size = QFileInfo(path).size();
         QSignalSpy titles(m_dlg.get(), &QWidget::windowTitleChanged);
 
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = saved;
-        full.rlim_cur = rlim_t(size); // the record may not grow
-        setrlimit(RLIMIT_FSIZE, &full);
-        Button("buttonStart")->click();
-        const bool ended = WaitForBox(Utf8("試験が終了しました。"));
-        const qint64 sizeWhileFull = QFileInfo(path).size();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        // the record may not grow
+        const auto [ended, sizeWhileFull] = WithDiskFull(rlim_t(size), [&] {
+            Button("buttonStart")->click();
+            const bool end = WaitForBox(Utf8("試験が終了しました。"));
+            return std::pair{end, QFileInfo(path).size()};
+        });
         QVERIFY(ended);
         QCOMPARE(sizeWhileFull, size);
         QCOMPARE(titles.count(), 1);

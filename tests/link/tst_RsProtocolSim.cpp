@@ -92,24 +92,6 @@ private slots:
         QCOMPARE(m_proto->GetPort().BytesAvailable(), 0);
     }
 
-    void floodingPeerFailsWithoutEnq() {
-        m_sim->SetFlood(true);
-        QTRY_VERIFY(m_proto->GetPort().BytesAvailable() > 0);
-        // The junk only looks like a pause when the simulator's thread is kept off the
-        // processor for longer than the quiet gap; on a loaded machine that can happen once,
-        // so one ENQ of the three attempts may slip out, never all of them.
-        const int enqBefore = m_sim->EnqCount();
-        int failed = 0;
-        failed += m_proto->SendCommand("CA") ? 0 : 1;
-        failed += m_proto->SendQuery("QA") ? 0 : 1;
-        failed += m_proto->SendCommand("CB") ? 0 : 1;
-        QVERIFY(failed >= 2);
-        QVERIFY(m_sim->EnqCount() - enqBefore <= 1);
-        m_sim->SetFlood(false);
-        QTest::qWait(100); // a chunk already on its way when the flood stopped
-        QVERIFY(Identifies());
-    }
-
     void slowButSteadyBytesStillCount() {
         // The whole reply takes far longer than one wait, each gap stays well inside it.
         m_sim->SetByteDelayMs(20);

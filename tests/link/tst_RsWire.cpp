@@ -4,10 +4,14 @@
 #include "link/CRsBasicProtocol.h"
 #include "link/CSerialPortTable.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QStringEncoder>
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -219,6 +223,55 @@ private slots:
         QVERIFY(!m_proto->SendCommand("CA"));
         QVERIFY(!m_proto->SendQuery("QA"));
         QVERIFY(m_proto->GetReply().isEmpty());
+    }
+
+    // A peer that never stops talking gets no ENQ: the exchange gives up after its wait, and
+    // the next one after the junk works. The peer writes every 2 ms; an attempt in which its
+    // thread was kept off the processor for a quiet gap (a busy machine) proves nothing and is
+    // made again.
+    void floodGetsNoEnq() {
+        std::atomic<bool> stop = false;
+        std::atomic<qint64> longestGapNs = 0;
+        std::atomic<int> enqs = 0;
+        std::atomic<int> rounds = 0;
+        m_peer->Run([&](CPtyPeer& p) {
+            QElapsedTimer clock;
+            clock.start();
+            qint64 lastWrite = clock.nsecsElapsed();
+            while (!stop) {
+                p.Write("zz");
+                // the bytes are on the line at the latest when the write returns
+                const qint64 now = clock.nsecsElapsed();
+                longestGapNs = std::max<qint64>(longestGapNs, now - lastWrite);
+                enqs += int(p.Read(64, 0).count('\x05'));
+                ++rounds;
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                lastWrite = clock.nsecsElapsed();
+            }
+        });
+        const auto stopPeer = [&] {
+            stop = true;
+            m_peer->Join();
+        };
+        const auto stopped = qScopeGuard(stopPeer); // also when a check fails
+        QTRY_VERIFY(m_proto->GetPort().BytesAvailable() > 0);
+        int steady = 0;
+        for (int attempt = 0; attempt < 10 && steady == 0; ++attempt) {
+            longestGapNs = 0;
+            const int before = enqs;
+            QVERIFY(!m_proto->SendCommand("CA"));
+            // until the peer has read all the exchange wrote
+            const int round = rounds;
+            QTRY_VERIFY(rounds > round + 1);
+            if (longestGapNs < qint64(CRsBasicProtocol::FLUSH_QUIET_MS) * 1000000) {
+                ++steady;
+                QCOMPARE(enqs - before, 0);
+            }
+        }
+        stopPeer();
+        if (steady == 0)
+            QSKIP("the machine kept the flooding peer off the processor in every attempt");
+        RoundTripAfterJunk();
     }
 
 private:

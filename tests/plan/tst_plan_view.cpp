@@ -1,11 +1,11 @@
 // The plan view in the real main window, offscreen, against the simulated instrument.
-#include "CVzrT8100Sim.h"
 #include "common/CNumberBox.h"
+#include "common/Plans.h"
+#include "common/SimulatedInstrument.h"
 #include "common/WhenModal.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
 #include "dialogs/CTestInfoDlg.h"
-#include "link/CSerialPortTable.h"
 #include "plan/CPlanListCtrl.h"
 #include "plan/CSettingsDlg.h"
 #include "plan/CVzrT8100View.h"
@@ -16,6 +16,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -33,32 +35,6 @@ namespace {
 
 CVzrT8100Sim* g_sim = nullptr;
 
-// What a message box asked, and the answer given.
-struct Asked {
-    QString text;
-    int icon = -1;
-    int buttons = -1;
-};
-
-// Answers the next message box with answer once it is up.
-void answerBox(QMessageBox::StandardButton answer, Asked* asked = nullptr) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, answer, asked] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (asked) {
-            asked->text = box->text();
-            asked->icon = box->icon();
-            asked->buttons = int(box->standardButtons());
-        }
-        box->button(answer)->click();
-    });
-    timer->start(10);
-}
-
 // Types into a number box of the condition dialog and commits it.
 void typeInto(QWidget* dlg, const char* name, const QString& text) {
     auto* box = dlg->findChild<CNumberBox*>(name);
@@ -69,35 +45,8 @@ void typeInto(QWidget* dlg, const char* name, const QString& text) {
     dlg->findChild<QWidget*>("comboDiscMode")->setFocus(Qt::TabFocusReason);
 }
 
-// A main window on the program's instrument and settings.
-std::unique_ptr<CMainFrame> makeMainFrame() {
-    CVzrT8100App* app = CVzrT8100App::Instance();
-    return std::make_unique<CMainFrame>(app->GetCntl(), app->GetProperty());
-}
-
 CVzrT8100View* viewOf(CMainFrame& frame) {
     return qobject_cast<CVzrT8100View*>(frame.ActiveFrame()->widget());
-}
-
-// A plan of n conditions told apart by their count (100, 101, ...).
-void makePlan(CVzrT8100Doc* doc, int n) {
-    auto& plan = doc->GetSettingList();
-    plan.clear();
-    for (int i = 0; i < n; ++i) {
-        auto s = std::make_unique<CSettingData>();
-        s->m_lCount = 100 + i;
-        s->SetTestNo(i);
-        s->MakeExecList(s->m_edlList);
-        plan.push_back(std::move(s));
-    }
-    doc->RebuildExecList();
-}
-
-QList<int> order(const CVzrT8100Doc* doc) {
-    QList<int> result;
-    for (const auto& s : doc->GetSettingList())
-        result << s->m_lCount - 100;
-    return result;
 }
 
 QStringList labels(const QAbstractItemModel* m) {
@@ -107,7 +56,76 @@ QStringList labels(const QAbstractItemModel* m) {
     return result;
 }
 
+// What a real drag of a row carried, caught as it ended: offscreen no window takes a drag,
+// so it ends at once as if let go outside the list.
+struct Dragged {
+    int dropped = -2; // the row it was dropped on, -1 for none; -2 while it has not ended
+    QPixmap image;
+    QPoint hotSpot;
+    std::unique_ptr<QMimeData> data;
+    QPoint from; // where the pointer pressed, in the viewport
+};
+Dragged dragRow(CPlanListCtrl* list, int row) {
+    Dragged d;
+    d.from = list->visualRect(list->model()->index(row, 1)).center();
+    const auto caught = QObject::connect(list, &CPlanListCtrl::RowDropped, [&](int target) {
+        d.dropped = target;
+        const QList<QDrag*> drags = list->findChildren<QDrag*>();
+        if (drags.isEmpty())
+            return;
+        d.image = drags.last()->pixmap();
+        d.hotSpot = drags.last()->hotSpot();
+        d.data = std::make_unique<QMimeData>();
+        for (const QString& format : drags.last()->mimeData()->formats())
+            d.data->setData(format, drags.last()->mimeData()->data(format));
+    });
+    QTest::mousePress(list->viewport(), Qt::LeftButton, {}, d.from);
+    for (int dy = 4; dy <= 40 && d.dropped == -2; dy += 4)
+        QTest::mouseMove(list->viewport(), d.from + QPoint(0, dy));
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, d.from + QPoint(0, 40));
+    QObject::disconnect(caught);
+    return d;
+}
+
+// A dragged row let go at a point of the list's viewport, as the window system hands it to
+// the list: it enters, moves, and is dropped where the list takes it. Whether it was taken.
+bool dropAt(CPlanListCtrl* list, const QMimeData* data, const QPoint& at) {
+    QWidget* viewport = list->viewport();
+    QDragEnterEvent enter(at, Qt::MoveAction, data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, data, Qt::LeftButton, {});
+    if (enter.isAccepted())
+        QApplication::sendEvent(viewport, &move);
+    if (!enter.isAccepted() || !move.isAccepted()) {
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(viewport, &leave);
+        return false;
+    }
+    QDropEvent drop(at, Qt::MoveAction, data, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &drop);
+    return drop.isAccepted();
+}
+
+// Whether a cell shows its whole text: the style draws it inside the cell less a margin on
+// each side, and elides what does not fit.
+bool shownWhole(const QTableView* view, const QModelIndex& index) {
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    const int room = view->visualRect(index).width() - 2 * margin;
+    const QString text = index.data().toString();
+    if (view->fontMetrics().horizontalAdvance(text) <= room)
+        return true;
+    qWarning("'%s' needs %d pixels, has %d", qPrintable(text),
+             view->fontMetrics().horizontalAdvance(text), room);
+    return false;
+}
+
 } // namespace
+
+// A main window on the program's instrument and settings.
+std::unique_ptr<CMainFrame> makeMainFrame() {
+    CVzrT8100App* app = CVzrT8100App::Instance();
+    return std::make_unique<CMainFrame>(app->GetCntl(), app->GetProperty());
+}
 
 class TestPlanView : public QObject {
     Q_OBJECT
@@ -115,15 +133,21 @@ class TestPlanView : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CMainFrame> m_frame;
 
-    // A main window with one new document of n conditions (n = 0: as made).
+    // A main window with one new document of n counted conditions (n = 0: as made).
     CVzrT8100View* open(int n = 0) {
+        if (n == 0)
+            return openWith(nullptr);
+        return openWith([n](CVzrT8100Doc& doc) { plans::SetCountedPlan(doc, n); });
+    }
+    // A main window with one new document whose plan plan sets, in place before the window
+    // shows it.
+    CVzrT8100View* openWith(std::function<void(CVzrT8100Doc&)> plan) {
         m_frame = makeMainFrame();
         m_frame->resize(1000, 800);
         m_frame->show();
-        if (n > 0) {
-            // the plan is in place before the window shows it
-            CChildFrame::SetViewFactory([n](CVzrT8100Doc* doc, CChildFrame*) {
-                makePlan(doc, n);
+        if (plan) {
+            CChildFrame::SetViewFactory([plan](CVzrT8100Doc* doc, CChildFrame*) {
+                plan(*doc);
                 CVzrT8100App* app = CVzrT8100App::Instance();
                 return new CVzrT8100View(doc, app->GetCntl(), app->GetProperty());
             });
@@ -188,17 +212,34 @@ private slots:
         QVERIFY(!list->horizontalHeader()->sectionsClickable());
         QVERIFY(!list->verticalHeader()->isVisible());
         QCOMPARE(list->editTriggers(), QAbstractItemView::NoEditTriggers);
-        // widths: W x k / 80 of the list's width at set-up, less a scroll bar
-        const int w = 593 - 2 * list->frameWidth() -
-                      list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
-        const int shares[] = {9, 10, 11, 7, 6, 16, 11, 11};
-        for (int c = 1; c < 8; ++c)
-            QCOMPARE(list->columnWidth(c), w * shares[c] / 80);
-        // the first too, unless its labels would not fit: the number must stay readable
-        QCOMPARE(list->columnWidth(0), std::max(w * 9 / 80, list->NumberColumnWidth()));
-        QVERIFY(list->columnWidth(0) >=
-                list->fontMetrics().horizontalAdvance(labels(list->model()).first()));
         QCOMPARE(list->model()->headerData(5, Qt::Horizontal).toString(), QString("電圧 [kV]"));
+    }
+
+    // A condition's texts read whole in the list as it is set up, at the widest values: the
+    // test number up to the largest a plan from a file may show, the mode, the level, the
+    // polarities, a single voltage, the interval, the count. (EXTERNAL and a sweep's
+    // voltages are wider than their columns' share of the form.)
+    void textsReadWhole() {
+        CVzrT8100View* view = openWith([](CVzrT8100Doc& doc) {
+            std::vector<CSettingData> conds;
+            for (int i = 0; i < 999; ++i)
+                conds.push_back(plans::Cond([i](CSettingData& s) {
+                    s.m_nDiscMode = i % 2;
+                    s.m_nIecLevel = i % 5;
+                    s.m_nTrig = i % 2 ? TRIG_VZR : TRIG_GUN;
+                    s.m_ulPola = quint32(i % 3 + 1);
+                    s.m_value.m_lValue = 30500 - i * 10;
+                    s.m_lInterval = 600000 - i * 10;
+                    s.m_lCount = 60000 - i;
+                }));
+            plans::SetPlan(doc, conds);
+        });
+        CPlanListCtrl* list = view->GetListCtrl();
+        QCOMPARE(labels(list->model()).last(), QString("Test No.999"));
+        for (int row = 0; row < list->model()->rowCount(); ++row) {
+            for (int column : {0, 1, 2, 4, 5, 6, 7})
+                QVERIFY(shownWhole(list, list->model()->index(row, column)));
+        }
     }
 
     void deleteRows_data() {
@@ -219,13 +260,13 @@ private slots:
         CVzrT8100View* view = open(rows);
         CVzrT8100Doc* doc = view->GetDocument();
         view->FillList(row);
-        Asked asked;
-        answerBox(QMessageBox::Ok, &asked);
+        BoxSeen asked;
+        AnswerNextBox(QMessageBox::Ok, &asked);
         view->findChild<QPushButton*>("buttonDelete")->click();
         QCOMPARE(asked.text, QString("Test No. %1を削除します").arg(row + 1, 3));
-        QCOMPARE(asked.icon, int(QMessageBox::Warning));
-        QCOMPARE(asked.buttons, int(QMessageBox::Ok | QMessageBox::Cancel));
-        QCOMPARE(order(doc), left);
+        QCOMPARE(asked.icon, QMessageBox::Warning);
+        QCOMPARE(asked.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(plans::CountedOrder(*doc), left);
         QVERIFY(doc->IsModified());
         QCOMPARE(view->SelectedRow(), selected);
         QStringList expected;
@@ -247,9 +288,9 @@ private slots:
         CVzrT8100View* view = open(3);
         CVzrT8100Doc* doc = view->GetDocument();
         view->FillList(1);
-        answerBox(QMessageBox::Cancel);
+        AnswerNextBox(QMessageBox::Cancel);
         view->findChild<QPushButton*>("buttonDelete")->click();
-        QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+        QCOMPARE(plans::CountedOrder(*doc), (QList<int>{0, 1, 2}));
         QVERIFY(!doc->IsModified());
         QCOMPARE(view->SelectedRow(), 1);
         // without a selection nothing is asked; the plan is still renumbered
@@ -257,7 +298,7 @@ private slots:
         doc->GetSettingList()[2]->SetTestNo(9);
         view->findChild<QPushButton*>("buttonDelete")->click();
         QCOMPARE(doc->GetSettingList()[2]->m_lTestNo, 2);
-        QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+        QCOMPARE(plans::CountedOrder(*doc), (QList<int>{0, 1, 2}));
         QVERIFY(!doc->IsModified());
     }
 
@@ -276,55 +317,58 @@ private slots:
         CVzrT8100View* view = open(5);
         CVzrT8100Doc* doc = view->GetDocument();
         CPlanListCtrl* list = view->GetListCtrl();
-        view->FillList(source);
-        std::unique_ptr<QMimeData> data(list->model()->mimeData({list->model()->index(source, 0)}));
+        const Dragged dragged = dragRow(list, source);
+        QVERIFY(dragged.data);
         const QPoint at = list->visualRect(list->model()->index(target, 3)).center();
-        QVERIFY(list->DropAt(data.get(), at));
-        QCOMPARE(order(doc), result);
+        QVERIFY(dropAt(list, dragged.data.get(), at));
+        QCOMPARE(plans::CountedOrder(*doc), result);
         QVERIFY(doc->IsModified()); // a drop onto itself too
         QCOMPARE(view->SelectedRow(), target);
         QCOMPARE(list->currentIndex().row(), target);
-        QCOMPARE(doc->GetSettingList()[size_t(target)]->m_lCount, 100 + source);
         QCOMPARE(labels(list->model()).at(target), QString::asprintf("Test No.%3d", target + 1));
     }
 
     void dropBelowTheRows() {
         CVzrT8100View* view = open(3);
         CPlanListCtrl* list = view->GetListCtrl();
-        view->FillList(2);
-        std::unique_ptr<QMimeData> data(list->model()->mimeData({list->model()->index(2, 0)}));
+        const Dragged dragged = dragRow(list, 2);
+        view->GetDocument()->SetModifiedFlag(false);
         const QPoint empty(20, list->viewport()->height() - 5);
         QVERIFY(!list->indexAt(empty).isValid());
-        QVERIFY(!list->DropAt(data.get(), empty));
-        QCOMPARE(order(view->GetDocument()), (QList<int>{0, 1, 2}));
+        QVERIFY(!dropAt(list, dragged.data.get(), empty));
+        QCOMPARE(plans::CountedOrder(*view->GetDocument()), (QList<int>{0, 1, 2}));
         QVERIFY(!view->GetDocument()->IsModified());
+        // nor does a row of another document's plan land here
+        CVzrT8100Doc other;
+        CPlanListModel& otherModel = other.PlanModel();
+        std::unique_ptr<QMimeData> foreign(otherModel.mimeData({otherModel.index(0, 0)}));
+        QVERIFY(foreign);
+        QVERIFY(
+            !dropAt(list, foreign.get(), list->visualRect(list->model()->index(1, 3)).center()));
+        QCOMPARE(plans::CountedOrder(*view->GetDocument()), (QList<int>{0, 1, 2}));
     }
 
     void dragLetGoWhereNothingTakesIt() {
-        // offscreen a drag ends at once, taken by no one: as if let go outside the list
         CVzrT8100View* view = open(4);
         CPlanListCtrl* list = view->GetListCtrl();
         CVzrT8100Doc* doc = view->GetDocument();
-        view->FillList(2);
         doc->GetSettingList()[3]->SetTestNo(8);
-        const QPoint from = list->visualRect(list->model()->index(2, 1)).center();
-        QSignalSpy dropped(list, &CPlanListCtrl::RowDropped);
-        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
-        for (int dy = 4; dy <= 40 && dropped.isEmpty(); dy += 4)
-            QTest::mouseMove(list->viewport(), from + QPoint(0, dy));
-        QCOMPARE(dropped.count(), 1);
-        QCOMPARE(dropped.at(0).at(0).toInt(), -1);
+        const Dragged dragged = dragRow(list, 2);
+        QCOMPARE(dragged.dropped, -1);
         QVERIFY(!list->IsDragging());
-        QCOMPARE(order(doc), (QList<int>{0, 1, 2, 3}));
+        QCOMPARE(plans::CountedOrder(*doc), (QList<int>{0, 1, 2, 3}));
         QCOMPARE(doc->GetSettingList()[3]->m_lTestNo, 3); // renumbered
         QVERIFY(!doc->IsModified());
         QCOMPARE(view->SelectedRow(), 0);
-        // the image that followed the pointer was the dragged row
-        const QPixmap image = list->RowImage(2);
-        QVERIFY(!image.isNull());
-        QCOMPARE(image.height(), list->visualRect(list->model()->index(2, 0)).height());
-        QCOMPARE(list->RowImageHotSpot(2, from).y(), list->rowHeight(2) / 2 - 2);
-        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, from + QPoint(0, 40));
+        // the image that followed the pointer was the dragged row, lying over the row as it
+        // lay in the list: its left edge on the row's, its top within two pixels of the row's
+        const QRect row = list->visualRect(list->model()->index(2, 0))
+                              .united(list->visualRect(list->model()->index(2, 7)))
+                              .intersected(list->viewport()->rect());
+        QCOMPARE(dragged.image.size(), row.size());
+        const QPoint imageAt = dragged.from - dragged.hotSpot;
+        QCOMPARE(imageAt.x(), row.left());
+        QVERIFY2(qAbs(imageAt.y() - row.top()) <= 2, qPrintable(QString::number(imageAt.y())));
     }
 
     void secondWindowSharesThePlan() {
@@ -339,7 +383,7 @@ private slots:
         QCOMPARE(second->SelectedRow(), 0);
         // a change in one is seen in the other at once; each keeps its own selection
         first->FillList(1);
-        answerBox(QMessageBox::Ok);
+        AnswerNextBox(QMessageBox::Ok);
         first->OnDelete();
         QCOMPARE(second->GetListCtrl()->model()->rowCount(), 2);
         QCOMPARE(labels(second->GetListCtrl()->model()),
@@ -357,34 +401,34 @@ private slots:
         auto* button = view->findChild<QPushButton*>("buttonSendSequence");
         // cancelled: not a byte to the instrument
         const int enqs = g_sim->EnqCount();
-        Asked question;
-        answerBox(QMessageBox::Cancel, &question);
+        BoxSeen question;
+        AnswerNextBox(QMessageBox::Cancel, &question);
         button->click();
         QCOMPARE(question.text,
                  QString("VZR-T8100内部のSEQUENCEデータを書き換えます。\nよろしいですか?"));
-        QCOMPARE(question.buttons, int(QMessageBox::Ok | QMessageBox::Cancel));
+        QCOMPARE(question.buttons, QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(g_sim->EnqCount(), enqs);
 
-        Asked done;
-        answerBox(QMessageBox::Ok);
-        QTimer::singleShot(0, [&done] { answerBox(QMessageBox::Ok, &done); });
+        BoxSeen done;
+        AnswerNextBox(QMessageBox::Ok);
+        QTimer::singleShot(0, [&done] { AnswerNextBox(QMessageBox::Ok, &done); });
         button->click();
         QCOMPARE(done.text, QString("完了しました"));
-        QCOMPARE(done.icon, int(QMessageBox::Warning));
+        QCOMPARE(done.icon, QMessageBox::Warning);
         const QStringList log = g_sim->CommandLog();
         QCOMPARE(log.filter(QRegularExpression("^P[QR]")),
                  (QStringList{"PQ1/20/100/100/0/0/1", "PQ2/20/100/101/0/0/1",
                               "PQ3/20/100/102/0/0/1", "PR1/1/2/3"}));
-        QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+        QCOMPARE(plans::CountedOrder(*doc), (QList<int>{0, 1, 2}));
         QVERIFY(!doc->IsModified());
     }
 
     void sequenceRefused() {
         CVzrT8100View* view = open(3);
         g_sim->RefuseCommand("PQ2");
-        Asked done;
-        answerBox(QMessageBox::Ok);
-        QTimer::singleShot(0, [&done] { answerBox(QMessageBox::Ok, &done); });
+        BoxSeen done;
+        AnswerNextBox(QMessageBox::Ok);
+        QTimer::singleShot(0, [&done] { AnswerNextBox(QMessageBox::Ok, &done); });
         view->OnSendSequence();
         QCOMPARE(done.text, QString("送信出来ませんでした"));
         const QStringList sent = g_sim->CommandLog().filter(QRegularExpression("^P[QR]"));
@@ -394,15 +438,15 @@ private slots:
 
     void sequenceOfAnEmptyPlan() {
         CVzrT8100View* view = open(1);
-        answerBox(QMessageBox::Ok);
+        AnswerNextBox(QMessageBox::Ok);
         view->OnDelete();
         QCOMPARE(view->GetListCtrl()->model()->rowCount(), 0);
         QCOMPARE(view->SelectedRow(), -1);
         g_sim->ClearLog();
         const int enqs = g_sim->EnqCount();
-        Asked done;
-        answerBox(QMessageBox::Ok);
-        QTimer::singleShot(0, [&done] { answerBox(QMessageBox::Ok, &done); });
+        BoxSeen done;
+        AnswerNextBox(QMessageBox::Ok);
+        QTimer::singleShot(0, [&done] { AnswerNextBox(QMessageBox::Ok, &done); });
         view->OnSendSequence();
         QCOMPARE(done.text, QString("完了しました"));
         QCOMPARE(g_sim->EnqCount(), enqs);
@@ -414,6 +458,9 @@ private slots:
         CPlanListCtrl* list = view->GetListCtrl();
         const int gap = view->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view);
         CChildFrame* frame = m_frame->ActiveFrame();
+        QList<int> widths;
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            widths << list->columnWidth(c);
         frame->resize(900, 700);
         QTRY_COMPARE(list->width(), view->viewport()->width() - list->x() - gap);
         QCOMPARE(list->height(), view->viewport()->height() - list->y() - gap);
@@ -424,6 +471,9 @@ private slots:
         QTRY_COMPARE(list->width(), design.width() - list->x() - gap);
         QCOMPARE(list->height(), design.height() - list->y() - gap);
         QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+        // the columns keep the widths they were given when the list was set up
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            QCOMPARE(list->columnWidth(c), widths[c]);
     }
 
     void frameFitsTheForm() {
@@ -541,7 +591,7 @@ private slots:
                 dlg->findChild<QPushButton*>("buttonCancel")->click();
             });
             view->findChild<QPushButton*>(button)->click();
-            QCOMPARE(order(doc), (QList<int>{0, 1, 2}));
+            QCOMPARE(plans::CountedOrder(*doc), (QList<int>{0, 1, 2}));
             QVERIFY(!doc->IsModified());
             QCOMPARE(view->SelectedRow(), 1);
         }
@@ -581,20 +631,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    CVzrT8100Sim sim;
-    if (!sim.Start()) {
-        fprintf(stderr, "the simulator did not start\n");
-        return 1;
-    }
-    g_sim = &sim;
-    CSerialPortTable::SetExplicitPorts({sim.PortPath()});
-    int result = 0;
-    {
-        CVzrT8100App app(argc, argv); // finds the simulator
-        TestPlanView test;
-        result = QTest::qExec(&test, argc, argv);
-    }
-    return result;
+    return simulated::RunWithApplication<CVzrT8100App, TestPlanView>(argc, argv, false, &g_sim);
 }
 
 #include "tst_plan_view.moc"

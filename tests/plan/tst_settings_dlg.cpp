@@ -345,11 +345,9 @@ private slots:
             shown << Text("editInterval");
         }
         QCOMPARE(shown, (QStringList{"0.99", "1.00", "1.10"}));
-        QCOMPARE(m_record.m_rngInterval.lIncrement, 100);
         Type("editInterval", "1");
         QTest::keyClick(Box("editInterval"), Qt::Key_Down);
         QCOMPARE(Text("editInterval"), QString("0.99"));
-        QCOMPARE(m_record.m_rngInterval.lIncrement, 10);
         Type("editInterval", "1.05");
         QTest::keyClick(Box("editInterval"), Qt::Key_Up);
         QCOMPARE(Text("editInterval"), QString("1.15"));
@@ -357,15 +355,20 @@ private slots:
         QTest::keyClick(Box("editInterval"), Qt::Key_Down);
         QCOMPARE(Text("editInterval"), QString("0.95"));
         QCOMPARE(m_record.m_lInterval, 950);
-        // committing sets the step for the value committed
+        // a committed value steps by its own size, within the bounds
         Type("editInterval", "2");
         Leave();
         QCOMPARE(m_record.m_lInterval, 2000);
-        QCOMPARE(m_record.m_rngInterval.lIncrement, 100);
+        Box("editInterval")->stepDown();
+        QCOMPARE(Text("editInterval"), QString("1.90"));
         Type("editInterval", "0.01");
         Leave();
         QCOMPARE(Text("editInterval"), QString("0.05"));
-        QCOMPARE(m_record.m_rngInterval.lIncrement, 10);
+        Box("editInterval")->stepDown();
+        QCOMPARE(Text("editInterval"), QString("0.05"));
+        Box("editInterval")->stepUp();
+        QCOMPARE(Text("editInterval"), QString("0.06"));
+        QCOMPARE(m_record.m_lInterval, 60);
         Type("editInterval", "999");
         Leave();
         QCOMPARE(Text("editInterval"), QString("600.00"));

@@ -1,13 +1,13 @@
 // Shared by the report tests: plans to report on, and the independent workbook reader.
 #pragma once
 
-#include "data/CVzrT8100Doc.h"
+#include "common/ChildProcess.h"
+#include "common/Plans.h"
 #include "report/CMsExcelControl.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QString>
 
 namespace ReportTest {
@@ -15,53 +15,37 @@ namespace ReportTest {
 // A plan of three conditions: a CONTACT sweep in both polarities, an AIR voltage, and a
 // CONTACT condition on an outlying level and trigger; eight steps in all.
 inline void FillThreeConditions(CVzrT8100Doc& doc) {
-    auto& plan = doc.GetSettingList();
-    plan.clear();
-    auto sweep = std::make_unique<CSettingData>();
-    sweep->m_nTrig = TRIG_VZR;
-    sweep->m_nIecLevel = IEC_LEVEL_2;
-    sweep->m_value.m_nValueType = VALUE_SWEEP;
-    sweep->m_value.m_lStart = 2000;
-    sweep->m_value.m_lEnd = 4000;
-    sweep->m_value.m_lStep = 1000;
-    sweep->m_ulPola = POLA_BIT_BOTH;
-    sweep->m_bSweep = true;
-    sweep->m_lInterval = 1500;
-    sweep->m_lCount = 20;
-    plan.push_back(std::move(sweep));
-    auto air = std::make_unique<CSettingData>();
-    air->m_nDiscMode = DISC_AIR;
-    air->m_nIecLevel = IEC_LEVEL_4;
-    air->m_value.m_lValue = 15000;
-    air->m_ulPola = POLA_BIT_MINUS;
-    plan.push_back(std::move(air));
-    auto odd = std::make_unique<CSettingData>();
-    odd->m_nIecLevel = 9;
-    odd->m_nTrig = 7;
-    odd->m_value.m_lValue = 30500;
-    plan.push_back(std::move(odd));
-    for (size_t i = 0; i < plan.size(); ++i) {
-        plan[i]->SetTestNo(qint32(i));
-        plan[i]->MakeExecList(plan[i]->m_edlList);
-    }
-    doc.RebuildExecList();
-}
-
-inline QString Python() {
-    return QStringLiteral(VZR_PYTHON3);
+    CSettingData sweep = plans::Sweep(2000, 4000, 1000);
+    sweep.m_nTrig = TRIG_VZR;
+    sweep.m_nIecLevel = IEC_LEVEL_2;
+    sweep.m_bSweep = true;
+    sweep.m_lInterval = 1500;
+    sweep.m_lCount = 20;
+    plans::SetPlan(doc, {sweep, plans::Cond([](CSettingData& s) {
+                             s.m_nDiscMode = DISC_AIR;
+                             s.m_nIecLevel = IEC_LEVEL_4;
+                             s.m_value.m_lValue = 15000;
+                             s.m_ulPola = POLA_BIT_MINUS;
+                         }),
+                         plans::Cond([](CSettingData& s) {
+                             s.m_nIecLevel = 9;
+                             s.m_nTrig = 7;
+                             s.m_value.m_lValue = 30500;
+                         })});
 }
 
 // The workbook as the independent reader (zipfile + xml) sees it; an empty object and
 // the reader's complaint in error when it refuses the file.
 inline QJsonObject ReadWorkbook(const QString& path, QString* error = nullptr) {
-    QProcess p;
-    p.start(Python(), {QStringLiteral(VZR_READ_XLSX), path});
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    const ProcessRun reader =
+        RunProcess(QStringLiteral(VZR_PYTHON3), {QStringLiteral(VZR_READ_XLSX), path});
+    if (reader.exitCode != 0) {
         if (error)
-            *error = QString::fromUtf8(p.readAllStandardError()) + p.errorString();
+            *error =
+                QStringLiteral("the reader ended with %1: %2").arg(reader.exitCode).arg(reader.err);
         return {};
     }
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(reader.out.toUtf8()).object();
 }
 
 // What the reader must find for a workbook held in memory: every cell's last value, text

@@ -1,4 +1,5 @@
 // The workbook writer: cell names, typed-in values, sheets, the file and its failures.
+#include "common/DiskFull.h"
 #include "report/CMsExcelControl.h"
 #include "settings/CTestProperty.h"
 
@@ -12,8 +13,6 @@
 #include <algorithm>
 
 #include <climits>
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,20 +20,6 @@ namespace {
 
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-// Runs f with the process unable to write files larger than limit bytes: the disk is full
-// for it.
-template <typename F> void WithFileSizeLimit(rlim_t limit, F f) {
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &small);
-    f();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
 }
 
 } // namespace
@@ -394,7 +379,7 @@ private slots:
             excel.SetCellText(QStringLiteral("K%1").arg(row),
                               QStringLiteral("'comment %1").arg(row));
         bool thrown = false;
-        WithFileSizeLimit(4096, [&] {
+        WithDiskFull(4096, [&] {
             try {
                 excel.WriteWorkbook();
             } catch (const CExcelError& e) {

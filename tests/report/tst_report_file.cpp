@@ -1,6 +1,7 @@
 // The written workbook read back by an independent reader (Python's zipfile and xml), and
 // opened in LibreOffice where it is installed.
 #include "ReportTestUtil.h"
+#include "common/Csv.h"
 #include "report/CTestReport.h"
 #include "settings/CTestProperty.h"
 
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 class TestReportFile : public QObject {
@@ -135,20 +137,22 @@ private slots:
         if (soffice.isEmpty())
             soffice = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
         if (soffice.isEmpty())
-            QSKIP("LibreOffice (soffice) is not installed: the workbook was not opened in it");
+            QSKIP("LibreOffice (soffice) is not installed (scripts/bootstrap installs "
+                  "libreoffice-calc-nogui): the workbook was not opened in it");
         CMsExcelControl excel;
         CVzrT8100Doc doc;
         const QString path = WriteReport(excel, doc);
         QVERIFY(!path.isEmpty());
         QTemporaryDir out;
+        // as root too (CI): a profile of its own in a writable folder
         auto convert = [&](const QString& format) {
-            QProcess p;
-            p.start(soffice,
-                    {QStringLiteral("-env:UserInstallation=file://") + out.filePath("profile"),
-                     QStringLiteral("--headless"), QStringLiteral("--convert-to"), format,
-                     QStringLiteral("--outdir"), out.path(), path});
-            if (!p.waitForFinished(240000) || p.exitCode() != 0)
-                qWarning() << p.readAllStandardError();
+            const ProcessRun run =
+                RunProcess(soffice, {QStringLiteral("-env:UserInstallation=") +
+                                         QUrl::fromLocalFile(out.filePath("profile")).toString(),
+                                     QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                     format, QStringLiteral("--outdir"), out.path(), path});
+            if (run.exitCode != 0)
+                qWarning() << "soffice ended with" << run.exitCode << run.err;
         };
         const QString base = out.filePath(QFileInfo(path).completeBaseName());
         convert(QStringLiteral("pdf"));
@@ -158,9 +162,10 @@ private slots:
         convert(QStringLiteral(
             "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,true,false,false,-1"));
         for (int s = 0; s < 2; ++s) {
-            QFile csv(base + QLatin1Char('-') + excel.SheetName(s) + QStringLiteral(".csv"));
-            QVERIFY2(csv.open(QIODevice::ReadOnly), qPrintable(csv.fileName()));
-            const QList<QStringList> shown = ReadCsv(QString::fromUtf8(csv.readAll()));
+            const QString csv =
+                base + QLatin1Char('-') + excel.SheetName(s) + QStringLiteral(".csv");
+            QVERIFY2(QFileInfo::exists(csv), qPrintable(csv));
+            const QList<QStringList> shown = ReadCsvFile(csv);
             qsizetype cells = 0;
             for (const QStringList& row : shown)
                 cells += row.size() - row.count(QString());
@@ -177,33 +182,6 @@ private slots:
             });
             QCOMPARE(cells, expected); // and nothing else
         }
-    }
-
-private:
-    // Comma-separated values as LibreOffice writes them: quoted fields, doubled quotes.
-    static QList<QStringList> ReadCsv(const QString& text) {
-        QList<QStringList> rows{QStringList{QString()}};
-        bool quoted = false;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text[i];
-            if (quoted) {
-                if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
-                    rows.last().last() += text[++i];
-                else if (c == QLatin1Char('"'))
-                    quoted = false;
-                else
-                    rows.last().last() += c;
-            } else if (c == QLatin1Char('"')) {
-                quoted = true;
-            } else if (c == QLatin1Char(',')) {
-                rows.last().append(QString());
-            } else if (c == QLatin1Char('\n')) {
-                rows.append(QStringList{QString()});
-            } else if (c != QLatin1Char('\r')) {
-                rows.last().last() += c;
-            }
-        }
-        return rows;
     }
 };
 

@@ -1,6 +1,7 @@
 // The report's layout, checked cell by cell on the workbook in memory, and the whole
 // report with its outcomes.
 #include "ReportTestUtil.h"
+#include "common/DiskFull.h"
 #include "report/CTestReport.h"
 #include "settings/CTestProperty.h"
 
@@ -9,9 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <ctime>
-#include <sys/resource.h>
 
 using Kind = CMsExcelControl::CellKind;
 
@@ -320,16 +319,10 @@ private slots:
 
         // the disk full while the file is written
         steps[4]->m_strComment.clear();
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 2048;
-        setrlimit(RLIMIT_FSIZE, &small);
-        failed = CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
-                                     QStringLiteral("Test1"), dir.path());
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        failed = WithDiskFull(2048, [&] {
+            return CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
+                                       QStringLiteral("Test1"), dir.path());
+        });
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
         QVERIFY2(failed.m_strDetail.startsWith(QStringLiteral("WriteWorkbook")),
                  qPrintable(failed.m_strDetail));

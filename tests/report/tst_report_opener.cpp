@@ -2,59 +2,19 @@
 // hand-over to the desktop.
 #include "ReportTestUtil.h"
 #include "common/CReportOpener.h"
+#include "common/DiskFull.h"
+#include "common/UrlCatcher.h"
+#include "common/WhenModal.h"
 #include "settings/CTestProperty.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QGuiApplication>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QTimer>
 #include <QUrl>
 #include <QtTest>
-
-#include <csignal>
-#include <functional>
-#include <sys/resource.h>
-
-// Stands in for the desktop's spreadsheet application.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> m_urls;
-public slots:
-    void open(const QUrl& url) { m_urls.append(url); }
-};
-
-namespace {
-
-// Answers the next message box with OK, keeping its text and whether the wait cursor was
-// already gone when it showed.
-struct BoxSeen {
-    QString text;
-    bool cursorRestored = false;
-    bool shown = false;
-};
-void AnswerNextBox(BoxSeen& seen) {
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, &seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        seen.shown = true;
-        seen.text = box->text();
-        seen.cursorRestored = QGuiApplication::overrideCursor() == nullptr;
-        box->button(QMessageBox::Ok)->click();
-    });
-    timer->start(10);
-}
-
-} // namespace
 
 class TestReportOpener : public QObject {
     Q_OBJECT
@@ -62,7 +22,7 @@ class TestReportOpener : public QObject {
     CVzrT8100Doc m_doc;
     CTestProperty m_property;
     QMainWindow m_main;
-    UrlCatcher m_catcher;
+    CUrlCatcher m_catcher;
 
     QString StatusText() const { return m_main.statusBar()->currentMessage(); }
 
@@ -99,7 +59,7 @@ private slots:
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
             QSKIP("only the offscreen platform is sure to have no application to open it");
         BoxSeen seen;
-        AnswerNextBox(seen);
+        AnswerNextBox(QMessageBox::Ok, &seen);
         QString path;
         // the report still counts as made
         QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
@@ -118,7 +78,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         BoxSeen seen;
-        AnswerNextBox(seen);
+        AnswerNextBox(QMessageBox::Ok, &seen);
         QVERIFY(!CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
                                               m_property, QStringLiteral("Test1"), &m_main));
         QVERIFY(seen.shown);
@@ -134,19 +94,12 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
         QVERIFY(QDir().mkpath(CTestProperty::ReportsFolder()));
         BoxSeen seen;
-        AnswerNextBox(seen);
+        AnswerNextBox(QMessageBox::Ok, &seen);
         // the disk fills while the workbook is written
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit small = saved;
-        small.rlim_cur = 2048;
-        setrlimit(RLIMIT_FSIZE, &small);
-        const bool made =
-            CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), m_property,
-                                         QStringLiteral("Test1"), &m_main);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        const bool made = WithDiskFull(2048, [&] {
+            return CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+                                                m_property, QStringLiteral("Test1"), &m_main);
+        });
         QVERIFY(!made);
         QVERIFY(seen.shown);
         QVERIFY(seen.cursorRestored);

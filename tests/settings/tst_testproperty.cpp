@@ -1,3 +1,4 @@
+#include "common/DiskFull.h"
 #include "settings/CTestProperty.h"
 
 #include <QDateTime>
@@ -6,9 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <csignal>
 #include <limits>
-#include <sys/resource.h>
 #include <unistd.h>
 
 class TestProperty : public QObject {
@@ -206,16 +205,11 @@ private slots:
     void failedWriteLeavesOldValue() {
         CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "HV-52P-7");
         // a full disk: the new file cannot take more than a few bytes (root is bound too)
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit tight = saved;
-        tight.rlim_cur = 8;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
-        CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "lost in writing");
-        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "lost as well");
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
+        WithDiskFull(8, [] {
+            CTestProperty::WriteIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL,
+                                          "lost in writing");
+            CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "lost as well");
+        });
         // what was not written is not read either, in this run or the next
         QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_PROPERTY, INI_KEY_GUN_MODEL, "dflt"),
                  QString("HV-52P-7"));

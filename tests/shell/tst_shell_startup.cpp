@@ -1,5 +1,7 @@
 // Start-up of the application object, one scenario per process (one QApplication each).
 #include "CVzrT8100Sim.h"
+#include "common/ChildProcess.h"
+#include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
 #include "dialogs/CPropertyDlg.h"
 #include "dialogs/CRemoteDlg.h"
@@ -31,51 +33,42 @@ QTemporaryDir* g_runtimeDir = nullptr;
 CVzrT8100Sim* g_sim = nullptr;
 int g_searchEnqs = 0; // ENQs the simulator saw during the search at construction
 
-// Answers the start-up's windows as they come up, from a timer that runs in their loops.
-class WindowDriver : public QObject {
+// Answers the start-up's windows as they come up, from a watch that runs in their loops.
+class WindowDriver {
 public:
     QStringList m_listChoices; // "retry", "plugRetry", "start", "exit", "enter", "esc"
     int m_nFailureDialogs = 0;
     bool m_bOpeningSeen = false;
     bool m_bOpeningWithFailure = false;
-    QStringList m_listMessages;
-    QList<QMessageBox::Icon> m_listIcons;
-    QStringList m_listCaptions;
+    QList<BoxSeen> m_listBoxes;
+    QStringList Texts() const {
+        QStringList texts;
+        for (const BoxSeen& box : m_listBoxes)
+            texts << box.text;
+        return texts;
+    }
 
     WindowDriver() {
-        connect(&m_timer, &QTimer::timeout, this, &WindowDriver::Look);
-        m_timer.start(20);
+        m_watch.everyTick = [this] {
+            m_bOpening = false;
+            for (QWidget* w : QApplication::topLevelWidgets())
+                m_bOpening |= qobject_cast<COpeningDlg*>(w) && w->isVisible();
+            m_bOpeningSeen |= m_bOpening;
+        };
     }
 
 private:
-    void Look() {
-        bool opening = false;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (qobject_cast<COpeningDlg*>(w) && w->isVisible())
-                opening = true;
-        }
-        m_bOpeningSeen |= opening;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            m_pActed = nullptr;
-            return;
-        }
-        if (modal == m_pActed)
-            return;
+    bool Look(QWidget* modal) {
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_pActed = modal;
-            m_listMessages.append(box->text());
-            m_listIcons.append(box->icon());
-            m_listCaptions.append(box->windowTitle());
+            m_listBoxes.append(BoxSeen::Of(box));
             QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
-            return;
+            return true;
         }
         auto* dlg = qobject_cast<CTypeSelectDlg*>(modal);
         if (!dlg)
-            return;
-        m_pActed = modal;
+            return false;
         ++m_nFailureDialogs;
-        m_bOpeningWithFailure |= opening;
+        m_bOpeningWithFailure |= m_bOpening;
         const QString choice =
             m_listChoices.isEmpty() ? QStringLiteral("exit") : m_listChoices.takeFirst();
         QTimer::singleShot(0, dlg, [this, dlg, choice] {
@@ -94,40 +87,23 @@ private:
             else
                 dlg->findChild<QPushButton*>(QStringLiteral("buttonExit"))->click();
             // the same dialog comes up again after a retry
-            m_pActed = nullptr;
+            m_watch.Forget();
         });
+        return true;
     }
 
-    QTimer m_timer;
-    QWidget* m_pActed = nullptr;
+    bool m_bOpening = false;
+    CModalWatcher m_watch{[this](QWidget* modal) { return Look(modal); }};
 };
 
-QString programPath() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/vzr-t8100");
-}
-
-// The real program in its own process, sharing our runtime and configuration folders.
+// The real program in its own process, sharing our runtime and configuration folders,
+// until it holds the single-instance lock.
 void startFirstCopy(QProcess& proc) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), g_runtimeDir->path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), g_configDir->path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("VZR_T8100_SYSTEM_PORTS"), QStringLiteral("0"));
-    env.remove(QStringLiteral("VZR_T8100_PORTS"));
-    proc.setProcessEnvironment(env);
     proc.setProcessChannelMode(QProcess::ForwardedChannels);
-    proc.start(programPath(), {QStringLiteral("--simulate")});
+    proc.start(BuildProgram("vzr-t8100"), {QStringLiteral("--simulate")});
     QVERIFY2(proc.waitForStarted(), qPrintable(proc.errorString()));
-    // until it holds the lock, or has ended
-    for (;;) {
-        qint64 pid = 0;
-        QString host, app;
-        QLockFile probe(CVzrT8100App::InstanceLockPath());
-        if (probe.getLockInfo(&pid, &host, &app) && pid == proc.processId())
-            break;
-        QVERIFY2(proc.state() == QProcess::Running, "the first copy ended before it took the lock");
-        proc.waitForFinished(50);
-    }
+    QVERIFY2(WaitUntilItHolds(proc, CVzrT8100App::InstanceLockPath()),
+             "the first copy ended before it took the lock");
 }
 
 bool holdsLock(qint64 pid) {
@@ -195,18 +171,13 @@ private slots:
         QVERIFY(app().StartUp());
         CMainFrame* frame = app().GetMainFrame();
         auto open = [frame](const char* action, std::function<void(QDialog*)> act) {
-            QDialog* seen = nullptr;
-            QTimer timer;
-            QObject::connect(&timer, &QTimer::timeout, [&] {
-                auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-                if (!dlg || dlg == seen)
-                    return;
-                seen = dlg;
+            bool seen = false;
+            WhenModal<QDialog>([&](QDialog* dlg) {
+                seen = true;
                 QVERIFY(dlg->isModal());
                 QCOMPARE(dlg->parentWidget(), frame);
                 act(dlg);
             });
-            timer.start(20);
             QAction* a = frame->findChild<QAction*>(QLatin1String(action));
             QVERIFY(a && a->isEnabled());
             a->trigger();
@@ -303,7 +274,7 @@ private slots:
         driver.m_listChoices = {"exit"};
         QVERIFY(app().StartUp());
         QCOMPARE(driver.m_nFailureDialogs, 0);
-        QVERIFY(driver.m_listMessages.isEmpty());
+        QVERIFY(driver.m_listBoxes.isEmpty());
         QCOMPARE(g_sim->EnqCount(), 2 * g_searchEnqs);
         QVERIFY(!app().GetCntl().IsConnected());
         checkMainWindowUp();
@@ -320,7 +291,7 @@ private slots:
         WindowDriver driver;
         driver.m_listChoices = {"start"};
         QVERIFY(app().StartUp({path}));
-        QVERIFY(driver.m_listMessages.isEmpty());
+        QVERIFY(driver.m_listBoxes.isEmpty());
         checkMainWindowUp();
         const auto docs = app().GetMainFrame()->GetDocTemplate().Documents();
         QCOMPARE(docs.size(), size_t(1));
@@ -338,10 +309,9 @@ private slots:
         WindowDriver driver;
         QVERIFY(!app().StartUp({path}));
         // the text does not even hold the first item a data file begins with
-        QCOMPARE(driver.m_listMessages,
-                 QStringList{QString::fromUtf8("予期しないファイル形式です。")});
-        QCOMPARE(driver.m_listCaptions.first(), QString("VZR-T8100"));
-        QCOMPARE(driver.m_listIcons.first(), QMessageBox::Warning);
+        QCOMPARE(driver.Texts(), QStringList{QString::fromUtf8("予期しないファイル形式です。")});
+        QCOMPARE(driver.m_listBoxes.first().caption, QString("VZR-T8100"));
+        QCOMPARE(driver.m_listBoxes.first().icon, QMessageBox::Warning);
         QCOMPARE(driver.m_nFailureDialogs, 0);
         checkNothingUp();
         app().ShutDown();
@@ -352,19 +322,16 @@ private slots:
         startFirstCopy(first);
         WindowDriver driver;
         QVERIFY(!app().StartUp());
-        QCOMPARE(driver.m_listMessages, QStringList{"アプリケーションはすでに起動しています。"});
-        QCOMPARE(driver.m_listIcons.first(), QMessageBox::Warning);
-        QCOMPARE(driver.m_listCaptions.first(), QString("VZR-T8100"));
+        QCOMPARE(driver.Texts(), QStringList{"アプリケーションはすでに起動しています。"});
+        QCOMPARE(driver.m_listBoxes.first().icon, QMessageBox::Warning);
+        QCOMPARE(driver.m_listBoxes.first().caption, QString("VZR-T8100"));
         QVERIFY(!driver.m_bOpeningSeen);
         QVERIFY(!app().GetMainFrame());
         app().ShutDown();
         // the first copy is untouched
         QCOMPARE(first.state(), QProcess::Running);
         QVERIFY(holdsLock(first.processId()));
-        first.terminate();
-        if (!first.waitForFinished(30000))
-            first.kill();
-        first.waitForFinished();
+        EndProcess(first);
     }
 
     void staleLockTakenOver() {
@@ -376,7 +343,7 @@ private slots:
         WindowDriver driver;
         driver.m_listChoices = {"start"};
         QVERIFY(app().StartUp());
-        QVERIFY(driver.m_listMessages.isEmpty());
+        QVERIFY(driver.m_listBoxes.isEmpty());
         QVERIFY(holdsLock(QCoreApplication::applicationPid()));
         app().ShutDown();
     }

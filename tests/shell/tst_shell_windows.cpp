@@ -218,15 +218,9 @@ private slots:
         QFETCH(int, kind);
         QFETCH(int, icon);
         QFETCH(int, buttons);
-        QString caption, text;
-        int seenIcon = -1, seenButtons = -1;
-        WhenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            caption = box->windowTitle();
-            text = box->text();
-            seenIcon = box->icon();
-            seenButtons = int(box->standardButtons());
+        BoxSeen seen;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            seen = BoxSeen::Of(box);
             QTest::keyClick(box, Qt::Key_Escape);
         });
         const QString message = QStringLiteral("試験が終了しました。");
@@ -245,10 +239,10 @@ private slots:
             answer = CMessageBox::YesNoCancel(message);
             break;
         }
-        QCOMPARE(caption, QString("VZR-T8100"));
-        QCOMPARE(text, message);
-        QCOMPARE(seenIcon, icon);
-        QCOMPARE(seenButtons, buttons);
+        QCOMPARE(seen.caption, QString("VZR-T8100"));
+        QCOMPARE(seen.text, message);
+        QCOMPARE(int(seen.icon), icon);
+        QCOMPARE(int(seen.buttons), buttons);
         // Esc answers the safe way
         const QMessageBox::StandardButton escape = kind == 0   ? QMessageBox::Ok
                                                    : kind == 2 ? QMessageBox::No
@@ -508,14 +502,10 @@ private slots:
         frame.show();
         CVzrT8100Doc* doc = frame.NewDocument();
         doc->SetModifiedFlag(true);
-        QString asked;
-        WhenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            asked = box->text();
-            box->button(QMessageBox::StandardButton(answer))->click();
-        });
+        BoxSeen asked;
+        AnswerNextBox(QMessageBox::StandardButton(answer), &asked);
         frame.ActiveFrame()->close();
-        QCOMPARE(asked, QString("Test1 への変更を保存しますか?"));
+        QCOMPARE(asked.text, QString("Test1 への変更を保存しますか?"));
         QTRY_COMPARE(frame.GetMdiArea()->subWindowList().isEmpty(), closed);
         QTRY_COMPARE(frame.GetDocTemplate().Documents().empty(), closed);
     }
@@ -543,29 +533,21 @@ private slots:
         QVERIFY(again && again != doc);
         QCOMPARE(frame.GetDocTemplate().Documents().size(), size_t(3));
         // a file that cannot be written leaves the document changed, and says so
-        QString message;
-        WhenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            message = box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
+        BoxSeen message;
+        AnswerNextBox(QMessageBox::Ok, &message);
         doc->SetPathName(m_dir->filePath("no/such/folder/x.vzt"));
         QVERIFY(!frame.SaveDocument(doc, false));
-        QVERIFY2(message.contains("x.vzt") &&
-                     message.contains(QString::fromUtf8("保存できませんでした")),
-                 qPrintable(message));
+        QVERIFY2(message.text.contains("x.vzt") &&
+                     message.text.contains(QString::fromUtf8("保存できませんでした")),
+                 qPrintable(message.text));
         QVERIFY(doc->IsModified());
         // and a missing file is reported, with nothing opened
-        WhenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            message = box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        message.clear();
+        message = {};
+        AnswerNextBox(QMessageBox::Ok, &message);
         QVERIFY(!frame.OpenDocumentFile(m_dir->filePath("missing.vzt")));
-        QVERIFY2(message.contains("missing.vzt") &&
-                     message.contains(QString::fromUtf8("開けません")),
-                 qPrintable(message));
+        QVERIFY2(message.text.contains("missing.vzt") &&
+                     message.text.contains(QString::fromUtf8("開けません")),
+                 qPrintable(message.text));
         QCOMPARE(frame.GetDocTemplate().Documents().size(), size_t(3));
         for (CVzrT8100Doc* d : frame.GetDocTemplate().Documents())
             d->SetModifiedFlag(false);
@@ -651,15 +633,11 @@ private slots:
         }
         CMainFrame frame(m_cntl, m_property);
         frame.show();
-        QString message;
-        WhenModal([&](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            message = box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
+        BoxSeen message;
+        AnswerNextBox(QMessageBox::Ok, &message);
         // a foreign extension is still attempted; a refused file says why and opens nothing
         frame.OpenDroppedFiles({good, bad, foreign});
-        QCOMPARE(message, QString("予期しないファイル形式です。"));
+        QCOMPARE(message.text, QString("予期しないファイル形式です。"));
         QStringList titles;
         for (CVzrT8100Doc* doc : frame.GetDocTemplate().Documents())
             titles << doc->GetTitle();

@@ -17,9 +17,8 @@ CTestLine::~CTestLine() {
 bool CTestLine::Open(const QString& path) {
     Close();
     m_fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (m_fd < 0) {
+    if (m_fd < 0)
         return false;
-    }
     termios tio{};
     if (tcgetattr(m_fd, &tio) == 0) {
         cfmakeraw(&tio);
@@ -45,9 +44,8 @@ bool CTestLine::Write(const QByteArray& bytes) {
             return false;
         } else {
             pollfd pfd = {m_fd, POLLOUT, 0};
-            if (::poll(&pfd, 1, WAIT_MS) <= 0) {
+            if (::poll(&pfd, 1, WAIT_MS) <= 0)
                 return false;
-            }
         }
     }
     return true;
@@ -55,9 +53,8 @@ bool CTestLine::Write(const QByteArray& bytes) {
 
 int CTestLine::ReadByte(int timeoutMs) {
     pollfd pfd = {m_fd, POLLIN, 0};
-    if (::poll(&pfd, 1, timeoutMs) <= 0 || !(pfd.revents & POLLIN)) {
+    if (::poll(&pfd, 1, timeoutMs) <= 0 || !(pfd.revents & POLLIN))
         return -1;
-    }
     unsigned char c = 0;
     return ::read(m_fd, &c, 1) == 1 ? int(c) : -1;
 }
@@ -66,9 +63,8 @@ QByteArray CTestLine::ReadQuiet(int gapMs, int maxBytes) {
     QByteArray bytes;
     while (bytes.size() < maxBytes) {
         const int c = ReadByte(gapMs);
-        if (c < 0) {
+        if (c < 0)
             break;
-        }
         bytes += char(c);
     }
     return bytes;
@@ -76,9 +72,8 @@ QByteArray CTestLine::ReadQuiet(int gapMs, int maxBytes) {
 
 QByteArray CTestLine::Frame(const QByteArray& text) {
     char bcc = ETX;
-    for (const char c : text) {
+    for (const char c : text)
         bcc = char(bcc ^ c);
-    }
     return STX + text + ETX + bcc;
 }
 
@@ -86,9 +81,8 @@ int CTestLine::Command(const QByteArray& text) {
     ReadQuiet(5);
     Write(QByteArray(1, ENQ));
     const int enq = ReadByte(WAIT_MS);
-    if (enq != ACK) {
+    if (enq != ACK)
         return enq;
-    }
     Write(Frame(text));
     return ReadByte(WAIT_MS);
 }
@@ -98,14 +92,12 @@ CTestLine::Reply CTestLine::Query(const QByteArray& text) {
     ReadQuiet(5);
     Write(QByteArray(1, ENQ));
     reply.enq = ReadByte(WAIT_MS);
-    if (reply.enq != ACK) {
+    if (reply.enq != ACK)
         return reply;
-    }
     Write(Frame(text));
     int c = ReadByte(WAIT_MS);
-    if (c < 0) {
+    if (c < 0)
         return reply;
-    }
     reply.bytes += char(c);
     if (c != STX) {
         reply.bytes += ReadQuiet(50);
@@ -114,13 +106,11 @@ CTestLine::Reply CTestLine::Query(const QByteArray& text) {
     char bcc = 0;
     for (;;) {
         c = ReadByte(WAIT_MS);
-        if (c < 0) {
+        if (c < 0)
             return reply;
-        }
         reply.bytes += char(c);
-        if (c == ETX) {
+        if (c == ETX)
             break;
-        }
         if (reply.text.size() >= 254) {
             return reply;
         }
@@ -129,22 +119,19 @@ CTestLine::Reply CTestLine::Query(const QByteArray& text) {
     }
     bcc = char(bcc ^ ETX);
     c = ReadByte(WAIT_MS);
-    if (c < 0) {
+    if (c < 0)
         return reply;
-    }
     reply.bytes += char(c);
-    if (char(c) != bcc) {
+    if (char(c) != bcc)
         return reply;
-    }
     reply.ok = Write(QByteArray(1, ACK));
     return reply;
 }
 
 int CTestLine::Status() {
     const Reply reply = Query("QD");
-    if (!reply.ok) {
+    if (!reply.ok)
         return -1;
-    }
     const int c0 = reply.text.size() > 2 ? reply.text[2] : 0;
     const int c1 = reply.text.size() > 3 ? reply.text[3] : 0;
     return ((c1 & 0x0F) << 4) | (c0 & 0x0F);
