@@ -71,6 +71,7 @@ void choose(QWidget* dlg, const char* name, const QString& text) {
 void type(QWidget* dlg, const char* name, const QString& text) {
     auto* box = dlg->findChild<CNumberBox*>(name);
     QVERIFY2(box, name);
+    QVERIFY(QTest::qWaitForWindowActive(dlg)); // focus moves reach only the active window
     box->setFocus(Qt::TabFocusReason);
     box->findChild<QLineEdit*>()->selectAll();
     QTest::keyClicks(box, text);

@@ -39,6 +39,9 @@ CVzrT8100Sim* g_sim = nullptr;
 void typeInto(QWidget* dlg, const char* name, const QString& text) {
     auto* box = dlg->findChild<CNumberBox*>(name);
     QVERIFY2(box, name);
+    // focus moves, and with them the box's commit, reach only the active window: on a busy
+    // machine the dialog may not be active yet when it is first seen
+    QVERIFY(QTest::qWaitForWindowActive(dlg));
     box->setFocus(Qt::TabFocusReason);
     box->findChild<QLineEdit*>()->selectAll();
     QTest::keyClicks(box, text);
