@@ -154,7 +154,8 @@ void CSimModel::Execute(const Command& cmd, Clock::time_point now) {
         ClearHold();
         m_nDone = 0;
         m_bAutoPending =
-            m_bAutoTrigger && (m_step.trigger == TRIG_VZR || m_step.trigger == TRIG_EXTERNAL);
+            (m_bAutoTrigger && (m_step.trigger == TRIG_VZR || m_step.trigger == TRIG_EXTERNAL)) ||
+            (m_bAutoGun && m_step.trigger == TRIG_GUN);
         m_tpAuto = now + std::chrono::milliseconds(m_nAutoDelayMs);
         // an AIR trigger that is already held discharges as soon as the test runs
         if ((m_bTrigger || m_bGun) && m_step.mode == DISC_AIR) {
@@ -337,6 +338,13 @@ void CSimModel::SetAutoTrigger(bool on, int delayMs) {
     m_bAutoTrigger = on;
     m_nAutoDelayMs = qMax(0, delayMs);
     if (!on) {
+        m_bAutoPending = false;
+    }
+}
+
+void CSimModel::SetAutoGun(bool on) {
+    m_bAutoGun = on;
+    if (!on && m_step.trigger == TRIG_GUN) {
         m_bAutoPending = false;
     }
 }

@@ -86,6 +86,9 @@ public:
     QByteArray IdentPayload() const { return m_baIdent; }
     // The automatic trigger fires delayMs after "CA" for the sources VZR and EXTERNAL.
     void SetAutoTrigger(bool on, int delayMs);
+    // The operator's gun is pulled by itself as long after "CA" for a GUN step, and held
+    // until its series is done: a plan with GUN steps runs with nobody at the bench.
+    void SetAutoGun(bool on);
     void SetTimeScale(double scale);
     double TimeScale() const { return m_dTimeScale; }
     // Off: the discharge bit clears the moment a series ends, as on an instrument that
@@ -125,6 +128,7 @@ private:
     Clock::time_point m_tpHeldUntil;
 
     bool m_bAutoTrigger = false;
+    bool m_bAutoGun = false;
     int m_nAutoDelayMs = 100;
     bool m_bAutoPending = false;
     Clock::time_point m_tpAuto;

@@ -233,6 +233,14 @@ void CVzrT8100Sim::SetAutoTrigger(bool on, int delayMs) {
     Wake(); // the serving thread may be asleep until a time that no longer holds
 }
 
+void CVzrT8100Sim::SetAutoGun(bool on) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_model.SetAutoGun(on);
+    }
+    Wake();
+}
+
 void CVzrT8100Sim::SetTimeScale(double scale) {
     {
         std::lock_guard lock(m_mutex);

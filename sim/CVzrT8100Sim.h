@@ -59,6 +59,9 @@ public:
     // The automatic trigger fires delayMs after "CA" for the trigger sources VZR and
     // EXTERNAL; GUN and REMOTE steps wait for the gun or the computer's "CC".
     void SetAutoTrigger(bool on, int delayMs = 100);
+    // GUN steps too: the operator's gun is pulled by itself after the same delay and held
+    // until the series is done.
+    void SetAutoGun(bool on);
     void SetTimeScale(double scale);
     // The discharge bit of a finished series stays visible for ms (on by default).
     void SetDischargeHold(bool on, int ms = CSimModel::DEFAULT_HOLD_MS);

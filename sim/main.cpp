@@ -50,6 +50,8 @@ void AddOptions(QCommandLineParser& parser) {
         {"auto-trigger",
          QCoreApplication::translate("main", "Trigger by itself after each start "
                                              "(--auto-trigger=MS sets the delay, default 100).")},
+        {"auto-gun", QCoreApplication::translate("main", "Pull the operator's gun by itself for "
+                                                         "GUN steps, after the same delay.")},
         {"time-scale", QCoreApplication::translate("main", "Multiply every interval by X."), "X"},
         {"model", QCoreApplication::translate("main", "Text after the identification text."),
          "TEXT"},
@@ -89,6 +91,8 @@ bool Configure(CVzrT8100Sim& sim, const QCommandLineParser& parser, const QStrin
         }
         sim.SetAutoTrigger(true, delayMs);
     }
+    if (parser.isSet("auto-gun"))
+        sim.SetAutoGun(true);
     if (parser.isSet("time-scale")) {
         bool ok = false;
         const double scale = parser.value("time-scale").toDouble(&ok);

@@ -3,6 +3,8 @@
 #include "common/ChildProcess.h"
 #include "common/Plans.h"
 #include "data/CVzrT8100Doc.h"
+#include "execution/CRunRecordReader.h"
+#include "execution/RunFixture.h"
 #include "report/CTestReport.h"
 #include "report/ReportTestUtil.h"
 #include "settings/CTestProperty.h"
@@ -21,6 +23,75 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// The run's record beside the data file, read whole.
+bool ReadRecord(const QString& plan, CRunRecordReader& reader) {
+    const QString folder = plan.chopped(4) + ".runs";
+    const QStringList records = QDir(folder).entryList({"*.csv"}, QDir::Files);
+    if (records.size() != 1) {
+        qWarning() << "records:" << records;
+        return false;
+    }
+    return reader.Read(folder + '/' + records.first()) == CRunRecordReader::READ_OK &&
+           !reader.Damaged();
+}
+
+// The judgements column of the report's steps.
+QStringList ReportJudgements(const QString& workbook, int steps) {
+    const QJsonObject book = ReportTest::ReadWorkbook(workbook);
+    const QJsonObject cells = book["sheets"][1]["cells"].toObject();
+    QStringList judgements;
+    for (int row = 11; row < 11 + steps; ++row)
+        judgements << cells[QStringLiteral("J%1").arg(row)]["value"].toString();
+    return judgements;
+}
+
+// A plan started and left running in the program as a separate process, stopped by the
+// test once it discharges in the long second step.
+struct LongRun {
+    CVzrT8100Sim sim;
+    QProcess proc;
+    std::unique_ptr<CVzrT8100Doc> doc = LongPlan();
+
+    static std::unique_ptr<CVzrT8100Doc> LongPlan() {
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(run::Condition(DISC_CONTACT, TRIG_VZR, 2000, 1000, 1, POLA_BIT_PLUS));
+        conds.push_back(run::Condition(DISC_CONTACT, TRIG_VZR, 2000, 1000, 60, POLA_BIT_PLUS));
+        return run::Plan(std::move(conds));
+    }
+    // The wire up to the second step's discharging.
+    QString Begun() const {
+        return "QA " + run::Load(*doc->GetExecList()[0]) + "QC " + run::CONTACT_POLLS + "CB " +
+               run::Load(*doc->GetExecList()[1]) + run::CONTACT_POLLS;
+    }
+    bool Start(const QProcessEnvironment& env, const QStringList& args) {
+        if (!simulated::Start(sim, true))
+            return false;
+        sim.ClearLog();
+        proc.setProcessEnvironment(env);
+        proc.start(BuildProgram("vzr-t8100"), args + QStringList{"--port", sim.PortPath()});
+        return proc.waitForStarted() &&
+               QTest::qWaitFor(
+                   [&] {
+                       return proc.state() != QProcess::Running ||
+                              (sim.LoadedStep().count == 60 && sim.DischargesDone() > 0);
+                   },
+                   run::WAIT_MS) &&
+               proc.state() == QProcess::Running;
+    }
+    ~LongRun() {
+        if (proc.state() != QProcess::NotRunning)
+            EndProcess(proc);
+    }
+    int Finish() {
+        proc.waitForFinished(-1);
+        return proc.exitStatus() == QProcess::NormalExit ? proc.exitCode() : -2;
+    }
+};
+
+} // namespace
+
 class TestShellCli : public QObject {
     Q_OBJECT
 
@@ -35,6 +106,16 @@ class TestShellCli : public QObject {
         env.insert("XDG_CONFIG_HOME", m_dir.path());
         env.insert("XDG_RUNTIME_DIR", m_dir.path());
         return env;
+    }
+
+    // plan saved as NAME.vzt in the test's folder, without records of earlier runs
+    QString SaveRunPlan(const QString& name, std::unique_ptr<CVzrT8100Doc> doc) {
+        const QString path = m_dir.filePath(name + ".vzt");
+        QDir(m_dir.filePath(name + ".runs")).removeRecursively();
+        QString error;
+        if (!doc->SaveFile(path, &error))
+            qWarning() << error;
+        return path;
     }
 
 private slots:
@@ -165,8 +246,9 @@ private slots:
     void help() {
         const ProcessRun r = run({"--help"});
         QCOMPARE(r.exitCode, 0);
-        for (const char* option : {"--port", "--simulate", "--identify", "--dump", "--report",
-                                   "--out", "--send-sequence", "--help"})
+        for (const char* option :
+             {"--port", "--simulate", "--identify", "--dump", "--report", "--out",
+              "--send-sequence", "--run", "--pdf", "--results-csv", "--quiet", "--help"})
             QVERIFY2(r.out.contains(option), option);
     }
 
@@ -179,6 +261,10 @@ private slots:
         QTest::newRow("out without report") << QStringList{"--out", "x.xlsx", "plan.vzt"};
         QTest::newRow("report and dump") << QStringList{"--report", "a.vzt", "--dump", "a.vzt"};
         QTest::newRow("report of two files") << QStringList{"--report", "a.vzt", "b.vzt"};
+        QTest::newRow("run of two files") << QStringList{"--run", "a.vzt", "b.vzt"};
+        QTest::newRow("run and report") << QStringList{"--run", "a.vzt", "--report", "a.vzt"};
+        QTest::newRow("quiet without run") << QStringList{"--quiet", "a.vzt"};
+        QTest::newRow("record copy without run") << QStringList{"--results-csv", "r.csv"};
     }
     void badOptions() {
         QFETCH(QStringList, args);
@@ -186,6 +272,9 @@ private slots:
         QCOMPARE(r.exitCode, 2);
         QVERIFY2(r.err.contains(args.first()) || r.err.contains(args.last()), qPrintable(r.err));
         QVERIFY(r.err.contains("--help"));
+        // a known option is refused for what is wrong with it
+        if (QTest::currentDataTag() != QLatin1String("unknown"))
+            QVERIFY2(!r.err.contains("不明なオプション"), qPrintable(r.err));
     }
 
     void sendSequence() {
@@ -400,6 +489,144 @@ private slots:
         QVERIFY(
             QDir(m_dir.path()).entryList({".vzr-report*"}, QDir::Files | QDir::Hidden).isEmpty());
         QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // ---- --run -------------------------------------------------------------------------
+    // The whole plan on the instrument, as in the execution dialog: START at step 1, each
+    // step judged A as it completes (a REMOTE step triggered by TRIG, as the operator does),
+    // the end of the test, back to idle; the record closed beside the data file, listed by
+    // --runs, copied; the workbook with the judgements; the operator's judge-auto setting
+    // left as it was.
+    void runWholePlan() {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
+        CTestProperty::WriteIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "0");
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(run::Condition(DISC_CONTACT, TRIG_VZR, 4000, 1000, 2));
+        conds.push_back(run::Condition(DISC_AIR, TRIG_EXTERNAL, 8000, 1000, 2));
+        conds.push_back(run::Condition(DISC_CONTACT, TRIG_REMOTE, 2000, 1000, 2, POLA_BIT_PLUS));
+        auto doc = run::Plan(std::move(conds));
+        const CExecList& steps = doc->GetExecList();
+        const QString wire = "QA " + run::Load(*steps[0]) + "QC " + run::CONTACT_POLLS + "CB " +
+                             run::Load(*steps[1]) + run::CONTACT_POLLS + "CB " +
+                             run::Load(*steps[2]) + run::AIR_POLLS + "CB " + run::Load(*steps[3]) +
+                             run::AIR_POLLS + "CB " + run::Load(*steps[4]) + "QD CC CD QC " +
+                             run::CONTACT_POLLS + "CB QD QE QJ QF QC CD ";
+        const QString plan = SaveRunPlan("whole", std::move(doc));
+        CVzrT8100Sim sim;
+        QVERIFY(simulated::Start(sim, true));
+        sim.ClearLog();
+        const QString out = m_dir.filePath("whole.xlsx"), copy = m_dir.filePath("copy.csv");
+        const ProcessRun r =
+            run({"--run", plan, "--port", sim.PortPath(), "--out", out, "--results-csv", copy});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out, "Step No.   1  CONTACT  +  4.00 kV  count 2: A\n"
+                        "Step No.   2  CONTACT  -  4.00 kV  count 2: A\n"
+                        "Step No.   3  AIR      +  8.00 kV  count 2: A\n"
+                        "Step No.   4  AIR      -  8.00 kV  count 2: A\n"
+                        "Step No.   5  CONTACT  +  2.00 kV  count 2: A\n"
+                        "試験が終了しました。\n"
+                        "レポート: " +
+                            out +
+                            "\n"
+                            "A 5  B 0  C 0  D 0  判定なし 0\n");
+        QVERIFY(run::LogMatches(sim.CommandLog().join(' ') + ' ', wire));
+
+        CRunRecordReader record;
+        QVERIFY(ReadRecord(plan, record));
+        QVERIFY(record.Closed());
+        QVERIFY(record.ResultsReported());
+        QCOMPARE(record.JudgedCount(), 5);
+        QCOMPARE(record.Port(), sim.PortPath());
+        QFile recordFile(record.GetPath()), copied(copy);
+        QVERIFY(recordFile.open(QIODevice::ReadOnly) && copied.open(QIODevice::ReadOnly));
+        QCOMPARE(copied.readAll(), recordFile.readAll());
+        const ProcessRun runs = run({"--runs", plan});
+        QCOMPARE(runs.out.count('\n'), 2);
+        QVERIFY2(runs.out.contains("\t5/5\tなし\t一致\t" + record.GetPath() + "\n"),
+                 qPrintable(runs.out));
+        QCOMPARE(ReportJudgements(out, 5), QStringList(5, "A"));
+        QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "x"),
+                 QString("0"));
+    }
+
+    // GUN steps under --simulate: nobody pulls the gun, the simulated one fires by itself.
+    void runSimulatedGunSteps() {
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(run::Condition(DISC_CONTACT, TRIG_GUN, 2000, 100, 2, POLA_BIT_PLUS));
+        conds.push_back(run::Condition(DISC_AIR, TRIG_GUN, 2000, 100, 2, POLA_BIT_PLUS));
+        const QString plan = SaveRunPlan("gun", run::Plan(std::move(conds)));
+        const ProcessRun r = run({"--run", plan, "--simulate", "--quiet"});
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QCOMPARE(r.out, QString("A 2  B 0  C 0  D 0  判定なし 0\n"));
+    }
+
+    // SIGINT and SIGTERM stop the run as STOP does; the record closes and the workbook
+    // holds what was judged.
+    void runStoppedBySignal_data() {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+    void runStoppedBySignal() {
+        QFETCH(int, signal);
+        LongRun running;
+        const QString plan = SaveRunPlan("stopped", std::move(running.doc));
+        running.doc = LongRun::LongPlan();
+        const QString out = m_dir.filePath("stopped.xlsx");
+        QVERIFY(running.Start(environment(), {"--run", plan, "--out", out, "--quiet"}));
+        QCOMPARE(::kill(pid_t(running.proc.processId()), signal), 0);
+        QCOMPARE(running.Finish(), 128 + signal);
+        QCOMPARE(QString::fromUtf8(running.proc.readAllStandardOutput()),
+                 QString("A 1  B 0  C 0  D 0  判定なし 1\n"));
+        QVERIFY(run::LogMatches(running.sim.CommandLog().join(' ') + ' ',
+                                running.Begun() + "CB QD CD "));
+        CRunRecordReader record;
+        QVERIFY(ReadRecord(plan, record));
+        QVERIFY(record.Closed());
+        QVERIFY(record.ResultsReported());
+        QCOMPARE(ReportJudgements(out, 2), (QStringList{"A", "------"}));
+    }
+
+    // An instrument error at START, a pulled cable in the middle of a step, no instrument:
+    // the reason on standard error, exit status 1.
+    void runFails() {
+        const QString plan = SaveRunPlan("failing", LongRun::LongPlan());
+        {
+            CVzrT8100Sim sim;
+            QVERIFY(simulated::Start(sim, true));
+            sim.ClearLog();
+            sim.InjectErrorOnNextStart(1);
+            const ProcessRun r = run({"--run", plan, "--port", sim.PortPath()});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains("ガンインターロックエラー\n"), qPrintable(r.err));
+            QCOMPARE(r.out, QString("A 0  B 0  C 0  D 0  判定なし 2\n"));
+            QVERIFY(run::LogMatches(sim.CommandLog().join(' ') + ' ',
+                                    "QA " + run::Load(*LongRun::LongPlan()->GetExecList()[0]) +
+                                        "QC PC0 "));
+            CRunRecordReader record;
+            QVERIFY(ReadRecord(plan, record));
+            QVERIFY(record.Closed());
+            QCOMPARE(record.ErrorCount(), 1);
+        }
+        {
+            LongRun running;
+            QVERIFY(running.Start(environment(), {"--run", plan}));
+            running.sim.SetSilent(true);
+            QCOMPARE(running.Finish(), 1);
+            QVERIFY(QString::fromUtf8(running.proc.readAllStandardError())
+                        .contains("通信エラーが発生しました。\n"));
+        }
+        {
+            CVzrT8100Sim sim;
+            QVERIFY(sim.Start());
+            sim.SetSilent(true);
+            const ProcessRun r =
+                run({"--run", plan, "--port", sim.PortPath(), "--port", "/dev/vzr-gone"});
+            QCOMPARE(r.exitCode, 1);
+            QVERIFY2(r.err.contains("/dev/vzr-gone: no such device\n"), qPrintable(r.err));
+            QVERIFY(r.err.contains("VZR-T8100が見つかりませんでした。"));
+            QVERIFY(r.out.isEmpty());
+        }
     }
 };
 

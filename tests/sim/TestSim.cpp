@@ -188,27 +188,33 @@ private slots:
 
     void autoTriggerFollowsTriggerSource() {
         const Clock::time_point t0 = Clock::now();
-        // VZR and EXTERNAL fire by themselves; GUN and REMOTE wait
-        for (const char* source : {"PI0", "PI1", "PI2", "PI3"}) {
-            CSimModel model;
-            model.SetAutoTrigger(true, 100);
-            Run(model, "PH1", t0);
-            Run(model, source, t0);
-            Run(model, "PK10", t0);
-            Run(model, "PJ2", t0);
-            Run(model, "CA", t0);
-            model.Advance(t0 + 99ms);
-            QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
-            model.Advance(t0 + 100ms);
-            const bool fires = qstrcmp(source, "PI0") == 0 || qstrcmp(source, "PI2") == 0;
-            QCOMPARE(model.Status(), fires ? quint8(0x15) : CSimModel::STATUS_RUNNING);
-            model.Advance(t0 + 300ms);
-            QCOMPARE(model.DischargesDone(), fires ? 2 : 0);
-            if (!fires) {
-                // the gun still works
-                model.GunPress(t0 + 300ms);
-                model.Advance(t0 + 500ms);
-                QCOMPARE(model.DischargesDone(), 2);
+        // VZR and EXTERNAL fire by themselves; GUN and REMOTE wait, unless the automatic
+        // gun pulls the gun of a GUN step, and lets it go when the series is done
+        for (const bool autoGun : {false, true}) {
+            for (const char* source : {"PI0", "PI1", "PI2", "PI3"}) {
+                CSimModel model;
+                model.SetAutoTrigger(true, 100);
+                model.SetAutoGun(autoGun);
+                Run(model, "PH1", t0);
+                Run(model, source, t0);
+                Run(model, "PK10", t0);
+                Run(model, "PJ2", t0);
+                Run(model, "CA", t0);
+                model.Advance(t0 + 99ms);
+                QCOMPARE(model.Status(), CSimModel::STATUS_RUNNING);
+                model.Advance(t0 + 100ms);
+                const bool fires = qstrcmp(source, "PI0") == 0 || qstrcmp(source, "PI2") == 0 ||
+                                   (autoGun && qstrcmp(source, "PI1") == 0);
+                QCOMPARE(model.Status(), fires ? quint8(0x15) : CSimModel::STATUS_RUNNING);
+                model.Advance(t0 + 300ms);
+                QCOMPARE(model.DischargesDone(), fires ? 2 : 0);
+                QCOMPARE(model.Status() & CSimModel::STATUS_TRIGGER_ON, 0);
+                if (!fires) {
+                    // the gun still works
+                    model.GunPress(t0 + 300ms);
+                    model.Advance(t0 + 500ms);
+                    QCOMPARE(model.DischargesDone(), 2);
+                }
             }
         }
         // stopped before the delay: no press; and none without the automatic trigger

@@ -37,6 +37,10 @@ enum Seen : unsigned {
     SEEN_RUNS = 1u << 5,
     SEEN_SEQUENCE = 1u << 6,
     SEEN_HELP = 1u << 7,
+    SEEN_RUN = 1u << 8,
+    SEEN_PDF = 1u << 9,
+    SEEN_RESULTS_CSV = 1u << 10,
+    SEEN_QUIET = 1u << 11,
 };
 
 // An option with a value: "--name VALUE" (the value neither missing nor empty) or
@@ -56,6 +60,9 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--results", &CCommandLine::m_strResultsRecord, SEEN_RESULTS, false},
     {"--runs", &CCommandLine::m_strRunsFile, SEEN_RUNS, false},
     {"--send-sequence", &CCommandLine::m_strSequenceFile, SEEN_SEQUENCE, true},
+    {"--run", &CCommandLine::m_strRunFile, SEEN_RUN, true},
+    {"--pdf", &CCommandLine::m_strPdfOut, SEEN_PDF, true},
+    {"--results-csv", &CCommandLine::m_strResultsCsv, SEEN_RESULTS_CSV, true},
 };
 
 const ValueOption* findValueOption(const QString& arg) {
@@ -103,6 +110,9 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
         cmd.m_bSimulate = true;
     } else if (arg == QLatin1String("--identify")) {
         seen |= SEEN_IDENTIFY;
+    } else if (arg == QLatin1String("--quiet")) {
+        cmd.m_bQuiet = true;
+        seen |= SEEN_QUIET;
     } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
         seen |= SEEN_HELP;
     } else if (!arg.startsWith(QLatin1String("--")) && isQtValueOption(arg)) {
@@ -115,11 +125,13 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
 }
 
 // The mode from the options seen: the help before all, at most one mode without
-// windows, --out and --results only with --report.
+// windows, --out only with --report or --run, --results only with --report, the run's
+// own options only with --run.
 void decideMode(CCommandLine& cmd, unsigned seen) {
-    const bool report = seen & SEEN_REPORT, runs = seen & SEEN_RUNS;
+    const bool report = seen & SEEN_REPORT, runs = seen & SEEN_RUNS, run = seen & SEEN_RUN;
     const bool sequence = seen & SEEN_SEQUENCE;
-    const unsigned modes = SEEN_IDENTIFY | SEEN_DUMP | SEEN_REPORT | SEEN_SEQUENCE | SEEN_RUNS;
+    const unsigned modes =
+        SEEN_IDENTIFY | SEEN_DUMP | SEEN_REPORT | SEEN_SEQUENCE | SEEN_RUNS | SEEN_RUN;
     if (!cmd.m_strError.isEmpty()) {
         cmd.m_nMode = CCommandLine::MODE_ERROR;
         return;
@@ -129,21 +141,31 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
         return;
     }
     if (std::popcount(seen & modes) > 1)
-        cmd.m_strError =
-            tr("--identify、--dump、--report、--send-sequence、--runs は同時に指定できません。");
-    else if ((seen & SEEN_OUT) && !report)
-        cmd.m_strError = tr("--out は --report と一緒に指定してください。");
+        cmd.m_strError = tr("--identify、--dump、--report、--send-sequence、--runs、--run "
+                            "は同時に指定できません。");
+    else if ((seen & SEEN_OUT) && !report && !run)
+        cmd.m_strError = tr("--out は --report または --run と一緒に指定してください。");
     else if ((seen & SEEN_RESULTS) && !report)
         cmd.m_strError = tr("--results は --report と一緒に指定してください。");
+    else if ((seen & SEEN_PDF) && !run)
+        cmd.m_strError = tr("--pdf は --run と一緒に指定してください。");
+    else if ((seen & SEEN_RESULTS_CSV) && !run)
+        cmd.m_strError = tr("--results-csv は --run と一緒に指定してください。");
+    else if ((seen & SEEN_QUIET) && !run)
+        cmd.m_strError = tr("--quiet は --run と一緒に指定してください。");
     else if ((report || runs) && !cmd.m_listDocuments.isEmpty())
         cmd.m_strError =
             tr("余分な引数があります: %1").arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
     else if (sequence && !cmd.m_listDocuments.isEmpty())
         cmd.m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
+    else if (run && !cmd.m_listDocuments.isEmpty())
+        cmd.m_strError = tr("--run にはデータファイルを一つだけ指定します。");
     if (!cmd.m_strError.isEmpty())
         cmd.m_nMode = CCommandLine::MODE_ERROR;
     else if (sequence)
         cmd.m_nMode = CCommandLine::MODE_SEND_SEQUENCE;
+    else if (run)
+        cmd.m_nMode = CCommandLine::MODE_RUN;
     else if (seen & SEEN_IDENTIFY)
         cmd.m_nMode = CCommandLine::MODE_IDENTIFY;
     else if (seen & SEEN_DUMP)
@@ -174,13 +196,21 @@ QString CCommandLine::Usage() {
               "                 --report に試験記録 RECORD の判定とコメント、試験環境と\n"
               "                 試験日時を入れます (データファイルの試験計画と同じ記録のみ。\n"
               "                 記録が途中までしか読めないときは終了コード 3)\n"
-              "  --out PATH     --report の保存先 (ファイルまたはフォルダ)。省略時は\n"
-              "                 文書フォルダの VZR-T8100\n"
+              "  --out PATH     --report と --run のレポートの保存先 (ファイルまたは\n"
+              "                 フォルダ)。--report で省略時は文書フォルダの VZR-T8100\n"
               "  --send-sequence FILE\n"
               "                 データファイルの試験条件をVZR-T8100内部のSEQUENCEデータに\n"
               "                 書き込んで終了します (成功は終了コード 0)\n"
               "  --runs FILE    データファイルの試験記録 (開始、終了、判定数、試験器エラー)\n"
               "                 を一覧表示して終了します\n"
+              "  --run FILE     ウィンドウなしでデータファイルの試験を最初のステップから最後まで\n"
+              "                 実行します (自動A判定。完了したステップを一行ずつ、最後に判定\n"
+              "                 の件数を表示。Ctrl+C で STOP と同じく停止します)。終了コード:\n"
+              "                 0 全ステップ完了、1 試験器なし・エラー、130/143 SIGINT/SIGTERM\n"
+              "  --pdf PATH     --run の PDF レポートの保存先\n"
+              "  --results-csv FILE\n"
+              "                 --run の試験記録の写しを FILE に書き込みます\n"
+              "  --quiet        --run で判定の件数の行だけを表示します\n"
               "  --help         この説明を表示します\n");
 }
 

@@ -14,6 +14,7 @@ public:
         MODE_REPORT,
         MODE_SEND_SEQUENCE,
         MODE_RUNS,
+        MODE_RUN,
         MODE_HELP,
         MODE_ERROR
     };
@@ -28,10 +29,14 @@ public:
     bool m_bSimulate = false;    // --simulate
     QString m_strDumpFile;       // --dump FILE
     QString m_strReportFile;     // --report FILE
-    QString m_strReportOut;      // --out PATH (with --report)
+    QString m_strReportOut;      // --out PATH (with --report or --run)
     QString m_strResultsRecord;  // --results RECORD (with --report)
     QString m_strRunsFile;       // --runs FILE
     QString m_strSequenceFile;   // --send-sequence FILE
+    QString m_strRunFile;        // --run FILE
+    QString m_strPdfOut;         // --pdf PATH (with --run)
+    QString m_strResultsCsv;     // --results-csv FILE (with --run)
+    bool m_bQuiet = false;       // --quiet (with --run): only the judgements' counts
     QStringList m_listDocuments; // data files to open
     QString m_strError;          // why the command line was refused
 };

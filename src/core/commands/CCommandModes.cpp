@@ -3,6 +3,7 @@
 #include "commands/CDataFileDump.h"
 #include "commands/CIdentifyCommand.h"
 #include "commands/CReportCommand.h"
+#include "commands/CRunCommand.h"
 #include "commands/CRunsCommand.h"
 #include "commands/CSendSequenceCommand.h"
 
@@ -14,7 +15,8 @@ bool CCommandModes::IsWindowless(CCommandLine::Mode mode) {
 }
 
 bool CCommandModes::SearchesPorts(CCommandLine::Mode mode) {
-    return mode == CCommandLine::MODE_IDENTIFY || mode == CCommandLine::MODE_SEND_SEQUENCE;
+    return mode == CCommandLine::MODE_IDENTIFY || mode == CCommandLine::MODE_SEND_SEQUENCE ||
+           mode == CCommandLine::MODE_RUN;
 }
 
 int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
@@ -46,6 +48,15 @@ int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
         return CRunsCommand::Run(cmd.m_strRunsFile, out, err);
     case CCommandLine::MODE_SEND_SEQUENCE:
         return CSendSequenceCommand::Run(cmd.m_strSequenceFile, out, err);
+    case CCommandLine::MODE_RUN: {
+        CRunCommand::Options options;
+        options.strDataFile = cmd.m_strRunFile;
+        options.strReportOut = cmd.m_strReportOut;
+        options.strPdfOut = cmd.m_strPdfOut;
+        options.strResultsCsv = cmd.m_strResultsCsv;
+        options.bQuiet = cmd.m_bQuiet;
+        return CRunCommand::Run(options, out, err);
+    }
     default:
         return 2; // the windows' mode is not run here
     }

@@ -3,7 +3,7 @@
 #include "commands/CCommandLine.h"
 
 // The modes of the command line that open no window: the help, a refused command line,
-// --dump, --report, --runs, --identify and --send-sequence.
+// --dump, --report, --runs, --identify, --send-sequence and --run.
 class CCommandModes {
 public:
     CCommandModes() = delete;

@@ -84,7 +84,81 @@ void CRunSession::BeginRecord(std::function<void(bool ok, const QString& text)> 
     m_pRecord->StateAtOpening(m_strRestoredFrom.isEmpty() ? CRunSequencer::JUDGED_OPENING
                                                           : CRunSequencer::JUDGED_RESTORED,
                               m_strRestoredFrom);
-    m_seq.SetObserver(m_pRecord.get());
+    HookObservers();
+}
+
+void CRunSession::SetRunObserver(CRunSequencer::Observer* observer) {
+    m_pRunObserver = observer;
+    HookObservers();
+}
+
+void CRunSession::HookObservers() {
+    m_seq.SetObserver(m_pRecord || m_pRunObserver ? this : nullptr);
+}
+
+// ---- what the run does: the record, then the run observer ------------------------------
+
+void CRunSession::RunStarted(int step) {
+    if (m_pRecord)
+        m_pRecord->RunStarted(step);
+    if (m_pRunObserver)
+        m_pRunObserver->RunStarted(step);
+}
+
+void CRunSession::StepLoaded(int step) {
+    if (m_pRecord)
+        m_pRecord->StepLoaded(step);
+    if (m_pRunObserver)
+        m_pRunObserver->StepLoaded(step);
+}
+
+void CRunSession::DischargeSeen(int step) {
+    if (m_pRecord)
+        m_pRecord->DischargeSeen(step);
+    if (m_pRunObserver)
+        m_pRunObserver->DischargeSeen(step);
+}
+
+void CRunSession::StepCompleted(int step) {
+    if (m_pRecord)
+        m_pRecord->StepCompleted(step);
+    if (m_pRunObserver)
+        m_pRunObserver->StepCompleted(step);
+}
+
+void CRunSession::RunStopped(int step) {
+    if (m_pRecord)
+        m_pRecord->RunStopped(step);
+    if (m_pRunObserver)
+        m_pRunObserver->RunStopped(step);
+}
+
+void CRunSession::TrigPressed(int step, bool on) {
+    if (m_pRecord)
+        m_pRecord->TrigPressed(step, on);
+    if (m_pRunObserver)
+        m_pRunObserver->TrigPressed(step, on);
+}
+
+void CRunSession::InstrumentError(int step, qint32 code, const QString& text) {
+    if (m_pRecord)
+        m_pRecord->InstrumentError(step, code, text);
+    if (m_pRunObserver)
+        m_pRunObserver->InstrumentError(step, code, text);
+}
+
+void CRunSession::CommunicationError(int step) {
+    if (m_pRecord)
+        m_pRecord->CommunicationError(step);
+    if (m_pRunObserver)
+        m_pRunObserver->CommunicationError(step);
+}
+
+void CRunSession::TestEnded() {
+    if (m_pRecord)
+        m_pRecord->TestEnded();
+    if (m_pRunObserver)
+        m_pRunObserver->TestEnded();
 }
 
 // ---- judgements and comments -----------------------------------------------------------
@@ -131,14 +205,21 @@ bool CRunSession::JudgeAuto() const {
 
 void CRunSession::SetJudgeAuto(bool on) {
     m_property.m_bJudgeAuto = on;
+    m_bJudgeAutoRemembered = true;
+}
+
+void CRunSession::SetJudgeAutoForSession(bool on) {
+    m_property.m_bJudgeAuto = on;
+    m_bJudgeAutoRemembered = false;
 }
 
 // ---- closing ---------------------------------------------------------------------------
 
 void CRunSession::Close() {
-    CTestProperty::WriteIniString(QString::fromLatin1(INI_SECTION_JUDGE),
-                                  QString::fromLatin1(INI_KEY_JUDGE_AUTO),
-                                  QString::asprintf("%d", m_property.m_bJudgeAuto ? 1 : 0));
+    if (m_bJudgeAutoRemembered)
+        CTestProperty::WriteIniString(QString::fromLatin1(INI_SECTION_JUDGE),
+                                      QString::fromLatin1(INI_KEY_JUDGE_AUTO),
+                                      QString::asprintf("%d", m_property.m_bJudgeAuto ? 1 : 0));
     m_seq.Close();
     if (m_pRecord)
         m_pRecord->Closed();

@@ -19,7 +19,7 @@ class CVzrT8100Cntl;
 // from the run or from the operator, is stored in its step and written to the record here
 // and nowhere else. The dialog is the sequencer's Owner: it shows what it is told and asks
 // the operator; what the answers decide is done here.
-class CRunSession final : private CRunSequencer::Judgements {
+class CRunSession final : private CRunSequencer::Judgements, private CRunSequencer::Observer {
 public:
     // What the question about an interrupted run tells the operator.
     struct InterruptedRun {
@@ -61,6 +61,9 @@ public:
     void BeginRecord(std::function<void(bool ok, const QString& text)> health);
     // None before BeginRecord.
     const CRunRecord* Record() const { return m_pRecord.get(); }
+    // Who else hears what the run does, after the record (none by default): a face that
+    // follows the run by its events rather than by what it shows.
+    void SetRunObserver(CRunSequencer::Observer* observer);
 
     // Stores a step's judgement and comment (a judgement of 5 or more as JUDGE_NONE) and
     // records it. A judgement at a step's completion or from the judgement dialog is a
@@ -81,6 +84,9 @@ public:
     // closing.
     bool JudgeAuto() const;
     void SetJudgeAuto(bool on);
+    // Judge-auto for this session alone: closing leaves the settings file's choice as it
+    // is (a run from the command line is no change of the operator's setting).
+    void SetJudgeAutoForSession(bool on);
 
     // The dialog closes: the judge-auto flag goes to the settings file, the run's timers
     // stop and the record ends with CLOSE.
@@ -88,6 +94,19 @@ public:
 
 private:
     CExecData* StepAt(int step) const;
+    // The sequencer tells the record and the run observer through the session.
+    void HookObservers();
+
+    // CRunSequencer::Observer: the record first, then the run observer.
+    void RunStarted(int step) override;
+    void StepLoaded(int step) override;
+    void DischargeSeen(int step) override;
+    void StepCompleted(int step) override;
+    void RunStopped(int step) override;
+    void TrigPressed(int step, bool on) override;
+    void InstrumentError(int step, qint32 code, const QString& text) override;
+    void CommunicationError(int step) override;
+    void TestEnded() override;
 
     CVzrT8100Cntl& m_cntl; // the sequencer's; the record names its instrument
     CTestProperty& m_property;
@@ -95,6 +114,8 @@ private:
     QString m_strTitle;
     QString m_strDataFile;
     bool m_bResultExist = false;
+    bool m_bJudgeAutoRemembered = true; // closing writes the flag to the settings file
+    CRunSequencer::Observer* m_pRunObserver = nullptr;
     std::unique_ptr<CRunRecordReader> m_pInterrupted; // found, not yet restored
     QString m_strRestoredFrom;
     std::unique_ptr<CRunRecord> m_pRecord;

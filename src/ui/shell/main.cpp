@@ -18,8 +18,8 @@ QStringList rawArguments(int argc, char** argv) {
 }
 
 // The simulated instrument in this process, its terminal searched first; null when it
-// cannot be started.
-std::unique_ptr<CVzrT8100Sim> startSimulator() {
+// cannot be started. autoGun: nobody is at the bench to pull the gun (--run).
+std::unique_ptr<CVzrT8100Sim> startSimulator(bool autoGun) {
     auto sim = std::make_unique<CVzrT8100Sim>();
     if (!sim->Start()) {
         QTextStream(stderr) << QCoreApplication::translate("main", "模擬器を起動できませんでした。")
@@ -29,6 +29,7 @@ std::unique_ptr<CVzrT8100Sim> startSimulator() {
     // steps with the trigger source VZR or EXTERNAL discharge by themselves, and the line
     // takes its real time, so the program feels as with the instrument
     sim->SetAutoTrigger(true);
+    sim->SetAutoGun(autoGun);
     sim->SetLinePacing(true);
     CSerialPortTable::PrependPort(sim->PortPath());
     return sim;
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
     // the port table is complete before the controller first searches it
     CSerialPortTable::SetExplicitPorts(cmd.m_listPorts);
     std::unique_ptr<CVzrT8100Sim> sim;
-    if (cmd.m_bSimulate && !(sim = startSimulator()))
+    if (cmd.m_bSimulate && !(sim = startSimulator(cmd.m_nMode == CCommandLine::MODE_RUN)))
         return 1;
     if (windowless)
         return CCommandModes::Run(cmd, argc, argv);
