@@ -240,13 +240,15 @@ private slots:
             qint64 lastWrite = clock.nsecsElapsed();
             while (!stop) {
                 p.Write("zz");
-                // the bytes are on the line at the latest when the write returns
+                // the bytes are on the line at the latest when the write returns; the line was
+                // quiet at most from the return of the last write (the read and the sleep
+                // between, however long the machine kept this thread off the processor)
                 const qint64 now = clock.nsecsElapsed();
                 longestGapNs = std::max<qint64>(longestGapNs, now - lastWrite);
+                lastWrite = now;
                 enqs += int(p.Read(64, 0).count('\x05'));
                 ++rounds;
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
-                lastWrite = clock.nsecsElapsed();
             }
         });
         const auto stopPeer = [&] {
