@@ -329,7 +329,8 @@ private slots:
         property.LoadIni();
         CMsExcelControl expected;
         QVERIFY(expected.StartWorkbook());
-        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), property);
+        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                           property);
         QString error;
         const QJsonObject book = ReportTest::ReadWorkbook(out, &error);
         QVERIFY2(!book.isEmpty(), qPrintable(error));

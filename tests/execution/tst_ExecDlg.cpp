@@ -70,7 +70,8 @@ class TestExecDlg : public QObject {
     void Open(std::unique_ptr<CVzrT8100Doc> doc, CVzrT8100Cntl* cntl = nullptr) {
         m_doc = std::move(doc);
         m_dlg = std::make_unique<CExecDlg>(cntl ? *cntl : *m_inst.cntl, m_property,
-                                           &m_doc->GetSettingList(), &m_doc->GetExecList());
+                                           &m_doc->GetSettingList(), &m_doc->GetExecList(),
+                                           m_doc->TestPoints());
         m_dlg->SetDocumentTitle(QStringLiteral("Test1.vzt"));
         m_dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));

@@ -410,7 +410,7 @@ private slots:
             CRunRecordReader reader;
             QCOMPARE(ReadBytes(reader, c.bytes), c.status);
             QVERIFY2(!reader.ErrorText().isEmpty(), c.what);
-            QVERIFY2(!reader.HasResults() && !reader.Matches(Steps()), c.what);
+            QVERIFY2(!reader.HasResults() && !reader.Matches(Steps(), {}), c.what);
         }
     }
 
@@ -432,7 +432,7 @@ private slots:
                             : record.Closed();
             }
             CRunRecordReader reader;
-            QVERIFY2(CRunRecordStore::FindInterruptedRun(header.strDataFile, Steps(), reader) ==
+            QVERIFY2(CRunRecordStore::FindInterruptedRun(header.strDataFile, Steps(), {}, reader) ==
                          offered,
                      events);
         }

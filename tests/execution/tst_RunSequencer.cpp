@@ -48,6 +48,8 @@ public:
     int focusStop = 0;
     int shownRow = -1;
     int trigLabelsShown = 0;
+    QStringList pointsAsked;  // "N NAME" of each gun move asked for
+    QList<bool> pointAnswers; // OK or キャンセル to each, OK when none are left
 
     CFace() {
         for (int id = 0; id < 3; ++id) {
@@ -100,6 +102,10 @@ public:
     void ShowStepRow(int row) override { shownRow = row; }
     void ShowJudgeControls() override {}
     void FocusStop() override { ++focusStop; }
+    bool ConfirmTestPoint(int point, const QString& name) override {
+        pointsAsked.append(QString::number(point) + ' ' + name);
+        return pointAnswers.empty() || pointAnswers.takeFirst();
+    }
 };
 
 QList<qint32> Judges(const CExecList& list) {

@@ -50,7 +50,8 @@ class TestReportLayout : public QObject {
     void Report(const CTestProperty& property) {
         m_excel = std::make_unique<CMsExcelControl>();
         QVERIFY(m_excel->StartWorkbook());
-        CTestReport::Write(*m_excel, m_doc.GetSettingList(), m_doc.GetExecList(), property);
+        CTestReport::Write(*m_excel, m_doc.GetSettingList(), m_doc.GetExecList(),
+                           m_doc.TestPoints(), property);
     }
     QString Text(int sheet, const char* cell) const {
         const CMsExcelControl::Cell c = m_excel->GetCell(sheet, QString::fromLatin1(cell));
@@ -270,7 +271,7 @@ private slots:
     void createWritesTheWorkbook() {
         QTemporaryDir dir;
         const CTestReport::Outcome made =
-            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
+            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), {}, Settings(),
                                 QStringLiteral("plan.vzt"), dir.path());
         QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
         QVERIFY2(QFileInfo(made.m_strPath).fileName().startsWith(QStringLiteral("plan_")),
@@ -285,7 +286,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         const CTestReport::Outcome none =
-            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
+            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), {}, Settings(),
                                 QStringLiteral("Test1"), dir.filePath("file/report.xlsx"));
         // the folder is named with the reason; a writer is there, so Excel is not asked for
         QCOMPARE(none.m_nResult, CTestReport::REPORT_NO_FOLDER);
@@ -303,8 +304,8 @@ private slots:
         auto& steps = m_doc.GetExecList();
         steps[4]->m_strComment = QString(40000, QLatin1Char('c'));
         steps[4]->m_nJudge = JUDGE_C;
-        CTestReport::Outcome failed = CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
-                                                          QStringLiteral("Test1"), dir.path());
+        CTestReport::Outcome failed = CTestReport::Create(
+            m_doc.GetSettingList(), steps, {}, Settings(), QStringLiteral("Test1"), dir.path());
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
         QVERIFY2(failed.m_strDetail.contains(QStringLiteral("K15")),
                  qPrintable(failed.m_strDetail));
@@ -320,7 +321,7 @@ private slots:
         // the disk full while the file is written
         steps[4]->m_strComment.clear();
         failed = WithDiskFull(2048, [&] {
-            return CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
+            return CTestReport::Create(m_doc.GetSettingList(), steps, {}, Settings(),
                                        QStringLiteral("Test1"), dir.path());
         });
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
