@@ -69,6 +69,7 @@ private slots:
     }
 
     void init() {
+        m_doc.SetTestPoints({});
         ReportTest::FillThreeConditions(m_doc);
         auto& steps = m_doc.GetExecList();
         QCOMPARE(steps.size(), size_t(8));
@@ -252,6 +253,27 @@ private slots:
         // the third sheet is only named
         QCOMPARE(m_excel->SheetName(2), QStringLiteral(" "));
         QCOMPARE(m_excel->CellWrites(2), 0);
+    }
+
+    // Column I names each step's point (none where a step's number names no point); the
+    // points follow the plan on "試験条件", a row apart.
+    void testPoints() {
+        m_doc.SetTestPoints({"USB", "=1+1"});
+        m_doc.GetExecList()[9]->m_lTestPointNo = 7;
+        Report(Settings());
+        const char* const conditions[][2] = {
+            {"A27", "テストポイント"}, {"A28", "1"}, {"B28", "USB"}, {"A29", "2"}, {"B29", "=1+1"}};
+        for (const auto& [cell, text] : conditions)
+            QCOMPARE(Text(0, cell), QString::fromUtf8(text));
+        QCOMPARE(m_excel->CellWrites(0), 43 + 8 * 3 + 1 + 2 * 2);
+        QVERIFY(!Written(0, "A26"));
+        const char* const steps[][2] = {
+            {"I10", "テストポイント"}, {"I11", "USB"},          {"I18", "USB"},
+            {"I19", "=1+1"},           {"A26", "Step No.  16"}, {"I26", "=1+1"}};
+        for (const auto& [cell, text] : steps)
+            QCOMPARE(Text(1, cell), QString::fromUtf8(text));
+        QVERIFY(!Written(1, "I20"));
+        QCOMPARE(m_excel->CellWrites(1), 10 + 1 + 10 * 16 + 15);
     }
 
     void emptyPlan() {
