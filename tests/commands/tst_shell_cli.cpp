@@ -191,20 +191,31 @@ private slots:
     void sendSequence() {
         // two conditions: a single voltage and a sweep in both polarities
         const QString path = m_dir.filePath("sequence.vzt");
-        {
+        const auto save = [&path](const QStringList& points) {
             CVzrT8100Doc doc;
             plans::SetPlan(doc, {CSettingData(), plans::Sweep(2000, 8000, 2000)});
+            doc.SetTestPoints(points);
             QString error;
             QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
-        }
+        };
+        save({});
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
+        const QStringList sent{"PQ1/20/100/10/0/0/1", "PQ2/200/100/10/2/0/1/800/200", "PR1/1/2"};
         const ProcessRun ok = run({"--send-sequence", path, "--port", sim.PortPath()});
         QCOMPARE(ok.exitCode, 0);
         QCOMPARE(ok.out.trimmed(), QString("完了しました"));
-        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")),
-                 (QStringList{"PQ1/20/100/10/0/0/1", "PQ2/200/100/10/2/0/1/800/200", "PR1/1/2"}));
+        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")), sent);
         QCOMPARE(sim.SequenceMemory().size(), 3);
+
+        // with test points the plan goes once all the same, and the output says so
+        save({"USB", "SW"});
+        sim.ClearLog();
+        const ProcessRun pointed = run({"--send-sequence", path, "--port", sim.PortPath()});
+        QCOMPARE(pointed.exitCode, 0);
+        QCOMPARE(pointed.out.trimmed(),
+                 QString("テストポイントはシーケンスメモリに送られません (2 点)\n完了しました"));
+        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")), sent);
 
         // refused by the instrument
         sim.ClearLog();
