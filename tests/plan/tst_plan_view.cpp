@@ -646,13 +646,15 @@ private slots:
             dlg->findChild<QPushButton*>("buttonDelete")->click(); // USB: SW, HCP
             dlg->findChild<QPushButton*>("buttonUp")->click();
             shown = items(dlg);
+            // the field shows the selected point
+            shown << dlg->findChild<QLineEdit*>("editName")->text();
             dlg->findChild<QPushButton*>("buttonOk")->click();
         });
         view->findChild<QPushButton*>("buttonTestPoints")->click();
         QCOMPARE(boxes, (QStringList{"テストポイントの名称を入力してください。",
                                      "テストポイント 1「USB」と同じ名称です。\nよろしいですか？",
                                      "テストポイント 1「USB」と同じ名称です。\nよろしいですか？"}));
-        QCOMPARE(shown, (QStringList{"1 HCP", "2 SW"}));
+        QCOMPARE(shown, (QStringList{"1 HCP", "2 SW", "HCP"}));
         QCOMPARE(doc->TestPoints(), (QStringList{"HCP", "SW"}));
         QVERIFY(doc->IsModified());
         QCOMPARE(doc->GetExecList().size(), size_t(4));

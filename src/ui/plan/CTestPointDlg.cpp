@@ -42,8 +42,10 @@ void CTestPointDlg::Fill(int row) {
     list->clear();
     for (qsizetype i = 0; i < m_names.size(); ++i)
         list->addItem(TestPoints::Text(int(i + 1), m_names.at(i)));
-    if (row >= 0 && row < m_names.size())
+    if (row >= 0 && row < m_names.size()) {
         list->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+        m_ui->editName->setText(m_names.at(row));
+    }
     UpdateButtons();
 }
 
@@ -113,9 +115,9 @@ void CTestPointDlg::OnDelete() {
     if (row < 0)
         return;
     m_names.removeAt(row);
-    Fill(std::min(row, int(m_names.size()) - 1));
     if (m_names.isEmpty())
         m_ui->editName->clear();
+    Fill(std::min(row, int(m_names.size()) - 1));
 }
 
 void CTestPointDlg::Move(int row, int to) {
