@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     reader.LastEventTime();
     reader.DamageText();
     CExecList steps = FourSteps();
-    if (reader.Matches(steps)) {
+    if (reader.Matches(steps, reader.TestPoints())) {
         reader.ApplyTo(steps);
         if (!reader.SameResults(steps))
             __builtin_trap();

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < ROUNDS; ++round) {
         QElapsedTimer timer;
         timer.start();
-        CExecDlg dlg(cntl, property, &plan, &steps);
+        CExecDlg dlg(cntl, property, &plan, &steps, {});
         dlg.show();
         if (!QTest::qWaitForWindowExposed(&dlg)) {
             std::fprintf(stderr, "bench_execdlg: the dialog did not show\n");

@@ -37,6 +37,7 @@ public:
     void ShowStepRow(int) override {}
     void ShowJudgeControls() override {}
     void FocusStop() override {}
+    bool ConfirmTestPoint(int, const QString&) override { return true; }
 };
 
 struct Stats {

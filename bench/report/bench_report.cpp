@@ -164,8 +164,9 @@ int main(int argc, char** argv) {
     QElapsedTimer t;
     const double cpuBefore = CpuMilliseconds();
     t.start();
-    const CTestReport::Outcome outcome = CTestReport::Create(
-        doc.GetSettingList(), doc.GetExecList(), property, doc.GetTitle(), dir.path());
+    const CTestReport::Outcome outcome =
+        CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(), property,
+                            doc.GetTitle(), dir.path());
     const double oursMs = t.nsecsElapsed() / 1e6;
     const double oursCpuMs = CpuMilliseconds() - cpuBefore;
     const double peak = PeakMegabytes();
@@ -198,7 +199,7 @@ int main(int argc, char** argv) {
     double cpu = CpuMilliseconds();
     if (!excel.StartWorkbook())
         return 1;
-    CTestReport::Write(excel, doc.GetSettingList(), doc.GetExecList(), property);
+    CTestReport::Write(excel, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(), property);
     const double layoutMs = t.nsecsElapsed() / 1e6;
     const double layoutCpuMs = CpuMilliseconds() - cpu;
     t.restart();

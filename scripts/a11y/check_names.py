@@ -115,12 +115,14 @@ def main():
         plan = at.find(main, "table", "試験条件一覧")
         if plan is None:
             problems.append(("main window", "table", "plan list not found by its name"))
-        for name in ("試験実行...", "試験条件設定...", "追加...", "削除..."):
+        for name in ("試験実行...", "テストポイント...", "試験条件設定...", "追加...", "削除..."):
             if at.find(main, "push button", name, timeout=2) is None:
                 problems.append(("main window", "push button", f"{name} not found by its text"))
 
         open_and_check(app, main, at.find(main, "push button", "試験条件設定..."),
                        "condition dialog", ["キャンセル", "Cancel"])
+        open_and_check(app, main, at.find(main, "push button", "テストポイント..."),
+                       "test-point dialog", ["キャンセル", "Cancel"])
         check_run_windows(app, main)
         for menu, item, what in (("ヘルプ(H)", "バージョン情報 VZR-T8100(A)...", "About box"),
                                  ("オプション(O)", "オプション設定(O)...", "option dialog"),

@@ -280,20 +280,31 @@ private slots:
     void sendSequence() {
         // two conditions: a single voltage and a sweep in both polarities
         const QString path = m_dir.filePath("sequence.vzt");
-        {
+        const auto save = [&path](const QStringList& points) {
             CVzrT8100Doc doc;
             plans::SetPlan(doc, {CSettingData(), plans::Sweep(2000, 8000, 2000)});
+            doc.SetTestPoints(points);
             QString error;
             QVERIFY2(doc.SaveFile(path, &error), qPrintable(error));
-        }
+        };
+        save({});
         CVzrT8100Sim sim;
         QVERIFY(sim.Start());
+        const QStringList sent{"PQ1/20/100/10/0/0/1", "PQ2/200/100/10/2/0/1/800/200", "PR1/1/2"};
         const ProcessRun ok = run({"--send-sequence", path, "--port", sim.PortPath()});
         QCOMPARE(ok.exitCode, 0);
         QCOMPARE(ok.out.trimmed(), QString("完了しました"));
-        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")),
-                 (QStringList{"PQ1/20/100/10/0/0/1", "PQ2/200/100/10/2/0/1/800/200", "PR1/1/2"}));
+        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")), sent);
         QCOMPARE(sim.SequenceMemory().size(), 3);
+
+        // with test points the plan goes once all the same, and the output says so
+        save({"USB", "SW"});
+        sim.ClearLog();
+        const ProcessRun pointed = run({"--send-sequence", path, "--port", sim.PortPath()});
+        QCOMPARE(pointed.exitCode, 0);
+        QCOMPARE(pointed.out.trimmed(),
+                 QString("テストポイントはシーケンスメモリに送られません (2 点)\n完了しました"));
+        QCOMPARE(sim.CommandLog().filter(QRegularExpression("^P[QR]")), sent);
 
         // refused by the instrument
         sim.ClearLog();
@@ -418,7 +429,8 @@ private slots:
         property.LoadIni();
         CMsExcelControl expected;
         QVERIFY(expected.StartWorkbook());
-        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), property);
+        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                           property);
         QString error;
         const QJsonObject book = ReportTest::ReadWorkbook(out, &error);
         QVERIFY2(!book.isEmpty(), qPrintable(error));
@@ -558,6 +570,27 @@ private slots:
         const ProcessRun r = run({"--run", plan, "--simulate", "--quiet"});
         QVERIFY2(r.exitCode == 0, qPrintable(r.err));
         QCOMPARE(r.out, QString("A 2  B 0  C 0  D 0  判定なし 0\n"));
+
+        // at test points: each point told before its first step; no terminal on standard
+        // input, so the run goes on at once and says so; the record keeps the points
+        std::vector<std::unique_ptr<CSettingData>> one;
+        one.push_back(run::Condition(DISC_CONTACT, TRIG_GUN, 2000, 100, 1, POLA_BIT_PLUS));
+        auto doc = run::Plan(std::move(one));
+        doc->SetTestPoints({"USBコネクタ", "HCP 前面"});
+        const QString points = SaveRunPlan("points", std::move(doc));
+        const ProcessRun p = run({"--run", points, "--simulate"});
+        QVERIFY2(p.exitCode == 0, qPrintable(p.err));
+        QCOMPARE(p.out, QString("テストポイント 1「USBコネクタ」\n"
+                                "Step No.   1  CONTACT  +  2.00 kV  count 1: A\n"
+                                "テストポイント 2「HCP 前面」\n"
+                                "Step No.   2  CONTACT  +  2.00 kV  count 1: A\n"
+                                "試験が終了しました。\n"
+                                "A 2  B 0  C 0  D 0  判定なし 0\n"));
+        QCOMPARE(p.err.count("標準入力が端末ではないので、確認を待たずに続けます。"), 2);
+        CRunRecordReader record;
+        QVERIFY(ReadRecord(points, record));
+        QCOMPARE(record.JudgedCount(), 2);
+        QCOMPARE(record.TestPoints(), (QStringList{"USBコネクタ", "HCP 前面"}));
     }
 
     // SIGINT and SIGTERM stop the run as STOP does; the record closes and the workbook

@@ -191,6 +191,11 @@ private slots:
         QCOMPARE(LoadDoc(back, bytes), LOAD_OK);
         QVERIFY(!back.IsLoadError());
         QCOMPARE(StoreDoc(back), bytes);
+
+        // points taken away again leave the file of a plan that never had any
+        doc.SetTestPoints({"USB"});
+        doc.SetTestPoints({});
+        QCOMPARE(StoreDoc(doc).toHex(), bytes.toHex());
     }
     void richerFileOpens() {
         CVzrT8100Doc doc;
@@ -642,6 +647,10 @@ private slots:
         CVzrT8100Doc doc;
         FillPlan(doc);
         QCOMPARE(doc.GetExecList().size(), size_t(1 + 3 * 12));
+        // the comments as test points: the plan three times, each step with its point
+        doc.SetTestPoints(doc.GetCommentList());
+        QCOMPARE(doc.GetExecList().size(), size_t(3 * (1 + 3 * 12)));
+        QCOMPARE(doc.GetExecList().back()->m_lTestPointNo, 3);
         for (auto& step : doc.GetExecList()) {
             step->m_nJudge = JUDGE_B;
             step->m_strComment = QString::fromUtf8("誤動作");
@@ -660,7 +669,7 @@ private slots:
         QVERIFY(!back.IsModified());
         QVERIFY(!back.IsLoadError());
         QCOMPARE(back.GetTitle(), QString("plan.vzt"));
-        QCOMPARE(back.GetCommentList(), doc.GetCommentList());
+        QCOMPARE(back.TestPoints(), doc.TestPoints());
         QCOMPARE(back.GetSettingList().size(), doc.GetSettingList().size());
         doc.GetSettingList()[1]->m_bSweep = false;
         for (size_t i = 0; i < doc.GetSettingList().size(); ++i)

@@ -108,6 +108,20 @@ private slots:
                  int(Qt::AlignLeft | Qt::AlignVCenter));
         QCOMPARE(model.data(model.index(0, 8), Qt::TextAlignmentRole).toInt(),
                  int(Qt::AlignCenter));
+
+        // with test points, each step's point after "Step No.": none where a step read from a
+        // file numbers a point the plan does not name
+        doc.SetTestPoints({QString::fromUtf8("電源ボタン"), "USB"});
+        doc.GetExecList()[9]->m_lTestPointNo = 3;
+        CStepListModel pointed(&doc.GetExecList(), doc.TestPoints());
+        QCOMPARE(pointed.columnCount(), 11);
+        QCOMPARE(Headings(pointed).mid(0, 3),
+                 (QStringList{"Step No.", QString::fromUtf8("テストポイント"),
+                              QString::fromUtf8("放電モード")}));
+        QCOMPARE(Row(pointed, 0).mid(0, 3),
+                 (QStringList{"Step No.  1", QString::fromUtf8("1 電源ボタン"), "CONTACT"}));
+        QCOMPARE(Row(pointed, 5).mid(0, 3), (QStringList{"Step No.  6", "2 USB", "CONTACT"}));
+        QCOMPARE(Row(pointed, 9).at(1), QString());
     }
     void notifications() {
         CVzrT8100Doc doc;
@@ -177,6 +191,19 @@ private slots:
         file.close();
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().startsWith(QByteArray(kPlanHeadings)));
+
+        // the points between the plan and the steps, and each step's point
+        doc.SetTestPoints({"USB", QString::fromUtf8("HCP 前面")});
+        QVERIFY(doc.SaveFile(path, nullptr));
+        outText.clear();
+        QCOMPARE(CDataFileDump::Run(path, out, err), 0);
+        const QStringList pointed = outText.split('\n');
+        QCOMPARE(pointed.size(), 1 + 2 + 3 + 1 + 10 + 1);
+        QCOMPARE(pointed.mid(3, 3), (QStringList{QString::fromUtf8("No.\tテストポイント"), "1\tUSB",
+                                                 QString::fromUtf8("2\tHCP 前面")}));
+        QVERIFY(pointed[6].startsWith(QString::fromUtf8("Step No.\tテストポイント\t放電モード")));
+        QVERIFY(pointed[7].startsWith("Step No.  1\t1 USB\tCONTACT\t"));
+        QVERIFY(pointed[16].startsWith(QString::fromUtf8("Step No. 10\t2 HCP 前面\tAIR\t")));
     }
     void dumpRefused() {
         QTemporaryDir dir;

@@ -1,5 +1,6 @@
 // Editing a document's plan through its list model: numbering, run list, modified flag,
 // and rows dragged onto rows.
+#include "common/LargestPlan.h"
 #include "common/Plans.h"
 #include "data/CPlanListModel.h"
 #include "data/CVzrT8100Doc.h"
@@ -234,6 +235,62 @@ private slots:
         QMimeData junk;
         junk.setData(CPlanListModel::kRowMimeType, "xy");
         QCOMPARE(model.DraggedRow(&junk), -1);
+    }
+
+    // With test points the run list is the plan once per point, point after point, each step
+    // carrying its point; a plan edit rebuilds it so. Points that would make it longer than
+    // the most a run list holds, or an edit that would, are refused and change nothing.
+    void testPointsMultiplyThePlan() {
+        CVzrT8100Doc doc;
+        MakePlan(doc, 3); // six steps
+        CPlanListModel& model = doc.PlanModel();
+        QSignalSpy rebuilt(&model, &CPlanListModel::RunListChanged);
+        QVERIFY(model.SetTestPoints({"USB", "SW", "HCP"}));
+        QVERIFY(doc.IsModified());
+        QCOMPARE(rebuilt.count(), 1);
+        const auto points = [&doc] {
+            QList<int> numbers;
+            for (const auto& step : doc.GetExecList())
+                numbers << step->m_lTestPointNo * 1000 + step->m_lCount;
+            return numbers;
+        };
+        QList<int> expected;
+        for (int point = 1; point <= 3; ++point)
+            for (int count : {100, 100, 101, 101, 102, 102})
+                expected << point * 1000 + count;
+        QCOMPARE(points(), expected);
+        QVERIFY(model.RemoveRecord(1));
+        QCOMPARE(rebuilt.count(), 2);
+        QCOMPARE(points().mid(0, 5), (QList<int>{1100, 1100, 1102, 1102, 2100}));
+        QCOMPARE(doc.GetExecList().size(), size_t(12));
+
+        // the same names change nothing; none give the plan's own steps back
+        doc.SetModifiedFlag(false);
+        QVERIFY(model.SetTestPoints(doc.TestPoints()));
+        QVERIFY(!doc.IsModified());
+        QCOMPARE(rebuilt.count(), 2);
+        QVERIFY(model.SetTestPoints({}));
+        QCOMPARE(points(), (QList<int>{100, 100, 102, 102}));
+
+        // the largest plan fits fifteen times (CVzrT8100Doc::kMaxRunSteps), not sixteen
+        CVzrT8100Doc large;
+        MakeLargestPlan(large);
+        large.SetModifiedFlag(false);
+        QVERIFY(!large.PlanModel().SetTestPoints(QStringList(16, "P")));
+        QVERIFY(large.TestPoints().isEmpty());
+        QVERIFY(!large.IsModified());
+        QCOMPARE(large.GetExecList().size(), size_t(133364));
+        // 400 points of four steps take a sweep of 6,062 steps no more
+        QVERIFY(model.SetTestPoints(QStringList(400, "P")));
+        doc.SetModifiedFlag(false);
+        const CSettingData sweep = plans::Sweep(200, 30500, 10);
+        QVERIFY(!model.AppendRecord(std::make_unique<CSettingData>(sweep)));
+        QVERIFY(!model.UpdateRecord(0, sweep));
+        QCOMPARE(plans::CountedOrder(doc), (QList<int>{0, 2}));
+        QCOMPARE(doc.GetSettingList()[0]->m_edlList.size(), size_t(2));
+        QCOMPARE(doc.GetExecList().size(), size_t(400 * 4));
+        QVERIFY(!doc.IsModified());
+        QCOMPARE(rebuilt.count(), 4);
     }
 
     void readOnlyWithoutDocument() {

@@ -70,7 +70,8 @@ class TestExecDlg : public QObject {
     void Open(std::unique_ptr<CVzrT8100Doc> doc, CVzrT8100Cntl* cntl = nullptr) {
         m_doc = std::move(doc);
         m_dlg = std::make_unique<CExecDlg>(cntl ? *cntl : *m_inst.cntl, m_property,
-                                           &m_doc->GetSettingList(), &m_doc->GetExecList());
+                                           &m_doc->GetSettingList(), &m_doc->GetExecList(),
+                                           m_doc->TestPoints());
         m_dlg->SetDocumentTitle(QStringLiteral("Test1.vzt"));
         m_dlg->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
@@ -159,6 +160,7 @@ private slots:
         QCOMPARE(Text("labelCount"), QString("2"));
         QVERIFY(Find<QLabel>("labelTrigOn")->isHidden());
         QVERIFY(Find<QLabel>("labelTrigOff")->isHidden());
+        QVERIFY(Find<QLabel>("labelTestPoint")->isHidden()); // a plan without points
         QVERIFY(Find<QCheckBox>("checkJudgeAuto")->isChecked());
         QCOMPARE(Find<QCheckBox>("checkJudgeAuto")->text(),
                  Utf8("Step 完了時にA判定を自動入力する"));
@@ -316,6 +318,44 @@ private slots:
         QVERIFY(m_dlg->isHidden());
         QCOMPARE(CTestProperty::ReadIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "x"),
                  QString("1"));
+    }
+
+    // With test points: each step's point after "Step No." and the current one beside the
+    // progress. The gun is asked for in a box whose Enter is キャンセル, which loads nothing;
+    // OK runs the point, and キャンセル at the next one stops there, on its first step.
+    void runWithTestPoints() {
+        m_property.m_bJudgeAuto = true;
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(Condition(DISC_CONTACT, TRIG_VZR, 2000, 200, 1, POLA_BIT_PLUS));
+        auto doc = Plan(std::move(conds));
+        doc->SetTestPoints({"USB", Utf8("電源ボタン")});
+        Open(std::move(doc));
+        QCOMPARE(List()->model()->columnCount(), 11);
+        QCOMPARE(List()->model()->headerData(1, Qt::Horizontal).toString(), Utf8("テストポイント"));
+        QCOMPARE(CellText(1, 1), Utf8("2 電源ボタン"));
+        QVERIFY(Find<QLabel>("labelTestPoint")->isVisible());
+        QCOMPARE(Text("labelTestPoint"), QString("1 USB"));
+        QVERIFY(WaitForIdlePoll());
+
+        m_modal->boxAnswer = [](const QString&) { return CModalAnswerer::ENTER; };
+        m_inst.sim->ClearLog();
+        Button("buttonStart")->click();
+        QCOMPARE(m_modal->boxTexts,
+                 QStringList{Utf8("テストポイント 1「USB」へ放電ガンを移動してください。")});
+        QVERIFY(m_inst.sim->CommandLog().filter(QRegularExpression("^(?!QD$)")).isEmpty());
+        QVERIFY(Button("buttonStart")->isEnabled());
+
+        m_modal->boxAnswer = [](const QString& text) {
+            return text.contains(Utf8("電源ボタン")) ? QMessageBox::Cancel : QMessageBox::Ok;
+        };
+        Button("buttonStart")->click();
+        QVERIFY(QTest::qWaitFor([this] { return m_modal->boxTexts.size() == 3; }, WAIT_MS));
+        QVERIFY(WaitForIdlePoll());
+        QCOMPARE(Text("labelStepNo"), QString("2"));
+        QCOMPARE(Text("labelTestPoint"), Utf8("2 電源ボタン"));
+        QCOMPARE(SelectedRow(), 1);
+        QCOMPARE(CellText(0, 9), QString("A"));
+        QCOMPARE(CellText(1, 9), QString("------"));
     }
 
     // Judge-auto off: the judgement dialog at every completion preselects A; cancel stores

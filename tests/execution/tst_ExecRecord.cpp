@@ -123,8 +123,9 @@ class TestExecRecord : public QObject {
         m_dlg.reset();
         m_doc = std::move(doc);
         QVERIFY(m_doc);
-        m_dlg = std::make_unique<CExecDlg>(*m_inst.cntl, m_property, &m_doc->GetSettingList(),
-                                           &m_doc->GetExecList(), m_main.get());
+        m_dlg =
+            std::make_unique<CExecDlg>(*m_inst.cntl, m_property, &m_doc->GetSettingList(),
+                                       &m_doc->GetExecList(), m_doc->TestPoints(), m_main.get());
         m_dlg->SetDocumentTitle(QStringLiteral("Test1.vzt"));
         m_dlg->SetDataFilePath(dataFile);
         m_dlg->show();

@@ -410,7 +410,7 @@ private slots:
             CRunRecordReader reader;
             QCOMPARE(ReadBytes(reader, c.bytes), c.status);
             QVERIFY2(!reader.ErrorText().isEmpty(), c.what);
-            QVERIFY2(!reader.HasResults() && !reader.Matches(Steps()), c.what);
+            QVERIFY2(!reader.HasResults() && !reader.Matches(Steps(), {}), c.what);
         }
     }
 
@@ -432,10 +432,48 @@ private slots:
                             : record.Closed();
             }
             CRunRecordReader reader;
-            QVERIFY2(CRunRecordStore::FindInterruptedRun(header.strDataFile, Steps(), reader) ==
+            QVERIFY2(CRunRecordStore::FindInterruptedRun(header.strDataFile, Steps(), {}, reader) ==
                          offered,
                      events);
         }
+    }
+
+    // The test points in the header, one line each beside the header's bound: numbered, the
+    // name kept as text, the steps that carry it. A record of the same steps at other points,
+    // or at the same points in another order, is of another run: never matched or offered.
+    void testPointsInTheHeader() {
+        QTemporaryDir dir;
+        auto doc = MixedPlan();
+        QStringList points{"USB", "=SW"};
+        for (int i = 3; i <= 150; ++i)
+            points << QStringLiteral("P%1").arg(i);
+        doc->SetTestPoints(points);
+        CExecList& steps = doc->GetExecList();
+        CRunRecord record(steps);
+        CRunRecord::Header header = HeaderIn(dir);
+        header.testPoints = points;
+        QVERIFY(record.Begin(header, CTestProperty()));
+        steps[5]->m_nJudge = JUDGE_B;
+        record.Judged(5, CRunSequencer::JUDGED_APPLY);
+        const QByteArray bytes = ReadAll(record.Path());
+        for (const char* line :
+             {"\r\nテストポイント,1,USB,1-4\r\n", "\r\nテストポイント,2,'=SW,5-8\r\n",
+              "\r\nテストポイント,150,P150,597-600\r\n"})
+            QVERIFY2(bytes.contains(line), line);
+        CRunRecordReader reader;
+        QCOMPARE(reader.Read(record.Path()), CRunRecordReader::READ_OK);
+        QCOMPARE(reader.TestPoints(), points);
+        QCOMPARE(reader.JudgeOf(5), JUDGE_B);
+        QVERIFY(reader.Matches(steps, points));
+        QStringList swapped = points;
+        swapped.swapItemsAt(0, 1);
+        QVERIFY(!reader.Matches(steps, swapped));
+        QVERIFY(CRunRecordStore::FindInterruptedRun(header.strDataFile, steps, points, reader));
+        QVERIFY(!CRunRecordStore::FindInterruptedRun(header.strDataFile, steps, swapped, reader));
+        // a point line out of its order refuses the header
+        QByteArray skipped = bytes;
+        skipped.replace("テストポイント,2,", "テストポイント,3,");
+        QCOMPARE(ReadBytes(reader, skipped), CRunRecordReader::READ_BAD_HEADER);
     }
 
     // Enormous and endless input stops at the reader's bounds with what was valid before.

@@ -48,6 +48,8 @@ public:
     int focusStop = 0;
     int shownRow = -1;
     int trigLabelsShown = 0;
+    QStringList pointsAsked;  // "N NAME" of each gun move asked for
+    QList<bool> pointAnswers; // OK or キャンセル to each, OK when none are left
 
     CFace() {
         for (int id = 0; id < 3; ++id) {
@@ -100,6 +102,10 @@ public:
     void ShowStepRow(int row) override { shownRow = row; }
     void ShowJudgeControls() override {}
     void FocusStop() override { ++focusStop; }
+    bool ConfirmTestPoint(int point, const QString& name) override {
+        pointsAsked.append(QString::number(point) + ' ' + name);
+        return pointAnswers.empty() || pointAnswers.takeFirst();
+    }
 };
 
 QList<qint32> Judges(const CExecList& list) {
@@ -276,6 +282,57 @@ private slots:
         QCOMPARE(Judges(m_doc->GetExecList()),
                  (QList<qint32>{JUDGE_NONE, JUDGE_NONE, JUDGE_NONE, JUDGE_NONE, JUDGE_A, JUDGE_A}));
         QCOMPARE(m_seq->CurrentStep(), 0);
+    }
+
+    // A plan of two steps at two test points: the gun is asked for before the first step of
+    // a point is loaded, at START and as the run advances. キャンセル at the second point
+    // stops the run as STOP does, on step 3, where START asks again; START in the middle of
+    // the point the gun is at asks nothing; キャンセル at START sends nothing.
+    void runAcrossTestPoints() {
+        m_property.m_bJudgeAuto = true;
+        std::vector<std::unique_ptr<CSettingData>> conds;
+        conds.push_back(Condition(DISC_CONTACT, TRIG_VZR, 2000, 200, 1));
+        auto doc = Plan(std::move(conds));
+        doc->SetTestPoints({"USB", QString::fromUtf8("電源ボタン")});
+        Open(std::move(doc));
+        m_session->SetTestPoints(m_doc->TestPoints());
+        const QStringList asked{"1 USB", QString::fromUtf8("2 電源ボタン")};
+        m_face->pointAnswers = {true, false};
+        m_inst.sim->ClearLog();
+        m_seq->OnStart(-1);
+        QCOMPARE(m_face->pointsAsked, asked.mid(0, 1));
+        QVERIFY(QTest::qWaitFor([this] { return m_face->pointsAsked.size() == 2; }, WAIT_MS));
+        QCOMPARE(m_seq->ArmedTimer(), CRunSequencer::TIMER_IDLE);
+        QCOMPARE(m_seq->CurrentStep(), 2);
+        QCOMPARE(m_face->shownRow, 2);
+        QCOMPARE(Judges(m_doc->GetExecList()),
+                 (QList<qint32>{JUDGE_A, JUDGE_A, JUDGE_NONE, JUDGE_NONE}));
+        QTest::qWait(CRunSequencer::TIMER_PERIOD_MS * 2);
+        QVERIFY(LogMatches(m_inst.Log(), Load(Step(0)) + "QC " + CONTACT_POLLS + "CB " +
+                                             Load(Step(1)) + CONTACT_POLLS + "CB CB QD CD " +
+                                             IDLE_POLLS));
+
+        m_inst.sim->ClearLog();
+        m_seq->OnStart(2);
+        QCOMPARE(m_face->pointsAsked, asked + asked.mid(1));
+        QVERIFY(WaitForIdle());
+        QCOMPARE(Judges(m_doc->GetExecList()), QList<qint32>(4, JUDGE_A));
+        QVERIFY(LogMatches(m_inst.Log(), Load(Step(2)) + "QC " + CONTACT_POLLS + "CB " +
+                                             Load(Step(3)) + CONTACT_POLLS + "CB " +
+                                             "QD QE QJ QF QC CD " + IDLE_POLLS));
+        m_seq->OnStart(3);
+        QVERIFY(QTest::qWaitFor([this] { return m_face->messages.size() == 2; }, WAIT_MS));
+        QCOMPARE(m_face->pointsAsked.size(), 3);
+
+        m_face->pointAnswers = {false};
+        QVERIFY(QTest::qWaitFor([this] { return m_seq->ArmedTimer() == CRunSequencer::TIMER_IDLE; },
+                                WAIT_MS));
+        m_inst.sim->ClearLog();
+        m_seq->OnStart(0);
+        QCOMPARE(m_face->pointsAsked.last(), asked.first());
+        QVERIFY(m_inst.sim->CommandLog().isEmpty());
+        QCOMPARE(m_seq->ArmedTimer(), CRunSequencer::TIMER_IDLE);
+        QCOMPARE(m_seq->ConfirmedTestPoint(), 2);
     }
 
     // STOP in the middle of a series: the test and the trigger off, idle polling, the

@@ -8,6 +8,7 @@
 #include "dialogs/CTestInfoDlg.h"
 #include "plan/CPlanListCtrl.h"
 #include "plan/CSettingsDlg.h"
+#include "plan/CTestPointDlg.h"
 #include "plan/CVzrT8100View.h"
 #include "settings/CTestProperty.h"
 #include "shell/CChildFrame.h"
@@ -19,7 +20,9 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QMimeData>
@@ -193,11 +196,9 @@ private slots:
         const struct {
             const char* name;
             const char* text;
-        } buttons[] = {{"buttonRun", "試験実行..."},
-                       {"buttonEdit", "試験条件設定..."},
-                       {"buttonAdd", "追加..."},
-                       {"buttonDelete", "削除..."},
-                       {"buttonSendSequence", "SEQUENCE送信"}};
+        } buttons[] = {{"buttonRun", "試験実行..."},      {"buttonTestPoints", "テストポイント..."},
+                       {"buttonEdit", "試験条件設定..."}, {"buttonAdd", "追加..."},
+                       {"buttonDelete", "削除..."},       {"buttonSendSequence", "SEQUENCE送信"}};
         for (const auto& b : buttons) {
             auto* button = view->findChild<QPushButton*>(b.name);
             QVERIFY2(button, b.name);
@@ -206,6 +207,17 @@ private slots:
         }
         QVERIFY(!view->findChild<QPushButton*>("buttonSendSequence")->isVisible());
         QVERIFY(view->findChild<QPushButton*>("buttonRun")->isVisible());
+        // on the fixed form nothing the operator sees lies over anything else
+        QList<QWidget*> shown;
+        for (QWidget* w : view->widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (w->isVisible())
+                shown << w;
+        for (int i = 0; i < shown.size(); ++i)
+            for (int j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                         qPrintable(shown[i]->objectName() + " " + shown[j]->objectName()));
+        QCOMPARE(view->findChild<QLabel*>("labelTestPoints")->text(),
+                 QString("テストポイント 0 点 / ステップ 1"));
         QVERIFY(!list->accessibleName().isEmpty());
 
         QCOMPARE(list->model()->columnCount(), 8);
@@ -582,6 +594,91 @@ private slots:
         QVERIFY(!opened);
         QCOMPARE(doc->GetSettingList().size(), size_t(22));
         delete watch;
+    }
+
+    // The test-point dialog: a name added by 追加 or Enter, a blank one refused, one already
+    // there added only when the operator says so, renamed, moved, deleted. キャンセル changes
+    // nothing; OK changes the plan and its run list, and the view counts them.
+    void testPointsThroughTheDialog() {
+        CVzrT8100View* view = open(2);
+        CVzrT8100Doc* doc = view->GetDocument();
+        const auto edit = [](CTestPointDlg* dlg, const QString& name, const char* button) {
+            auto* field = dlg->findChild<QLineEdit*>("editName");
+            field->setFocus();
+            field->selectAll();
+            QTest::keyClicks(field, name);
+            if (button)
+                dlg->findChild<QPushButton*>(button)->click();
+            else
+                QTest::keyClick(field, Qt::Key_Return);
+        };
+        const auto items = [](CTestPointDlg* dlg) {
+            QStringList texts;
+            for (QListWidgetItem* item :
+                 dlg->findChild<QListWidget*>()->findItems("*", Qt::MatchWildcard))
+                texts << item->text();
+            return texts;
+        };
+        const auto select = [](CTestPointDlg* dlg, int row) {
+            dlg->findChild<QListWidget*>("listPoints")->setCurrentRow(row);
+        };
+        QStringList boxes;
+        QStringList shown;
+        WhenModal<CTestPointDlg>([&](CTestPointDlg* dlg) {
+            QCOMPARE(dlg->windowTitle(), QString("テストポイント"));
+            QCOMPARE(dlg->findChild<QLineEdit*>("editName")->accessibleName(), QString("名称"));
+            QCOMPARE(dlg->findChild<QLabel*>("labelName")->buddy(),
+                     dlg->findChild<QLineEdit*>("editName"));
+            edit(dlg, "USB", "buttonAdd");
+            edit(dlg, "SW", nullptr); // Enter adds, the dialog stays
+            BoxSeen blank;
+            AnswerNextBox(QMessageBox::Ok, &blank);
+            edit(dlg, "  ", "buttonAdd");
+            boxes << blank.text;
+            for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+                BoxSeen seen;
+                AnswerNextBox(answer, &seen);
+                edit(dlg, "USB", "buttonAdd");
+                boxes << seen.text;
+            }
+            QCOMPARE(items(dlg), (QStringList{"1 USB", "2 SW", "3 USB"}));
+            select(dlg, 2);
+            edit(dlg, "HCP", "buttonRename");
+            select(dlg, 0);
+            dlg->findChild<QPushButton*>("buttonDown")->click();
+            dlg->findChild<QPushButton*>("buttonDelete")->click(); // USB: SW, HCP
+            dlg->findChild<QPushButton*>("buttonUp")->click();
+            shown = items(dlg);
+            // the field shows the selected point
+            shown << dlg->findChild<QLineEdit*>("editName")->text();
+            dlg->findChild<QPushButton*>("buttonOk")->click();
+        });
+        view->findChild<QPushButton*>("buttonTestPoints")->click();
+        QCOMPARE(boxes, (QStringList{"テストポイントの名称を入力してください。",
+                                     "テストポイント 1「USB」と同じ名称です。\nよろしいですか？",
+                                     "テストポイント 1「USB」と同じ名称です。\nよろしいですか？"}));
+        QCOMPARE(shown, (QStringList{"1 HCP", "2 SW", "HCP"}));
+        QCOMPARE(doc->TestPoints(), (QStringList{"HCP", "SW"}));
+        QVERIFY(doc->IsModified());
+        QCOMPARE(doc->GetExecList().size(), size_t(4));
+        QCOMPARE(doc->GetExecList()[2]->m_lTestPointNo, 2);
+        auto* counts = view->findChild<QLabel*>("labelTestPoints");
+        QCOMPARE(counts->text(), QString("テストポイント 2 点 / ステップ 4"));
+        view->FillList(0);
+        AnswerNextBox(QMessageBox::Ok);
+        view->OnDelete();
+        QCOMPARE(counts->text(), QString("テストポイント 2 点 / ステップ 2"));
+
+        doc->SetModifiedFlag(false);
+        WhenModal<CTestPointDlg>([&](CTestPointDlg* dlg) {
+            shown = items(dlg);
+            edit(dlg, "VCP", "buttonAdd");
+            dlg->findChild<QPushButton*>("buttonCancel")->click();
+        });
+        view->findChild<QPushButton*>("buttonTestPoints")->click();
+        QCOMPARE(shown, (QStringList{"1 HCP", "2 SW"}));
+        QCOMPARE(doc->TestPoints(), (QStringList{"HCP", "SW"}));
+        QVERIFY(!doc->IsModified());
     }
 
     void editAndAddCancelled() {

@@ -36,7 +36,8 @@ class TestReportFile : public QObject {
         excel.SetOutputPath(m_dir.path());
         if (!excel.StartWorkbook())
             return {};
-        CTestReport::Write(excel, doc.GetSettingList(), doc.GetExecList(), Settings());
+        CTestReport::Write(excel, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                           Settings());
         excel.WriteWorkbook();
         return excel.GetFilePath();
     }
@@ -124,8 +125,8 @@ private slots:
         CVzrT8100Doc doc;
         QVERIFY(!WriteReport(excel, doc).isEmpty());
         const CTestReport::Outcome made =
-            CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), Settings(),
-                                QStringLiteral("Test1"), m_dir.path());
+            CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                                Settings(), QStringLiteral("Test1"), m_dir.path());
         QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
         const QJsonObject book = ReportTest::ReadWorkbook(made.m_strPath);
         const QString difference = ReportTest::Difference(book, ReportTest::Expected(excel));

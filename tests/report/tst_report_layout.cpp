@@ -50,7 +50,8 @@ class TestReportLayout : public QObject {
     void Report(const CTestProperty& property) {
         m_excel = std::make_unique<CMsExcelControl>();
         QVERIFY(m_excel->StartWorkbook());
-        CTestReport::Write(*m_excel, m_doc.GetSettingList(), m_doc.GetExecList(), property);
+        CTestReport::Write(*m_excel, m_doc.GetSettingList(), m_doc.GetExecList(),
+                           m_doc.TestPoints(), property);
     }
     QString Text(int sheet, const char* cell) const {
         const CMsExcelControl::Cell c = m_excel->GetCell(sheet, QString::fromLatin1(cell));
@@ -68,6 +69,7 @@ private slots:
     }
 
     void init() {
+        m_doc.SetTestPoints({});
         ReportTest::FillThreeConditions(m_doc);
         auto& steps = m_doc.GetExecList();
         QCOMPARE(steps.size(), size_t(8));
@@ -253,6 +255,27 @@ private slots:
         QCOMPARE(m_excel->CellWrites(2), 0);
     }
 
+    // Column I names each step's point (none where a step's number names no point); the
+    // points follow the plan on "試験条件", a row apart.
+    void testPoints() {
+        m_doc.SetTestPoints({"USB", "=1+1"});
+        m_doc.GetExecList()[9]->m_lTestPointNo = 7;
+        Report(Settings());
+        const char* const conditions[][2] = {
+            {"A27", "テストポイント"}, {"A28", "1"}, {"B28", "USB"}, {"A29", "2"}, {"B29", "=1+1"}};
+        for (const auto& [cell, text] : conditions)
+            QCOMPARE(Text(0, cell), QString::fromUtf8(text));
+        QCOMPARE(m_excel->CellWrites(0), 43 + 8 * 3 + 1 + 2 * 2);
+        QVERIFY(!Written(0, "A26"));
+        const char* const steps[][2] = {
+            {"I10", "テストポイント"}, {"I11", "USB"},          {"I18", "USB"},
+            {"I19", "=1+1"},           {"A26", "Step No.  16"}, {"I26", "=1+1"}};
+        for (const auto& [cell, text] : steps)
+            QCOMPARE(Text(1, cell), QString::fromUtf8(text));
+        QVERIFY(!Written(1, "I20"));
+        QCOMPARE(m_excel->CellWrites(1), 10 + 1 + 10 * 16 + 15);
+    }
+
     void emptyPlan() {
         m_doc.GetSettingList().clear();
         m_doc.RebuildExecList();
@@ -270,7 +293,7 @@ private slots:
     void createWritesTheWorkbook() {
         QTemporaryDir dir;
         const CTestReport::Outcome made =
-            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
+            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), {}, Settings(),
                                 QStringLiteral("plan.vzt"), dir.path());
         QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
         QVERIFY2(QFileInfo(made.m_strPath).fileName().startsWith(QStringLiteral("plan_")),
@@ -285,7 +308,7 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         const CTestReport::Outcome none =
-            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), Settings(),
+            CTestReport::Create(m_doc.GetSettingList(), m_doc.GetExecList(), {}, Settings(),
                                 QStringLiteral("Test1"), dir.filePath("file/report.xlsx"));
         // the folder is named with the reason; a writer is there, so Excel is not asked for
         QCOMPARE(none.m_nResult, CTestReport::REPORT_NO_FOLDER);
@@ -303,8 +326,8 @@ private slots:
         auto& steps = m_doc.GetExecList();
         steps[4]->m_strComment = QString(40000, QLatin1Char('c'));
         steps[4]->m_nJudge = JUDGE_C;
-        CTestReport::Outcome failed = CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
-                                                          QStringLiteral("Test1"), dir.path());
+        CTestReport::Outcome failed = CTestReport::Create(
+            m_doc.GetSettingList(), steps, {}, Settings(), QStringLiteral("Test1"), dir.path());
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
         QVERIFY2(failed.m_strDetail.contains(QStringLiteral("K15")),
                  qPrintable(failed.m_strDetail));
@@ -320,7 +343,7 @@ private slots:
         // the disk full while the file is written
         steps[4]->m_strComment.clear();
         failed = WithDiskFull(2048, [&] {
-            return CTestReport::Create(m_doc.GetSettingList(), steps, Settings(),
+            return CTestReport::Create(m_doc.GetSettingList(), steps, {}, Settings(),
                                        QStringLiteral("Test1"), dir.path());
         });
         QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);

@@ -46,7 +46,7 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
         m_doc.GetExecList()[0]->m_nJudge = JUDGE_D;
         QString path;
-        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), {},
                                              m_property, QStringLiteral("Test1"), &m_main, &path));
         QCOMPARE(QFileInfo(path).absolutePath(), CTestProperty::ReportsFolder());
         QCOMPARE(m_catcher.m_urls, QList<QUrl>{QUrl::fromLocalFile(path)});
@@ -62,7 +62,7 @@ private slots:
         AnswerNextBox(QMessageBox::Ok, &seen);
         QString path;
         // the report still counts as made
-        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+        QVERIFY(CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), {},
                                              m_property, QStringLiteral("Test1"), &m_main, &path));
         QVERIFY(seen.shown);
         QVERIFY2(seen.text.contains(QDir::toNativeSeparators(path)), qPrintable(seen.text));
@@ -79,7 +79,7 @@ private slots:
         blocker.close();
         BoxSeen seen;
         AnswerNextBox(QMessageBox::Ok, &seen);
-        QVERIFY(!CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+        QVERIFY(!CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), {},
                                               m_property, QStringLiteral("Test1"), &m_main));
         QVERIFY(seen.shown);
         QVERIFY(seen.cursorRestored);
@@ -97,7 +97,7 @@ private slots:
         AnswerNextBox(QMessageBox::Ok, &seen);
         // the disk fills while the workbook is written
         const bool made = WithDiskFull(2048, [&] {
-            return CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(),
+            return CReportOpener::CreateAndOpen(m_doc.GetSettingList(), m_doc.GetExecList(), {},
                                                 m_property, QStringLiteral("Test1"), &m_main);
         });
         QVERIFY(!made);

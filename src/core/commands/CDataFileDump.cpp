@@ -5,6 +5,7 @@
 #include "data/CStepListModel.h"
 #include "data/CVzrT8100Doc.h"
 
+#include <QCoreApplication>
 #include <QStringConverter>
 #include <QStringList>
 #include <QTextStream>
@@ -35,7 +36,15 @@ int CDataFileDump::Run(const QString& path, QTextStream& out, QTextStream& err) 
         return 1;
     CPlanListModel plan(&doc.GetSettingList());
     WriteModel(plan, out);
-    CStepListModel steps(&doc.GetExecList());
+    // the test points, when the plan has them, each with its number as the steps show it
+    const QStringList& points = doc.TestPoints();
+    if (!points.isEmpty()) {
+        out << QCoreApplication::translate("CDataFileDump", "No.") << '\t'
+            << QCoreApplication::translate("CDataFileDump", "テストポイント") << '\n';
+        for (qsizetype i = 0; i < points.size(); ++i)
+            out << (i + 1) << '\t' << points.at(i) << '\n';
+    }
+    CStepListModel steps(&doc.GetExecList(), points);
     WriteModel(steps, out);
     out.flush();
     return 0;

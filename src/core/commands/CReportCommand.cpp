@@ -42,7 +42,7 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
         const QString shown = QDir::toNativeSeparators(resultsRecord);
         if (reader.Read(resultsRecord) != CRunRecordReader::READ_OK)
             return fail(Tr("試験記録を読めません: %1: %2").arg(shown, reader.ErrorText()));
-        if (!reader.Matches(doc.GetExecList()))
+        if (!reader.Matches(doc.GetExecList(), doc.TestPoints()))
             return fail(Tr("試験記録 %1 はデータファイル %2 の試験計画と一致しません。\n"
                            "ステップ、その順序または値が記録された試験と異なります。")
                             .arg(shown, QDir::toNativeSeparators(dataFile)));
@@ -52,8 +52,9 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
         property = reader.Property();
     }
 
-    const CTestReport::Outcome outcome = CTestReport::Create(
-        doc.GetSettingList(), doc.GetExecList(), property, doc.GetTitle(), outputPath);
+    const CTestReport::Outcome outcome =
+        CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(), property,
+                            doc.GetTitle(), outputPath);
     if (outcome.m_nResult != CTestReport::REPORT_MADE)
         return fail(Tr("レポートを作成できません。") + QLatin1Char('\n') + outcome.m_strDetail);
     out << QDir::toNativeSeparators(outcome.m_strPath) << '\n';

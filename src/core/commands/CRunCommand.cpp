@@ -211,6 +211,7 @@ int CRunCommand::Execute() {
     CRunSequencer::Owner& owner = *this;
     auto session = std::make_unique<CRunSession>(cntl, property, &doc.GetExecList(), owner);
     session->SetDocumentTitle(doc.GetTitle());
+    session->SetTestPoints(doc.TestPoints());
     session->SetDataFilePath(doc.GetPathName());
     session->SetJudgeAutoForSession(true);
     session->SetRunObserver(this);
@@ -267,8 +268,8 @@ bool CRunCommand::WriteReports(CVzrT8100Doc& doc, CRunSession& session) {
     bool written = true;
     if (!m_options.strReportOut.isEmpty()) {
         const CTestReport::Outcome outcome =
-            CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), session.Property(),
-                                doc.GetTitle(), m_options.strReportOut);
+            CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                                session.Property(), doc.GetTitle(), m_options.strReportOut);
         if (outcome.m_nResult == CTestReport::REPORT_MADE) {
             session.ReportMade(outcome.m_strPath);
             if (!m_options.bQuiet)

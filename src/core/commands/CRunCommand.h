@@ -58,9 +58,7 @@ public:
     // terminal on standard input the operator moves the gun and presses Enter (end of input
     // or a stop signal: false, the run stops as STOP does), else the run goes on at once
     // and says so.
-    // TODO(test points): becomes the override of CRunSequencer::Owner::ConfirmTestPoint
-    // when the sequencer asks for points; nothing calls it before.
-    bool ConfirmTestPoint(int point, const QString& name);
+    bool ConfirmTestPoint(int point, const QString& name) override;
 
 private:
     CRunCommand(const Options& options, QTextStream& out, QTextStream& err);

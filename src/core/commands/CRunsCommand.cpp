@@ -76,8 +76,8 @@ int CRunsCommand::Run(const QString& dataFile, QTextStream& out, QTextStream& er
         out << TimeText(reader.Start()) << '\t' << end << '\t'
             << QStringLiteral("%1/%2").arg(reader.JudgedCount()).arg(reader.StepCount()) << '\t'
             << ErrorsText(reader) << '\t'
-            << (reader.Matches(doc.GetExecList()) ? Tr("一致") : Tr("不一致")) << '\t' << shown
-            << '\n';
+            << (reader.Matches(doc.GetExecList(), doc.TestPoints()) ? Tr("一致") : Tr("不一致"))
+            << '\t' << shown << '\n';
     }
     if (entries.isEmpty())
         err << Tr("試験記録はありません。") << '\n';

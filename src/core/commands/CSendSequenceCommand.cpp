@@ -16,6 +16,8 @@ int CSendSequenceCommand::Run(const QString& dataFile, QTextStream& out, QTextSt
     if (!cntl.IsConnected())
         err << CIdentifyCommand::NotFoundText() << Qt::endl;
     const bool sent = cntl.IsConnected() && CSequenceTransfer::Send(cntl, doc.GetSettingList());
+    if (sent && !doc.TestPoints().isEmpty())
+        out << CSequenceTransfer::PointsNotSentText(doc.TestPoints().size()) << Qt::endl;
     out << CSequenceTransfer::ResultText(sent) << Qt::endl;
     return sent ? 0 : 1;
 }

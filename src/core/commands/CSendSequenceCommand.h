@@ -6,6 +6,7 @@ class QTextStream;
 
 // "vzr-t8100 --send-sequence FILE": writes the data file's plan into the instrument's
 // sequence memory as the plan view's button does, without asking, and prints the result.
+// A plan with test points goes once, and the output says so.
 class CSendSequenceCommand {
 public:
     CSendSequenceCommand() = delete;

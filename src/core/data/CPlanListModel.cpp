@@ -64,29 +64,62 @@ void CPlanListModel::Renumber() {
         record->SetTestNo(no++);
 }
 
+bool CPlanListModel::RunListFits(qint64 delta) const {
+    const qint64 points = m_pDoc->TestPoints().size();
+    return points == 0 || CVzrT8100Doc::RunStepCount(m_pDoc->PlanStepCount() + delta, points) <=
+                              CVzrT8100Doc::kMaxRunSteps;
+}
+
+void CPlanListModel::RebuildRunList() {
+    m_pDoc->RebuildExecList();
+    emit RunListChanged();
+}
+
 bool CPlanListModel::AppendRecord(std::unique_ptr<CSettingData> record) {
     if (!m_pDoc || !record || RecordCount() >= CVzrT8100Doc::kMaxSettings)
         return false;
     const int row = RecordCount();
-    m_pDoc->SetModifiedFlag();
     record->SetTestNo(row);
     record->MakeExecList(record->m_edlList);
+    if (!RunListFits(qint64(record->m_edlList.size())))
+        return false;
+    m_pDoc->SetModifiedFlag();
     beginInsertRows(QModelIndex(), row, row);
     m_list->push_back(std::move(record));
     endInsertRows();
-    m_pDoc->RebuildExecList();
+    RebuildRunList();
     return true;
 }
 
 bool CPlanListModel::UpdateRecord(int row, const CSettingData& edited) {
     if (!m_pDoc || !IsRow(row))
         return false;
-    m_pDoc->SetModifiedFlag();
     CSettingData& record = *(*m_list)[static_cast<size_t>(row)];
+    if (!m_pDoc->TestPoints().isEmpty()) {
+        CExecList steps;
+        edited.MakeExecList(steps);
+        if (!RunListFits(qint64(steps.size()) - qint64(record.m_edlList.size())))
+            return false;
+    }
+    m_pDoc->SetModifiedFlag();
     edited.CopyTo(record);
     record.MakeExecList(record.m_edlList);
-    m_pDoc->RebuildExecList();
+    RebuildRunList();
     RefreshRow(row);
+    return true;
+}
+
+bool CPlanListModel::SetTestPoints(const QStringList& names) {
+    if (!m_pDoc)
+        return false;
+    if (names == m_pDoc->TestPoints())
+        return true;
+    if (!names.isEmpty() && CVzrT8100Doc::RunStepCount(m_pDoc->PlanStepCount(), names.size()) >
+                                CVzrT8100Doc::kMaxRunSteps)
+        return false;
+    m_pDoc->SetModifiedFlag();
+    m_pDoc->SetTestPoints(names);
+    emit RunListChanged();
     return true;
 }
 
@@ -100,7 +133,7 @@ bool CPlanListModel::RemoveRecord(int row) {
     // renumbered first, so that the run list carries the numbers the plan shows
     Renumber();
     RelabelRows(row, RecordCount() - 1);
-    m_pDoc->RebuildExecList();
+    RebuildRunList();
     return true;
 }
 
@@ -116,7 +149,7 @@ bool CPlanListModel::DropRecord(int source, int target) {
     }
     Renumber();
     if (hit && IsRow(source) && source != target)
-        m_pDoc->RebuildExecList();
+        RebuildRunList();
     return hit;
 }
 

@@ -27,12 +27,15 @@ public:
     static int RecordColumn(int column);
 
     // Editing a document's plan. Each marks the document modified and rebuilds its run
-    // list when the plan changed.
+    // list when the plan changed (RunListChanged). Where test points multiply the plan's
+    // steps beyond CVzrT8100Doc::kMaxRunSteps, an edit is refused and changes nothing.
     //
     // Appends a condition at the end, numbered and expanded; false (the record is
-    // dropped) when the plan already holds kMaxSettings conditions or more.
+    // dropped) when the plan already holds kMaxSettings conditions or more, or when the
+    // run list would grow too long.
     bool AppendRecord(std::unique_ptr<CSettingData> record);
-    // Copies an edited condition over the one at row and expands it again.
+    // Copies an edited condition over the one at row and expands it again; false when the
+    // run list would grow too long.
     bool UpdateRecord(int row, const CSettingData& edited);
     // Deletes the condition at row with its steps and renumbers the rest.
     bool RemoveRecord(int row);
@@ -40,6 +43,9 @@ public:
     // on the row itself still marks the document modified; target -1 (no row hit) only
     // renumbers. Returns whether a row was hit.
     bool DropRecord(int source, int target);
+    // Replaces the test points and rebuilds the run list; unchanged names change nothing.
+    // False (nothing changes) when the run list would hold more than kMaxRunSteps steps.
+    bool SetTestPoints(const QStringList& names);
     // Gives every condition and its own steps its position as test number.
     void Renumber();
     // The document's plan replaced as a whole by replace() (a file read into it): every
@@ -49,6 +55,7 @@ public:
         replace();
         Renumber();
         endResetModel();
+        emit RunListChanged();
     }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -67,6 +74,11 @@ public:
     // The source row carried by a drag of this plan, -1 when it is not one.
     int DraggedRow(const QMimeData* data) const;
 
+signals:
+    // The document's run list was rebuilt (or its test points changed): its length and
+    // its steps are new.
+    void RunListChanged();
+
 protected:
     int RecordCount() const override;
     QString RecordText(int row, int recordColumn) const override;
@@ -80,6 +92,9 @@ private:
     explicit CPlanListModel(CVzrT8100Doc* doc);
 
     bool IsRow(int row) const { return row >= 0 && row < RecordCount(); }
+    // Whether the plan's steps changed by delta still fit the run list at its points.
+    bool RunListFits(qint64 delta) const;
+    void RebuildRunList();
     // The rows first..last show new test numbers.
     void RelabelRows(int first, int last);
 

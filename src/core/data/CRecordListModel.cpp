@@ -20,7 +20,7 @@ void CRecordListModel::RefreshRow(int row) {
 int CRecordListModel::RecordColumnOf(std::span<const Column> columns, int column) {
     return column >= 0 && static_cast<size_t>(column) < columns.size()
                ? columns[static_cast<size_t>(column)].recordColumn
-               : -1;
+               : kNumberColumn;
 }
 
 int CRecordListModel::rowCount(const QModelIndex& parent) const {
@@ -39,7 +39,7 @@ QVariant CRecordListModel::data(const QModelIndex& index, int role) const {
         return column.alignment;
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return QVariant();
-    if (column.recordColumn < 0)
+    if (column.recordColumn == kNumberColumn)
         return QString::asprintf("%s%3d", m_numberPrefix, RowNumber(index.row()));
     return RecordText(index.row(), column.recordColumn);
 }

@@ -12,8 +12,11 @@ class CRecordListModel : public QAbstractTableModel {
 public:
     // One list column: the record column it shows (-1 for the row number), its
     // alignment and its heading (translated in the context of the concrete model).
+    // The record column of the row number.
+    static constexpr int kNumberColumn = -1;
+
     struct Column {
-        int recordColumn;
+        int recordColumn; // kNumberColumn, a record's column, or a model's own
         int alignment;
         const char* heading;
     };
@@ -40,7 +43,7 @@ protected:
     virtual int RecordCount() const = 0;
     // The number shown after the prefix in column 0: the 1-based row.
     virtual int RowNumber(int row) const { return row + 1; }
-    // Column text of the record at row (row is valid, recordColumn >= 0).
+    // Column text of the record at row (row is valid, recordColumn not kNumberColumn).
     virtual QString RecordText(int row, int recordColumn) const = 0;
 
 private:

@@ -14,10 +14,10 @@ const char* const kHeader = "Valdmark VZR-T8100 Data File";
 const char* const kFileVersion = "File Ver.1.0.0.0";
 const char* const kAppVersion = "App Ver.1.1.0.0";
 
-// A comment is a text item: at least 1 byte.
+// A comment (a test point's name) is a text item: at least 1 byte.
 constexpr qint64 kMinCommentBytes = 1;
-// Nothing in the program writes comments, yet each one read costs a list entry many times
-// its one stored byte: a file claiming more than this many is not one of ours.
+// The program writes a hundred points at most, yet each one read costs a list entry many
+// times its one stored byte: a file claiming more than this many is not one of ours.
 constexpr quint32 kMaxComments = 1u << 20;
 
 QString Tr(const char* text) {
@@ -43,14 +43,41 @@ CPlanListModel& CVzrT8100Doc::PlanModel() {
 
 void CVzrT8100Doc::RebuildExecList() {
     m_execList.clear();
-    size_t total = 0;
-    for (const auto& setting : m_settingList)
-        total += setting->m_edlList.size();
-    m_execList.reserve(total);
-    for (const auto& setting : m_settingList) {
-        for (const auto& step : setting->m_edlList)
-            m_execList.push_back(std::make_unique<CExecData>(*step));
+    const qint64 points = m_strCommentList.size();
+    const qint64 planSteps = PlanStepCount();
+    // The windows refuse points and edits beyond kMaxRunSteps; the points of a file that
+    // asks for more are expanded only as far as whole points fit.
+    qint64 rounds = qMax<qint64>(points, 1);
+    if (points > 0 && planSteps > 0)
+        rounds = qBound<qint64>(1, kMaxRunSteps / planSteps, points);
+    m_execList.reserve(size_t(planSteps * rounds));
+    // point-major: the operator moves the gun once per point
+    for (qint64 point = 0; point < rounds; ++point) {
+        for (const auto& setting : m_settingList) {
+            for (const auto& step : setting->m_edlList) {
+                auto copy = std::make_unique<CExecData>(*step);
+                if (points > 0)
+                    copy->m_lTestPointNo = qint32(point + 1);
+                m_execList.push_back(std::move(copy));
+            }
+        }
     }
+}
+
+void CVzrT8100Doc::SetTestPoints(const QStringList& names) {
+    m_strCommentList = names;
+    RebuildExecList();
+}
+
+qint64 CVzrT8100Doc::PlanStepCount() const {
+    qint64 total = 0;
+    for (const auto& setting : m_settingList)
+        total += qint64(setting->m_edlList.size());
+    return total;
+}
+
+qint64 CVzrT8100Doc::RunStepCount(qint64 planSteps, qint64 points) {
+    return planSteps * qMax<qint64>(points, 1);
 }
 
 void CVzrT8100Doc::SetPathName(const QString& path) {

@@ -18,6 +18,10 @@ class CVzrT8100Doc {
 public:
     // The plan view adds no condition beyond this many.
     static constexpr int kMaxSettings = 22;
+    // The test points multiply the plan's steps up to this many in the run list, no
+    // further: fifteen points of the largest plan the condition dialog makes. The run
+    // record's reader takes no more.
+    static constexpr qint64 kMaxRunSteps = qint64(1) << 21;
 
     // A new plan: one default condition, test number 0, expanded, and its run list.
     CVzrT8100Doc();
@@ -29,19 +33,31 @@ public:
     // for the document's life, a file opened into it included.
     CSettingList& GetSettingList() { return m_settingList; }
     const CSettingList& GetSettingList() const { return m_settingList; }
-    // The run list: copies of the conditions' steps, in plan order.
+    // The run list: copies of the conditions' steps, in plan order, once per test point.
     CExecList& GetExecList() { return m_execList; }
     const CExecList& GetExecList() const { return m_execList; }
-    // Stored with the file under "[Test Point Comment]"; nothing fills it.
+    // The list stored with the file under "[Test Point Comment]": the test points' names.
     QStringList& GetCommentList() { return m_strCommentList; }
     const QStringList& GetCommentList() const { return m_strCommentList; }
+
+    // The test points, in order (TestPoints.h); none in a plan that is tested as a whole.
+    const QStringList& TestPoints() const { return m_strCommentList; }
+    // Sets the test points and rebuilds the run list (the windows are told through
+    // CPlanListModel::SetTestPoints).
+    void SetTestPoints(const QStringList& names);
+    // The steps of the plan's conditions.
+    qint64 PlanStepCount() const;
+    // The steps of a run list of planSteps steps at points test points.
+    static qint64 RunStepCount(qint64 planSteps, qint64 points);
 
     // The plan as every window of the document shows it, made at the first call (which
     // numbers the plan by position) and living as long as the document. Edits of the plan
     // go through it, so that each window follows them.
     CPlanListModel& PlanModel();
 
-    // Replaces the run list by copies of every condition's steps, in plan order.
+    // Replaces the run list by copies of every condition's steps, in plan order; with test
+    // points, the whole plan once per point, point after point, each step numbered with
+    // its 1-based point.
     void RebuildExecList();
 
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }

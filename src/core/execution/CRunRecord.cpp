@@ -130,8 +130,18 @@ void CRunRecord::AppendHeader(const Header& header, const CTestProperty& propert
     AppendHeaderLine(out, KEY_PORT, header.strPort);
     AppendHeaderLine(out, KEY_DATA_FILE, header.strDataFile);
     AppendHeaderLine(out, KEY_TITLE, header.strTitle);
-    AppendHeaderLine(out, KEY_PLAN_HASH, QString::fromLatin1(PlanHash(m_steps)));
+    AppendHeaderLine(out, KEY_PLAN_HASH, QString::fromLatin1(PlanHash(m_steps, header.testPoints)));
     AppendHeaderLine(out, KEY_STEPS, QString::number(m_steps.size()));
+    for (qsizetype i = 0; i < header.testPoints.size(); ++i) {
+        AppendField(out, QByteArrayView(KEY_TEST_POINT));
+        out.append(',');
+        out.append(QByteArray::number(i + 1));
+        out.append(',');
+        AppendField(out, GuardText(header.testPoints.at(i).toUtf8()));
+        out.append(',');
+        out.append(StepRanges(m_steps, header.testPoints, int(i + 1)));
+        out.append("\r\n");
+    }
     AppendHeaderLine(out, KEY_START, QString::fromLatin1(TimeText(header.tmStart)),
                      OffsetText(header.tmStart));
     for (const PropertyKey& key : PROPERTY_KEYS)

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -32,11 +33,12 @@ class CTestProperty;
 class CRunRecord final : public CRunSequencer::Observer {
 public:
     struct Header {
-        QString strIdent;    // the instrument's identification reply, empty without one
-        QString strPort;     // the port's device
-        QString strDataFile; // the data file, empty for an unsaved document
-        QString strTitle;    // the document's title
-        QDateTime tmStart;   // names the record
+        QString strIdent;       // the instrument's identification reply, empty without one
+        QString strPort;        // the port's device
+        QString strDataFile;    // the data file, empty for an unsaved document
+        QString strTitle;       // the document's title
+        QDateTime tmStart;      // names the record
+        QStringList testPoints; // the names of the points the steps are numbered by
     };
 
     // The calls that write and flush the record's file (write: pwrite's contract; flush:

@@ -258,7 +258,19 @@ bool CRunRecordReader::ReadHeaderLine(QByteArrayView line) {
     };
     if (n < 1)
         return bad(Tr("形式が正しくありません"));
-    if (m_nHeaderLines > MAX_HEADER_LINES)
+    if (f[0] == QByteArrayView(KEY_TEST_POINT)) {
+        // numbered from 1 in order; the step ranges are for a person and not read
+        qint64 point = 0;
+        const QByteArrayView name = UnguardText(f[2]);
+        if (!ParseNumber(f[1], 10, false, &point) || point != m_testPoints.size() + 1)
+            return bad(Tr("テストポイントの番号が正しくありません"));
+        if (point > MAX_TEST_POINTS || m_nPointTextBytes + name.size() > MAX_KEPT_TEXT_BYTES)
+            return bad(Tr("テストポイントが多すぎます"));
+        m_nPointTextBytes += name.size();
+        m_testPoints.append(Text(name));
+        return true;
+    }
+    if (m_nHeaderLines - m_testPoints.size() > MAX_HEADER_LINES)
         return bad(Tr("ヘッダが長すぎます"));
     for (int i = n; i < COLUMN_COUNT; ++i)
         f[i] = QByteArrayView();
@@ -507,9 +519,9 @@ bool CRunRecordReader::HasResults() const {
     return false;
 }
 
-bool CRunRecordReader::Matches(const CExecList& steps) const {
+bool CRunRecordReader::Matches(const CExecList& steps, const QStringList& testPoints) const {
     return m_nStatus == READ_OK && qint64(steps.size()) == m_nSteps &&
-           RunRecordFormat::PlanHash(steps) == m_planHash;
+           RunRecordFormat::PlanHash(steps, testPoints) == m_planHash;
 }
 
 bool CRunRecordReader::SameResults(const CExecList& steps) const {

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -24,11 +25,14 @@ public:
     static constexpr qint64 MAX_RECORD_BYTES = qint64(256) << 20;
     // Longest line: a comment of the longest line edit, every character quoted.
     static constexpr qint64 MAX_LINE_BYTES = qint64(256) << 10;
-    // More steps than any plan the program can make (22 x 10,000 voltages x 2 polarities).
+    // The longest run list the program makes (CVzrT8100Doc::kMaxRunSteps).
     static constexpr qint64 MAX_STEPS = qint64(1) << 21;
     // Comment text kept, in UTF-8: the comments the steps hold, not those replaced since.
     static constexpr qint64 MAX_KEPT_TEXT_BYTES = qint64(64) << 20;
     static constexpr int MAX_HEADER_LINES = 100;
+    // Test points named in the header (their lines beside MAX_HEADER_LINES): as many as a
+    // data file may bring, their names within MAX_KEPT_TEXT_BYTES.
+    static constexpr qint64 MAX_TEST_POINTS = qint64(1) << 20;
     static constexpr int MAX_ERRORS_KEPT = 1000;
 
     enum Status {
@@ -62,6 +66,8 @@ public:
     QString Title() const { return m_strTitle; }
     QByteArray PlanHash() const { return m_planHash; }
     qint64 StepCount() const { return m_nSteps; }
+    // The names of the run's test points, in order; none for a plan tested as a whole.
+    const QStringList& TestPoints() const { return m_testPoints; }
     // At the offset from UTC the run had, so that records compare by the instant they began.
     QDateTime Start() const { return m_tmStart; }
     // The settings of the run, its test time included.
@@ -94,8 +100,9 @@ public:
     QString CommentOf(qint64 step) const;
     qint64 JudgedCount() const;
     bool HasResults() const;
-    // The record is of this run list: same steps, same order, same values.
-    bool Matches(const CExecList& steps) const;
+    // The record is of this run list at these test points: same steps, same order, same
+    // values, same points.
+    bool Matches(const CExecList& steps, const QStringList& testPoints) const;
     // The run list holds exactly the record's results already.
     bool SameResults(const CExecList& steps) const;
     // Puts the record's results into a run list it matches.
@@ -127,6 +134,8 @@ private:
     QString m_strVersion, m_strIdent, m_strPort, m_strDataFile, m_strTitle;
     QByteArray m_planHash;
     qint64 m_nSteps = -1;
+    QStringList m_testPoints;
+    qint64 m_nPointTextBytes = 0;
     QDateTime m_tmStart;
     CTestProperty m_property;
     bool m_bHeaderDone = false;

@@ -88,11 +88,11 @@ QList<CRunRecordStore::Entry> CRunRecordStore::RecordsOf(const QString& dataFile
 }
 
 bool CRunRecordStore::FindInterruptedRun(const QString& dataFile, const CExecList& steps,
-                                         CRunRecordReader& reader) {
+                                         const QStringList& testPoints, CRunRecordReader& reader) {
     if (dataFile.isEmpty())
         return false;
     const QList<Entry> entries = RecordsOf(dataFile);
-    const QByteArray hash = PlanHash(steps);
+    const QByteArray hash = PlanHash(steps, testPoints);
     for (auto it = entries.crbegin(); it != entries.crend(); ++it) {
         if (!it->tmStart.isValid())
             continue;

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class CRunRecordReader;
 
@@ -32,11 +33,11 @@ public:
     // Whether a record's header names this data file.
     static bool NamesDataFile(const QString& recorded, const QString& dataFile);
 
-    // The latest record of a data file whose run list is steps (same steps, same order, same
-    // values), read into reader, when that run was interrupted (the dialog never closed: a
-    // killed program, a power cut) with judgements or comments no report has carried away.
-    // False otherwise: a run that ended normally or was reported is never offered again,
-    // nor is any older one.
+    // The latest record of a data file whose run list is steps at testPoints (same steps,
+    // same order, same values, same points), read into reader, when that run was interrupted
+    // (the dialog never closed: a killed program, a power cut) with judgements or comments
+    // no report has carried away. False otherwise: a run that ended normally or was
+    // reported is never offered again, nor is any older one.
     static bool FindInterruptedRun(const QString& dataFile, const CExecList& steps,
-                                   CRunRecordReader& reader);
+                                   const QStringList& testPoints, CRunRecordReader& reader);
 };

@@ -1,5 +1,6 @@
 #include "CRunSequencer.h"
 
+#include "data/TestPoints.h"
 #include "link/CVzrT8100Cntl.h"
 #include "settings/CTestProperty.h"
 
@@ -30,6 +31,21 @@ CRunSequencer::CRunSequencer(CVzrT8100Cntl& cntl, const CExecList* pExecList,
 
 int CRunSequencer::StepCount() const {
     return m_pExecList ? int(m_pExecList->size()) : 0;
+}
+
+int CRunSequencer::TestPointOf(int row) const {
+    const CExecData* step = RecordAt(row);
+    return step ? TestPoints::PointOf(*step, m_testPoints) : 0;
+}
+
+bool CRunSequencer::ConfirmPointOf(int row) {
+    const int point = TestPointOf(row);
+    if (point == 0 || point == m_nConfirmedPoint)
+        return true;
+    if (!m_owner.ConfirmTestPoint(point, TestPoints::NameOf(m_testPoints, point)))
+        return false;
+    m_nConfirmedPoint = point;
+    return true;
 }
 
 const CExecData* CRunSequencer::RecordAt(int row) const {
@@ -191,18 +207,18 @@ void CRunSequencer::OnRunTick(int id) {
             ClearJudgement();
     }
     if (!bActive) {
-        if (m_bTrigOn && remaining == 0)
-            CompleteStep();
+        if (m_bTrigOn && remaining == 0 && !CompleteStep())
+            return; // stopped before the next point
         m_owner.ShowTrigLabel(TrigLabel::Off);
     }
     Arm(RunTimerOf(m_pCurExec));
 }
 
-void CRunSequencer::CompleteStep() {
+bool CRunSequencer::CompleteStep() {
     m_bTrigOn = false;
     m_pCurExec = RecordAt(m_nStep);
     if (!m_pCurExec)
-        return;
+        return true;
     if (m_pObserver)
         m_pObserver->StepCompleted(m_nStep);
 
@@ -229,6 +245,14 @@ void CRunSequencer::CompleteStep() {
         ++m_nStep;
         m_pCurExec = RecordAt(m_nStep);
         m_cntl.StopTest();
+        if (TestPointOf(m_nStep) != 0 && TestPointOf(m_nStep) != m_nConfirmedPoint) {
+            // the operator sees the step the gun goes to while the instrument waits
+            ShowCurrentStep();
+            if (!ConfirmPointOf(m_nStep)) {
+                StopRun();
+                return false;
+            }
+        }
         LoadStep();
     } else {
         m_cntl.StopTest();
@@ -239,6 +263,7 @@ void CRunSequencer::CompleteStep() {
         m_pCurExec = RecordAt(0);
     }
     ShowCurrentStep();
+    return true;
 }
 
 void CRunSequencer::LoadStep() {
@@ -262,6 +287,12 @@ void CRunSequencer::OnStart(int selectedRow) {
     if (StepCount() == 0 || !m_cntl.IsConnected())
         return;
     m_nStep = selectedRow >= 0 && selectedRow < StepCount() ? selectedRow : 0;
+    // asked while idle polling goes on: a cancelled START has started nothing
+    if (!ConfirmPointOf(m_nStep)) {
+        m_pCurExec = RecordAt(m_nStep);
+        ShowCurrentStep();
+        return;
+    }
     Kill(TIMER_IDLE);
     // the run is on before its exchanges, which hold the operator's input back: a click
     // on the list or on START made meanwhile comes after them and finds the run on
@@ -288,6 +319,10 @@ void CRunSequencer::OnStart(int selectedRow) {
 void CRunSequencer::OnStop() {
     if (!m_cntl.IsConnected())
         return;
+    StopRun();
+}
+
+void CRunSequencer::StopRun() {
     Kill(TIMER_RUN_CONTACT);
     Kill(TIMER_RUN_AIR);
     m_cntl.StopTest();

@@ -3,6 +3,7 @@
 #include "data/CExecData.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class CTestProperty;
@@ -10,7 +11,8 @@ class CVzrT8100Cntl;
 
 // Walks a run list on the instrument one step at a time: loads and starts a step, watches
 // the instrument on a 250 ms timer, notices when the step's discharges are complete, has it
-// judged, and moves on until the list is done. It decides everything and talks to the
+// judged, and moves on until the list is done. With test points, the operator is asked to
+// move the gun before the first step of a point is loaded. It decides everything and talks to the
 // instrument; what the operator sees and answers goes through its Owner (the execution
 // dialog), which also arms and kills the real timers as told. It only reads the run list:
 // the judgements it decides are stored by its Judgements (the run session).
@@ -59,6 +61,12 @@ public:
         virtual void ShowJudgeControls() = 0;
         // Closing was refused: the operator's attention goes to STOP.
         virtual void FocusStop() = 0;
+        // Before a step of another test point than the one the gun was last confirmed at is
+        // loaded (at START, and as the run advances into the next point): asks the operator
+        // to move the gun to the point (1-based, with its name). True (OK) loads the step
+        // and goes on; false (キャンセル) stops the run as STOP does, the current step left on
+        // the step that was to be loaded, so that START goes on from there (and asks again).
+        virtual bool ConfirmTestPoint(int point, const QString& name) = 0;
 
     protected:
         ~Owner() = default;
@@ -110,6 +118,10 @@ public:
                   Owner& owner, Judgements& judgements);
     // Who is told what the run does; none by default.
     void SetObserver(Observer* observer) { m_pObserver = observer; }
+    // The names of the test points the run list's steps are numbered by; none: the steps
+    // carry no points, whatever numbers they hold.
+    void SetTestPoints(const QStringList& names) { m_testPoints = names; }
+    const QStringList& TestPoints() const { return m_testPoints; }
     CRunSequencer(const CRunSequencer&) = delete;
     CRunSequencer& operator=(const CRunSequencer&) = delete;
 
@@ -141,6 +153,10 @@ public:
     void ShowCurrentStep();
 
     int StepCount() const;
+    // The 1-based test point of the step at row, 0 for none.
+    int TestPointOf(int row) const;
+    // The point the operator last confirmed the gun at, 0 before any.
+    int ConfirmedTestPoint() const { return m_nConfirmedPoint; }
     int CurrentStep() const { return m_nStep; }
     const CExecData* CurrentExec() const { return m_pCurExec; }
     bool TrigOn() const { return m_bTrigOn; }
@@ -159,7 +175,13 @@ public:
 private:
     void OnIdleTick();
     void OnRunTick(int id);
-    void CompleteStep();
+    // False when the run stopped at the next point instead of going on.
+    bool CompleteStep();
+    // STOP: the test and the trigger off, idle polling.
+    void StopRun();
+    // Before the step at row is loaded: true when the gun is at its point, or the operator
+    // says it now is.
+    bool ConfirmPointOf(int row);
     void Arm(int id);
     void Kill(int id);
     void LoadStep();
@@ -179,6 +201,8 @@ private:
 
     int m_nStep = 0;
     const CExecList* m_pExecList;
+    QStringList m_testPoints;
+    int m_nConfirmedPoint = 0;
     const CExecData* m_pCurExec = nullptr;
     bool m_bTrigOn = false;
 

@@ -28,6 +28,10 @@ CExecData* CRunSession::StepAt(int step) const {
     return (*m_pSteps)[size_t(step)].get();
 }
 
+void CRunSession::SetTestPoints(const QStringList& names) {
+    m_seq.SetTestPoints(names);
+}
+
 // ---- restoring an interrupted run ------------------------------------------------------
 
 bool CRunSession::FindInterruptedRun(InterruptedRun* found) {
@@ -39,7 +43,7 @@ bool CRunSession::FindInterruptedRun(InterruptedRun* found) {
     auto previous = std::make_unique<CRunRecordReader>();
     // not when the run list holds its results already (the dialog opened again on the same
     // document)
-    if (!CRunRecordStore::FindInterruptedRun(dataFile, *m_pSteps, *previous) ||
+    if (!CRunRecordStore::FindInterruptedRun(dataFile, *m_pSteps, TestPoints(), *previous) ||
         previous->SameResults(*m_pSteps))
         return false;
     if (found) {
@@ -80,6 +84,7 @@ void CRunSession::BeginRecord(std::function<void(bool ok, const QString& text)> 
         m_strDataFile.isEmpty() ? QString() : QFileInfo(m_strDataFile).absoluteFilePath();
     header.strTitle = m_strTitle;
     header.tmStart = QDateTime::currentDateTime();
+    header.testPoints = TestPoints();
     m_pRecord->Begin(header, m_property);
     m_pRecord->StateAtOpening(m_strRestoredFrom.isEmpty() ? CRunSequencer::JUDGED_OPENING
                                                           : CRunSequencer::JUDGED_RESTORED,

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -47,6 +48,10 @@ public:
     QString DocumentTitle() const { return m_strTitle; }
     // The data file the run list comes from; empty for a document never saved.
     void SetDataFilePath(const QString& path) { m_strDataFile = path; }
+    // The plan's test points, which the run list's steps are numbered by: the run asks for
+    // the gun at each, and the record names them. Set before the record begins.
+    void SetTestPoints(const QStringList& names);
+    const QStringList& TestPoints() const { return m_seq.TestPoints(); }
 
     // Before the record begins: the latest run of this data file and run list, when it
     // never ended normally, its results went into no report and the run list does not hold

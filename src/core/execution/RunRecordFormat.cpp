@@ -1,5 +1,6 @@
 #include "RunRecordFormat.h"
 
+#include "data/TestPoints.h"
 #include "settings/CTestProperty.h"
 
 #include <QCryptographicHash>
@@ -184,7 +185,7 @@ int JudgeOfText(QByteArrayView text) {
     return -1;
 }
 
-QByteArray PlanHash(const CExecList& steps) {
+QByteArray PlanHash(const CExecList& steps, const QStringList& testPoints) {
     QCryptographicHash hash(QCryptographicHash::Sha256);
     hash.addData(QByteArrayView("VZR-T8100 run list 1"));
     auto add = [&hash](quint32 v) {
@@ -201,7 +202,45 @@ QByteArray PlanHash(const CExecList& steps) {
                           quint32(step->m_lCount), quint32(step->m_lInterval)})
             add(v);
     }
+    // a record of other points (other names, another order) is another run
+    if (!testPoints.isEmpty()) {
+        hash.addData(QByteArrayView("test points"));
+        add(quint32(testPoints.size()));
+        for (const QString& name : testPoints) {
+            const QByteArray utf8 = name.toUtf8();
+            add(quint32(utf8.size()));
+            hash.addData(utf8);
+        }
+    }
     return hash.result().toHex();
+}
+
+QByteArray StepRanges(const CExecList& steps, const QStringList& testPoints, int point) {
+    QByteArray text;
+    qint64 first = -1;
+    const auto close = [&](qint64 end) {
+        if (!text.isEmpty())
+            text.append(' ');
+        text.append(QByteArray::number(first + 1));
+        if (end > first + 1)
+            text.append('-').append(QByteArray::number(end));
+        first = -1;
+    };
+    for (size_t i = 0; i < steps.size(); ++i) {
+        if (text.size() > STEP_RANGES_BYTES) {
+            // a run list read from a file may scatter a point: the line stays readable
+            text.append(" ...");
+            return text;
+        }
+        const bool mine = TestPoints::PointOf(*steps[i], testPoints) == point;
+        if (mine && first < 0)
+            first = qint64(i);
+        else if (!mine && first >= 0)
+            close(qint64(i));
+    }
+    if (first >= 0)
+        close(qint64(steps.size()));
+    return text;
 }
 
 namespace {

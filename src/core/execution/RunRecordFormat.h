@@ -7,6 +7,7 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 class CTestProperty;
 
@@ -34,6 +35,9 @@ inline constexpr char KEY_PLAN_HASH[] = "計画ハッシュ";   // PlanHash of t
 inline constexpr char KEY_STEPS[] = "ステップ数";         // steps of the run list
 inline constexpr char KEY_START[] = "開始";               // local time, UTC offset
 inline constexpr char KEY_TEST_TIME[] = "試験日時";       // local time, seconds since 1970
+// One line per test point, in order: its 1-based number, its name and the steps (1-based)
+// that carry it, as ranges ("1-4 9-12"), for a person reading the record.
+inline constexpr char KEY_TEST_POINT[] = "テストポイント";
 
 // The settings the report shows, under the report's own labels, in the report's order.
 struct PropertyKey {
@@ -110,8 +114,14 @@ QByteArrayView JudgeText(qint32 judge);
 int JudgeOfText(QByteArrayView text);
 
 // The run list's fingerprint: SHA-256, in hex, of every step's stored values in order (the
-// polarity as the lists correct it). Judgements and comments are not part of it.
-QByteArray PlanHash(const CExecList& steps);
+// polarity as the lists correct it), and of the names of the test points its steps are
+// numbered by (none: the fingerprint the run list had before there were points).
+// Judgements and comments are not part of it.
+QByteArray PlanHash(const CExecList& steps, const QStringList& testPoints);
+// The steps (1-based) whose test point is point, as ranges: "1-4 9-12"; " ..." ends the
+// text where it grows beyond STEP_RANGES_BYTES.
+QByteArray StepRanges(const CExecList& steps, const QStringList& testPoints, int point);
+inline constexpr qsizetype STEP_RANGES_BYTES = 4096;
 
 // Free text (a comment, a setting, a name) that a spreadsheet opening the record would take
 // for a formula, one beginning with = + - @ or a tab or carriage return, is kept as text

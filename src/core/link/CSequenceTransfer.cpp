@@ -22,3 +22,9 @@ QString CSequenceTransfer::ResultText(bool sent) {
     return sent ? QCoreApplication::translate("CSequenceTransfer", "完了しました")
                 : QCoreApplication::translate("CSequenceTransfer", "送信出来ませんでした");
 }
+
+QString CSequenceTransfer::PointsNotSentText(qsizetype points) {
+    return QCoreApplication::translate("CSequenceTransfer",
+                                       "テストポイントはシーケンスメモリに送られません (%1 点)")
+        .arg(points);
+}

@@ -20,4 +20,7 @@ public:
     // The question before, and the message after a transfer.
     static QString QuestionText();
     static QString ResultText(bool sent);
+    // The plan went once, whatever its test points: the sequence memory knows no points.
+    // Said after a transfer of a plan with points, before the result.
+    static QString PointsNotSentText(qsizetype points);
 };

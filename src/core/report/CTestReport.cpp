@@ -1,5 +1,6 @@
 #include "CTestReport.h"
 
+#include "data/TestPoints.h"
 #include "report/CMsExcelControl.h"
 #include "settings/CTestProperty.h"
 
@@ -124,7 +125,8 @@ private:
 // The plan and step columns in the report's order: interval before count.
 constexpr int kReportColumns[] = {0, 1, 2, 3, 4, 6, 5};
 
-void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTestProperty& p) {
+void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const QStringList& points,
+                     const CTestProperty& p) {
     excel.SelectSheet(0);
     excel.SetSheetName(Tr("試験条件"));
 
@@ -177,9 +179,20 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const CTe
             excel.SetCellText(CellName(char('B' + i), row),
                               Value(condition->GetColumnText(kReportColumns[i])));
     }
+
+    // the points below the plan, a row apart: each number and name
+    if (points.isEmpty())
+        return;
+    row += 2;
+    excel.SetCellText(CellName('A', row), Tr("テストポイント"));
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        ++row;
+        excel.SetCellText(CellName('A', row), Value(QString::number(i + 1)));
+        excel.SetCellText(CellName('B', row), Value(points.at(i)));
+    }
 }
 
-void WriteSteps(CMsExcelControl& excel, const CExecList& steps) {
+void WriteSteps(CMsExcelControl& excel, const CExecList& steps, const QStringList& points) {
     excel.SelectSheet(1);
     excel.SetSheetName(Tr("試験内容"));
 
@@ -187,6 +200,9 @@ void WriteSteps(CMsExcelControl& excel, const CExecList& steps) {
     const int sources[] = {0, 1, 2, 3, 4, 6, 5, 7, 8};
     for (int i = 0; i < 9; ++i)
         excel.SetCellText(CellName(columns[i], 10), CExecData::GetColumnTitle(sources[i]));
+    // column I names each step's test point; without points it stays empty
+    if (!points.isEmpty())
+        excel.SetCellText(u"I10", Tr("テストポイント"));
 
     ValueText value;
     StepTexts texts;
@@ -196,6 +212,8 @@ void WriteSteps(CMsExcelControl& excel, const CExecList& steps) {
         excel.SetCellText(CellName('A', row), value.Label(u"Step No.", row - 10));
         for (int i = 0; i < 9; ++i)
             excel.SetCellText(CellName(columns[i], row), value(texts.Get(*step, sources[i])));
+        if (const int point = TestPoints::PointOf(*step, points); point > 0)
+            excel.SetCellText(CellName('I', row), value(points.at(point - 1)));
     }
     excel.SetCellText(u"J2", Tr("総合判定"));
 }
@@ -225,14 +243,15 @@ QString CTestReport::RowLabel(const char* prefix, qint64 number) {
 }
 
 void CTestReport::Write(CMsExcelControl& excel, const CSettingList& plan, const CExecList& steps,
-                        const CTestProperty& property) {
-    WriteConditions(excel, plan, property);
-    WriteSteps(excel, steps);
+                        const QStringList& testPoints, const CTestProperty& property) {
+    WriteConditions(excel, plan, testPoints, property);
+    WriteSteps(excel, steps, testPoints);
     excel.SelectSheet(2);
     excel.SetSheetName(QStringLiteral(" "));
 }
 
 CTestReport::Outcome CTestReport::Create(const CSettingList& plan, const CExecList& steps,
+                                         const QStringList& testPoints,
                                          const CTestProperty& property, const QString& title,
                                          const QString& outputPath) {
     Outcome outcome;
@@ -251,7 +270,7 @@ CTestReport::Outcome CTestReport::Create(const CSettingList& plan, const CExecLi
         return outcome;
     }
     try {
-        Write(excel, plan, steps, property);
+        Write(excel, plan, steps, testPoints, property);
         excel.WriteWorkbook();
     } catch (const CExcelError& e) {
         outcome.m_strDetail = e.Text();

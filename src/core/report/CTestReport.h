@@ -4,13 +4,14 @@
 #include "data/CSettingData.h"
 
 #include <QString>
+#include <QStringList>
 
 class CMsExcelControl;
 class CTestProperty;
 
-// The test report: the settings and the plan on worksheet "試験条件", every step with its
-// judgement and comment on worksheet "試験内容". The execution dialog and the command
-// line both make it here, so they can never differ.
+// The test report: the settings, the plan and its test points on worksheet "試験条件",
+// every step with its test point, judgement and comment on worksheet "試験内容". The
+// execution dialog and the command line both make it here, so they can never differ.
 class CTestReport {
 public:
     enum Result {
@@ -27,16 +28,17 @@ public:
     };
 
     // Writes the layout into a started workbook; the steps read as the results list shows
-    // them. Throws CExcelError.
+    // them, testPoints names the points they carry (none: a plan tested as a whole).
+    // Throws CExcelError.
     static void Write(CMsExcelControl& excel, const CSettingList& plan, const CExecList& steps,
-                      const CTestProperty& property);
+                      const QStringList& testPoints, const CTestProperty& property);
 
     // The whole report: starts a workbook (titled after the document, written to
     // outputPath or else to the reports folder), writes the layout and the file.
     // Failures are caught and told in the outcome.
     static Outcome Create(const CSettingList& plan, const CExecList& steps,
-                          const CTestProperty& property, const QString& title,
-                          const QString& outputPath = QString());
+                          const QStringList& testPoints, const CTestProperty& property,
+                          const QString& title, const QString& outputPath = QString());
 
     // "MS-Excel 2000以降が見つかりません。\nレポートを作成できません。": no workbook writer.
     static QString NoWorkbookText();

@@ -51,6 +51,12 @@ QMessageBox::StandardButton CMessageBox::YesNo(const QString& text, QWidget* par
                 parent);
 }
 
+QMessageBox::StandardButton CMessageBox::OkCancelDefaultCancel(const QString& text,
+                                                               QWidget* parent) {
+    return Show(QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel,
+                QMessageBox::Cancel, parent);
+}
+
 QMessageBox::StandardButton CMessageBox::YesNoDefaultNo(const QString& text, QWidget* parent) {
     return Show(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No,
                 parent);

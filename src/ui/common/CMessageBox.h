@@ -15,6 +15,9 @@ public:
 
     static QMessageBox::StandardButton Ok(const QString& text, QWidget* parent = nullptr);
     static QMessageBox::StandardButton OkCancel(const QString& text, QWidget* parent = nullptr);
+    // OK/Cancel whose default (Enter) is Cancel: where OK sets the instrument going.
+    static QMessageBox::StandardButton OkCancelDefaultCancel(const QString& text,
+                                                             QWidget* parent = nullptr);
     static QMessageBox::StandardButton YesNo(const QString& text, QWidget* parent = nullptr);
     // Yes/No whose default (Enter) is No: for a question where Yes changes results.
     static QMessageBox::StandardButton YesNoDefaultNo(const QString& text,

@@ -19,10 +19,11 @@ QString Tr(const char* text) {
 } // namespace
 
 bool CReportOpener::CreateAndOpen(const CSettingList& plan, const CExecList& steps,
-                                  const CTestProperty& property, const QString& title,
-                                  QWidget* parent, QString* path) {
+                                  const QStringList& testPoints, const CTestProperty& property,
+                                  const QString& title, QWidget* parent, QString* path) {
     CWaitCursor cursor; // for as long as the report is written
-    const CTestReport::Outcome outcome = CTestReport::Create(plan, steps, property, title);
+    const CTestReport::Outcome outcome =
+        CTestReport::Create(plan, steps, testPoints, property, title);
     cursor.Release();
     if (outcome.m_nResult != CTestReport::REPORT_MADE) {
         CMessageBox::Ok(outcome.m_strMessage, parent);

@@ -4,6 +4,7 @@
 #include "data/CSettingData.h"
 
 #include <QString>
+#include <QStringList>
 
 class CTestProperty;
 class QWidget;
@@ -17,8 +18,8 @@ public:
     // that cannot be started or written is told to the operator. True when the workbook
     // was written (opened or not); path gets it.
     static bool CreateAndOpen(const CSettingList& plan, const CExecList& steps,
-                              const CTestProperty& property, const QString& title, QWidget* parent,
-                              QString* path = nullptr);
+                              const QStringList& testPoints, const CTestProperty& property,
+                              const QString& title, QWidget* parent, QString* path = nullptr);
 
     // Shows the path in the status bar and opens the workbook; when nothing opens it, the
     // operator is told where it is. True when an application took it.

@@ -6,6 +6,7 @@
 #include "common/CStatusNote.h"
 #include "data/CStepListModel.h"
 #include "data/SelectTable.h"
+#include "data/TestPoints.h"
 #include "execution/CJudgeDlg.h"
 #include "execution/CRunRecord.h"
 
@@ -22,8 +23,11 @@
 
 namespace {
 
-// Widths of the results list's columns, in percent of its client width less a scroll bar.
+// Widths of the results list's columns, in percent of its client width less a scroll bar;
+// with test points, the point's column takes its room from the others.
 constexpr int kColumnPercent[CStepListModel::kColumnCount] = {10, 10, 12, 8, 6, 10, 12, 13, 7, 12};
+constexpr int kColumnPercentWithPoint[CStepListModel::kColumnCount + 1] = {9, 14, 9,  10, 7, 5,
+                                                                           8, 10, 10, 6,  12};
 
 bool IsEnter(const QKeyEvent* key) {
     return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
@@ -49,11 +53,15 @@ bool MovesSelection(const QKeyEvent* key) {
 } // namespace
 
 CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
-                   CExecList* pExecList, QWidget* parent)
+                   CExecList* pExecList, const QStringList& testPoints, QWidget* parent)
     : QDialog(parent), m_pSettingList(pSettingList), m_pExecList(pExecList), m_ui(new Ui::CExecDlg),
       m_session(cntl, property, pExecList, *this), m_seq(m_session.Sequencer()) {
     m_ui->setupUi(this);
     m_strBaseTitle = windowTitle();
+    m_session.SetTestPoints(testPoints);
+    // the current point shows only where there are points
+    m_ui->labelTestPointCaption->setVisible(!testPoints.isEmpty());
+    m_ui->labelTestPoint->setVisible(!testPoints.isEmpty());
 
     for (int id = 0; id < int(m_timers.size()); ++id) {
         m_timers[size_t(id)].setSingleShot(true);
@@ -72,7 +80,7 @@ CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* p
 
     // The results list: many thousands of rows, all of one height, texts from the records.
     QTableView* list = m_ui->listResults;
-    m_pModel = new CStepListModel(pExecList, this);
+    m_pModel = new CStepListModel(pExecList, testPoints, this);
     list->setModel(m_pModel);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -178,6 +186,11 @@ void CExecDlg::StyleLabels() {
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
     }
+    // a point's name reads from its start, as in the results list
+    m_ui->labelTestPoint->setFrameShape(QFrame::Panel);
+    m_ui->labelTestPoint->setFrameShadow(QFrame::Sunken);
+    m_ui->labelTestPoint->setMinimumWidth(
+        m_ui->labelTestPoint->fontMetrics().horizontalAdvance(QStringLiteral("000 ")) * 5);
 }
 
 // ---- results list ----------------------------------------------------------------------
@@ -202,8 +215,11 @@ void CExecDlg::showEvent(QShowEvent* event) {
     const int client = list->width() - 2 * list->frameWidth();
     const int scrollBar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
     const int width = qMax(0, client - scrollBar);
-    for (int column = 0; column < CStepListModel::kColumnCount; ++column)
-        list->horizontalHeader()->resizeSection(column, width * kColumnPercent[column] / 100);
+    const bool points = m_pModel->columnCount() > CStepListModel::kColumnCount;
+    for (int column = 0; column < m_pModel->columnCount(); ++column)
+        list->horizontalHeader()->resizeSection(
+            column,
+            width * (points ? kColumnPercentWithPoint[column] : kColumnPercent[column]) / 100);
 }
 
 void CExecDlg::FillResultList() {
@@ -242,6 +258,9 @@ void CExecDlg::ShowStepNumber(int row) {
     const QString text = row >= 0 ? QString::asprintf("%d", row + 1) : QString();
     m_ui->labelStepNo->setText(text);
     m_ui->labelJudgeStepNo->setText(text);
+    const int point = m_seq.TestPointOf(row);
+    m_ui->labelTestPoint->setText(
+        TestPoints::Text(point, TestPoints::NameOf(m_seq.TestPoints(), point)));
 }
 
 void CExecDlg::OnRowSelected(int row) {
@@ -408,6 +427,16 @@ void CExecDlg::FocusStop() {
         m_ui->buttonStop->setFocus();
 }
 
+QString CExecDlg::MoveGunText(int point, const QString& name) {
+    return tr("テストポイント %1「%2」へ放電ガンを移動してください。").arg(point).arg(name);
+}
+
+bool CExecDlg::ConfirmTestPoint(int point, const QString& name) {
+    // Enter stops rather than discharge where the gun happens to be: a key pressed twice
+    // for the judgement just before must not confirm a move that was never made
+    return CMessageBox::OkCancelDefaultCancel(MoveGunText(point, name), this) == QMessageBox::Ok;
+}
+
 // ---- closing and the report ------------------------------------------------------------
 
 void CExecDlg::reject() {
@@ -444,8 +473,8 @@ bool CExecDlg::WriteReportWorkbook() {
     QString path;
     if (!CReportOpener::CreateAndOpen(m_pSettingList ? *m_pSettingList : noPlan,
                                       m_session.Steps() ? *m_session.Steps() : noSteps,
-                                      m_session.Property(), m_session.DocumentTitle(), this,
-                                      &path)) {
+                                      m_session.TestPoints(), m_session.Property(),
+                                      m_session.DocumentTitle(), this, &path)) {
         m_session.ReportNotMade();
         return false;
     }

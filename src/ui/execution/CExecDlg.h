@@ -27,14 +27,17 @@ class CExecDlg;
 // "試験実行": runs a plan's run list on the instrument and takes the judgements and
 // comments of its steps. Its run session (CRunSession) decides and stores; this dialog is
 // the sequencer's face: it arms the timers, shows the messages and the judgement dialog,
-// asks the operator's questions, and keeps the controls and the results list up to date.
-// It works on the caller's lists and owns none of them.
+// asks the operator's questions (the gun's move to each test point among them), and keeps
+// the controls and the results list up to date. It works on the caller's lists and owns
+// none of them.
 class CExecDlg : public QDialog, private CRunSequencer::Owner {
     Q_OBJECT
 
 public:
+    // testPoints: the names of the plan's test points, which the run list's steps are
+    // numbered by (none: the plan is tested as a whole, and the dialog shows no points).
     CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* pSettingList,
-             CExecList* pExecList, QWidget* parent = nullptr);
+             CExecList* pExecList, const QStringList& testPoints, QWidget* parent = nullptr);
     ~CExecDlg() override;
 
     // The Excel report of the plan and the judged steps; afterwards closing asks again
@@ -51,6 +54,8 @@ public:
     // "前回の試験結果（YYYY/MM/DD HH:MM、判定 N 件）を復元しますか？", and on a second line
     // "（記録の末尾が読めませんでした）" when the record was not read to its end.
     static QString RestoreQuestion(const QDateTime& start, qint64 judged, bool damaged);
+    // "テストポイント N「NAME」へ放電ガンを移動してください。"
+    static QString MoveGunText(int point, const QString& name);
 
     bool ResultExist() const { return m_session.ResultExist(); }
     const CRunSession& Session() const { return m_session; }
@@ -99,6 +104,7 @@ private:
     void UpdateStepRow(int row) override;
     void ShowStepRow(int row) override;
     void FocusStop() override;
+    bool ConfirmTestPoint(int point, const QString& name) override;
 
     void OpenDialog();
     void StyleLabels();
@@ -106,6 +112,7 @@ private:
     bool IsRunActive() const;
     // The results list or one of its parts (header, scroll bars).
     bool IsPartOfList(QObject* object) const;
+    // The step's number and its test point in the progress and judgement fields.
     void ShowStepNumber(int row);
     int SelectedRow() const;
     void SelectRow(int row);

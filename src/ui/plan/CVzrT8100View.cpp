@@ -9,6 +9,7 @@
 #include "link/CSequenceTransfer.h"
 #include "plan/CPlanListCtrl.h"
 #include "plan/CSettingsDlg.h"
+#include "plan/CTestPointDlg.h"
 #include "settings/CTestProperty.h"
 #include "ui_CVzrT8100View.h"
 
@@ -32,8 +33,8 @@ CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProper
     setFrameShape(QFrame::NoFrame);
     setFocusProxy(m_ui->listPlan);
 
-    for (QPushButton* button : {m_ui->buttonRun, m_ui->buttonEdit, m_ui->buttonAdd,
-                                m_ui->buttonDelete, m_ui->buttonSendSequence})
+    for (QPushButton* button : {m_ui->buttonRun, m_ui->buttonTestPoints, m_ui->buttonEdit,
+                                m_ui->buttonAdd, m_ui->buttonDelete, m_ui->buttonSendSequence})
         button->setAccessibleName(button->text());
     // nothing here shows it: the form decides whether the operator can reach it
     m_ui->buttonSendSequence->setVisible(false);
@@ -50,9 +51,13 @@ CVzrT8100View::CVzrT8100View(CVzrT8100Doc* doc, CVzrT8100Cntl& cntl, CTestProper
     connect(m_ui->buttonEdit, &QPushButton::clicked, this, &CVzrT8100View::OnEdit);
     connect(m_ui->buttonAdd, &QPushButton::clicked, this, &CVzrT8100View::OnAdd);
     connect(m_ui->buttonDelete, &QPushButton::clicked, this, &CVzrT8100View::OnDelete);
+    connect(m_ui->buttonTestPoints, &QPushButton::clicked, this, &CVzrT8100View::OnTestPoints);
     connect(m_ui->buttonSendSequence, &QPushButton::clicked, this, &CVzrT8100View::OnSendSequence);
     connect(m_ui->listPlan, &CPlanListCtrl::ListDoubleClicked, this, &CVzrT8100View::OnEdit);
     connect(m_ui->listPlan, &CPlanListCtrl::RowDropped, this, &CVzrT8100View::OnRowDropped);
+    // every window of the document counts anew whoever changed the plan
+    connect(m_pModel, &CPlanListModel::RunListChanged, this, &CVzrT8100View::ShowCounts);
+    ShowCounts();
 }
 
 CVzrT8100View::~CVzrT8100View() = default;
@@ -117,7 +122,8 @@ void CVzrT8100View::OnEdit() {
     m_pDoc->GetSettingList()[static_cast<size_t>(row)]->CopyTo(scratch);
     if (!DoConditionDialog(scratch))
         return;
-    m_pModel->UpdateRecord(row, scratch);
+    if (!m_pModel->UpdateRecord(row, scratch))
+        TellTooManySteps();
     FillList(row);
 }
 
@@ -129,6 +135,29 @@ void CVzrT8100View::OnAdd() {
         return;
     if (m_pModel->AppendRecord(std::move(record)))
         FillList(m_pModel->rowCount() - 1);
+    else
+        TellTooManySteps();
+}
+
+void CVzrT8100View::OnTestPoints() {
+    CTestPointDlg dlg(m_pDoc->TestPoints(), m_pDoc->PlanStepCount(), this);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    if (!m_pModel->SetTestPoints(dlg.Names()))
+        TellTooManySteps();
+}
+
+void CVzrT8100View::ShowCounts() {
+    m_ui->labelTestPoints->setText(tr("テストポイント %1 点 / ステップ %2")
+                                       .arg(m_pDoc->TestPoints().size())
+                                       .arg(m_pDoc->GetExecList().size()));
+}
+
+void CVzrT8100View::TellTooManySteps() {
+    CMessageBox::Ok(tr("試験ステップが上限の %1 を超えるため、変更できません。\n"
+                       "テストポイントまたは試験条件を減らしてください。")
+                        .arg(CVzrT8100Doc::kMaxRunSteps),
+                    this);
 }
 
 void CVzrT8100View::OnDelete() {
@@ -155,7 +184,11 @@ void CVzrT8100View::OnSendSequence() {
         CWaitCursor wait; // while the instrument is written
         sent = CSequenceTransfer::Send(m_cntl, m_pDoc->GetSettingList());
     }
-    CMessageBox::Ok(CSequenceTransfer::ResultText(sent), this);
+    QString text = CSequenceTransfer::ResultText(sent);
+    if (sent && !m_pDoc->TestPoints().isEmpty())
+        text = CSequenceTransfer::PointsNotSentText(m_pDoc->TestPoints().size()) +
+               QLatin1Char('\n') + text;
+    CMessageBox::Ok(text, this);
 }
 
 bool CVzrT8100View::viewportEvent(QEvent* event) {
@@ -207,7 +240,8 @@ bool CVzrT8100View::DoTestInfoDialog() {
 }
 
 void CVzrT8100View::DoExecDialog() {
-    CExecDlg dlg(m_cntl, m_property, &m_pDoc->GetSettingList(), &m_pDoc->GetExecList(), this);
+    CExecDlg dlg(m_cntl, m_property, &m_pDoc->GetSettingList(), &m_pDoc->GetExecList(),
+                 m_pDoc->TestPoints(), this);
     dlg.SetDocumentTitle(m_pDoc->GetTitle());
     dlg.SetDataFilePath(m_pDoc->GetPathName());
     dlg.exec();

@@ -16,9 +16,10 @@ class CVzrT8100View;
 }
 
 // The one view of a test document: the plan list on its form, with the buttons that run
-// the test, edit, add and delete conditions, and send the plan to the instrument's
-// sequence memory. Every window of a document shows the document's one plan model. The
-// test runs on the instrument controller and the settings the view is given.
+// the test, edit, add and delete conditions, edit the test points, and send the plan to
+// the instrument's sequence memory; above the list, the count of points and of steps. Every window
+// of a document shows the document's one plan model. The test runs on the instrument controller and
+// the settings the view is given.
 class CVzrT8100View : public QScrollArea {
     Q_OBJECT
 
@@ -47,6 +48,7 @@ public slots:
     void OnEdit();
     void OnAdd();
     void OnDelete();
+    void OnTestPoints();
     void OnSendSequence();
 
 protected:
@@ -59,6 +61,10 @@ protected:
 private:
     void OnRowDropped(int target);
     void StretchList();
+    // "テストポイント N 点 / ステップ M": the points and the run list's steps.
+    void ShowCounts();
+    // An edit refused because the run list would grow too long.
+    void TellTooManySteps();
 
     // The dialogs the view opens; each is modal and true on OK.
     bool DoConditionDialog(CSettingData& record);
