@@ -37,6 +37,7 @@ enum Seen : unsigned {
     SEEN_RUNS = 1u << 5,
     SEEN_SEQUENCE = 1u << 6,
     SEEN_HELP = 1u << 7,
+    SEEN_PDF = 1u << 8,
 };
 
 // An option with a value: "--name VALUE" (the value neither missing nor empty) or
@@ -53,6 +54,7 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--dump", &CCommandLine::m_strDumpFile, SEEN_DUMP, false},
     {"--report", &CCommandLine::m_strReportFile, SEEN_REPORT, false},
     {"--out", &CCommandLine::m_strReportOut, SEEN_OUT, false},
+    {"--pdf", &CCommandLine::m_strPdfOut, SEEN_PDF, true},
     {"--results", &CCommandLine::m_strResultsRecord, SEEN_RESULTS, false},
     {"--runs", &CCommandLine::m_strRunsFile, SEEN_RUNS, false},
     {"--send-sequence", &CCommandLine::m_strSequenceFile, SEEN_SEQUENCE, true},
@@ -135,6 +137,8 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
         cmd.m_strError = tr("--out は --report と一緒に指定してください。");
     else if ((seen & SEEN_RESULTS) && !report)
         cmd.m_strError = tr("--results は --report と一緒に指定してください。");
+    else if ((seen & SEEN_PDF) && !report)
+        cmd.m_strError = tr("--pdf は --report と一緒に指定してください。");
     else if ((report || runs) && !cmd.m_listDocuments.isEmpty())
         cmd.m_strError =
             tr("余分な引数があります: %1").arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
@@ -176,6 +180,9 @@ QString CCommandLine::Usage() {
               "                 記録が途中までしか読めないときは終了コード 3)\n"
               "  --out PATH     --report の保存先 (ファイルまたはフォルダ)。省略時は\n"
               "                 文書フォルダの VZR-T8100\n"
+              "  --pdf PATH     --report で印刷用の試験報告書 (.pdf) を PATH (ファイル\n"
+              "                 またはフォルダ) に作成します。--out がなければ .xlsx は\n"
+              "                 作成しません\n"
               "  --send-sequence FILE\n"
               "                 データファイルの試験条件をVZR-T8100内部のSEQUENCEデータに\n"
               "                 書き込んで終了します (成功は終了コード 0)\n"

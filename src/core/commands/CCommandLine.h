@@ -29,6 +29,7 @@ public:
     QString m_strDumpFile;       // --dump FILE
     QString m_strReportFile;     // --report FILE
     QString m_strReportOut;      // --out PATH (with --report)
+    QString m_strPdfOut;         // --pdf PATH (with --report)
     QString m_strResultsRecord;  // --results RECORD (with --report)
     QString m_strRunsFile;       // --runs FILE
     QString m_strSequenceFile;   // --send-sequence FILE

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "data/CExecData.h"
+#include "data/CSettingData.h"
 #include "execution/CRunSequencer.h"
+#include "report/CTestReport.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -47,6 +50,9 @@ public:
     QString DocumentTitle() const { return m_strTitle; }
     // The data file the run list comes from; empty for a document never saved.
     void SetDataFilePath(const QString& path) { m_strDataFile = path; }
+    // The names of the plan's test points, in order (the steps carry their numbers).
+    void SetTestPoints(const QStringList& points) { m_listPoints = points; }
+    const QStringList& TestPoints() const { return m_listPoints; }
 
     // Before the record begins: the latest run of this data file and run list, when it
     // never ended normally, its results went into no report and the run list does not hold
@@ -72,7 +78,18 @@ public:
     void ClearComments();
     // Results exist that no report has carried yet: closing asks for a report.
     bool ResultExist() const { return m_bResultExist; }
-    // A report workbook was written: the results are carried.
+
+    enum ReportKind {
+        REPORT_WORKBOOK, // CTestReport
+        REPORT_PDF,      // CPdfReport
+    };
+    // Writes a report of the plan and the run list as it stands, with the run's settings and
+    // test points, titled after the document (into outputPath, or else the reports folder),
+    // and records it: a report made carries the results (ReportMade), one that failed
+    // leaves them owed (ReportNotMade).
+    CTestReport::Outcome CreateReport(ReportKind kind, const CSettingList& plan,
+                                      const QString& outputPath = QString());
+    // A report was written: the results are carried, and the record says where to.
     void ReportMade(const QString& path);
     // None was written: closing still offers one, since the judgements live nowhere else.
     void ReportNotMade() { m_bResultExist = true; }
@@ -94,6 +111,7 @@ private:
     CExecList* m_pSteps;
     QString m_strTitle;
     QString m_strDataFile;
+    QStringList m_listPoints;
     bool m_bResultExist = false;
     std::unique_ptr<CRunRecordReader> m_pInterrupted; // found, not yet restored
     QString m_strRestoredFrom;

@@ -210,5 +210,6 @@ void CVzrT8100View::DoExecDialog() {
     CExecDlg dlg(m_cntl, m_property, &m_pDoc->GetSettingList(), &m_pDoc->GetExecList(), this);
     dlg.SetDocumentTitle(m_pDoc->GetTitle());
     dlg.SetDataFilePath(m_pDoc->GetPathName());
+    dlg.SetTestPoints(m_pDoc->GetCommentList());
     dlg.exec();
 }
