@@ -341,6 +341,85 @@ private slots:
         }
     }
 
+    // Texts too long for their cells wrap within them: a point's name over lines of its own
+    // column, a comment taller than a page on the pages that follow, each of its words once
+    // and in order, the headings on every page it goes over.
+    void pdfTextsWrapWithinTheirCells() {
+        CVzrT8100Doc doc;
+        ReportTest::FillThreeConditions(doc);
+        CExecList steps = RunAtTwoPoints(doc);
+        QStringList comment;
+        for (int i = 1; i <= 600; ++i)
+            comment << QStringLiteral("w%1").arg(i, 4, 10, QLatin1Char('0'));
+        steps[1]->m_strComment = comment.join(QLatin1Char(' '));
+        const QStringList points{QStringLiteral("電源ボタン周辺の金属ケース継ぎ目 上面 左側"),
+                                 QStringLiteral("VCP")};
+        const CTestReport::Outcome made =
+            CPdfReport::Create(doc.GetSettingList(), steps, points, PdfSettings(),
+                               QStringLiteral("Test1"), m_dir.path());
+        QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
+
+        const QList<ReportTest::PdfWord> words = ReportTest::PdfWords(made.m_strPath);
+        QMap<int, ReportTest::PdfWord> judge, mode; // the headings, page by page
+        for (const ReportTest::PdfWord& word : words) {
+            if (word.text == QStringLiteral("判定"))
+                judge[word.page] = word;
+            else if (word.text == QStringLiteral("放電")) // poppler's first word of 放電モード
+                mode[word.page] = word;
+        }
+        const double right = 595.28 - 15 / 25.4 * 72; // the page's right margin
+        QStringList read;
+        QSet<int> commentPages;
+        QSet<double> pointLines;
+        for (const ReportTest::PdfWord& word : words) {
+            if (word.page == 0)
+                continue;
+            if (word.text.startsWith(QLatin1Char('w'))) {
+                read << word.text;
+                commentPages << word.page;
+                QVERIFY2(judge.contains(word.page) && mode.contains(word.page),
+                         "no headings on a page the comment goes on to");
+                QVERIFY2(word.xMin > judge[word.page].xMax && word.xMax <= right + 0.5,
+                         qPrintable(word.text));
+            } else if (QRegularExpression(QStringLiteral("[周辺金属継ぎ目上面左側]"))
+                           .match(word.text)
+                           .hasMatch()) {
+                QVERIFY2(word.xMax < mode[word.page].xMin, qPrintable(word.text));
+                pointLines << word.yMin;
+            }
+        }
+        QCOMPARE(read, comment);
+        QVERIFY2(commentPages.size() >= 2, "the comment fits on one page");
+        QVERIFY(commentPages.contains(1));
+        // the name takes more lines than the rows of its point that hold nothing else
+        QVERIFY2(pointLines.size() > 7, qPrintable(QString::number(pointLines.size())));
+    }
+
+    // A disk that fills while the PDF is written leaves nothing behind; with room again the
+    // same report is written whole.
+    void pdfOnAFullDiskLeavesNothing() {
+        CVzrT8100Doc doc;
+        plans::SetPlan(doc, {plans::Sweep(200, 30500, 10)}); // 6,062 steps, about 100 pages
+        QTemporaryDir dir;
+        auto write = [&] {
+            return CPdfReport::Create(doc.GetSettingList(), doc.GetExecList(), {}, Settings(),
+                                      QStringLiteral("Test1"), dir.path());
+        };
+        const CTestReport::Outcome failed = WithDiskFull(400 * 1024, write);
+        QCOMPARE(failed.m_nResult, CTestReport::REPORT_FAILED);
+        QVERIFY2(failed.m_strDetail.startsWith(QStringLiteral("WritePdf (") +
+                                               QDir::toNativeSeparators(dir.path()) + ')'),
+                 qPrintable(failed.m_strDetail));
+        QVERIFY2(failed.m_strMessage.contains(QStringLiteral("レポートは保存されていません")),
+                 qPrintable(failed.m_strMessage));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        const CTestReport::Outcome made = write();
+        QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFileInfo(made.m_strPath).fileName()});
+        QVERIFY(QFileInfo(made.m_strPath).size() > 400 * 1024);
+    }
+
     void opensInLibreOffice() {
         QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
         if (soffice.isEmpty())
