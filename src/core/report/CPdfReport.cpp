@@ -425,7 +425,7 @@ void CPdfReport::WriteResults(CPdfLayout& pdf) const {
         QStringList names;
         for (qint32 point = 1; point <= m_points.size(); ++point)
             names << PointText(point);
-        columns.push_back({std::min(Needed(pdf, headings.last(), names), 45.0), Qt::AlignLeft});
+        columns.push_back({std::min(Needed(pdf, headings.last(), names), 35.0), Qt::AlignLeft});
     }
     const Qt::Alignment aligns[] = {Qt::AlignLeft,    Qt::AlignLeft,   Qt::AlignLeft,
                                     Qt::AlignHCenter, Qt::AlignRight,  Qt::AlignRight,
