@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     CExecList steps;
     for (int point = 1; point <= std::max(pointCount, 1); ++point) {
         if (pointCount > 0)
-            points << QStringLiteral("テストポイント %1 (HCP 前面)").arg(point);
+            points << QStringLiteral("USBコネクタ %1").arg(point);
         for (const auto& step : doc.GetExecList()) {
             steps.push_back(std::make_unique<CExecData>(*step));
             CExecData& s = *steps.back();

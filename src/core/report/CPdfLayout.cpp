@@ -113,13 +113,6 @@ double CPdfLayout::NaturalWidth(Style style, const QString& text) const {
     return QFontMetricsF(Font(style), &m_device).horizontalAdvance(Printable(text)) / m_dUnitsPerMm;
 }
 
-double CPdfLayout::WidestWord(Style style, const QString& text) const {
-    double widest = 0;
-    for (const QString& word : Printable(text).split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        widest = std::max(widest, NaturalWidth(style, word));
-    return widest;
-}
-
 std::shared_ptr<CPdfLayout::Laid> CPdfLayout::Lay(const QString& text, Style style, double width,
                                                   Qt::Alignment align) const {
     auto laid = std::make_shared<Laid>(text, Font(style), &m_device);

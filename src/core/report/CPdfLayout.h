@@ -60,8 +60,6 @@ public:
 
     // How wide a text is on one line, in mm.
     double NaturalWidth(Style style, const QString& text) const;
-    // The widest word of a text (a heading may wrap between words, never inside one).
-    double WidestWord(Style style, const QString& text) const;
 
     // A paragraph over the width of the page.
     void Paragraph(const QString& text, Style style, Qt::Alignment align = Qt::AlignLeft);

@@ -56,30 +56,60 @@ const QColor kLabelFill(0xf2, 0xf2, 0xf2);
 // not touch the rules.
 constexpr double kSlack = 1.2;
 
-// The width a column needs: its heading's widest word and its widest value, with padding.
-double Needed(const CPdfLayout& pdf, const QString& heading, const QStringList& values) {
-    double width = pdf.WidestWord(CPdfLayout::BOLD, heading);
-    for (const QString& value : values)
-        width = std::max(width, pdf.NaturalWidth(CPdfLayout::BODY, value));
-    return width + 2 * CPdfLayout::kCellPadding + kSlack;
+// How narrow a column may get and how wide it would like to be.
+struct Fit {
+    double least = 0; // its values on one line, and each Latin word of its heading whole
+    double want = 0;  // its heading on one line too
+    Qt::Alignment align = Qt::AlignLeft;
+};
+
+// A Japanese heading breaks between any two of its characters; a Latin word does not.
+bool BreaksAnywhere(const QString& word) {
+    return std::any_of(word.cbegin(), word.cend(), [](QChar c) { return c.unicode() >= 0x2e80; });
 }
 
-// Widths that fill the page: every column as wide as it needs, the flexible one the rest
-// (at least flexLeast); when that leaves too little, the others give in proportion and
+Fit Measure(const CPdfLayout& pdf, const QString& heading, const QStringList& values,
+            Qt::Alignment align) {
+    double least = 0;
+    for (const QString& value : values)
+        least = std::max(least, pdf.NaturalWidth(CPdfLayout::BODY, value));
+    for (const QString& word : heading.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!BreaksAnywhere(word))
+            least = std::max(least, pdf.NaturalWidth(CPdfLayout::BOLD, word));
+    }
+    const double want = std::max(least, pdf.NaturalWidth(CPdfLayout::BOLD, heading));
+    const double room = 2 * CPdfLayout::kCellPadding + kSlack;
+    return {least + room, want + room, align};
+}
+
+// Widths that fill the page: the flexible column takes what the others leave (at least
+// flexLeast). The others get what they want when there is room, else at least their least
+// and a share of what is left; when even that is too much, they give in proportion and
 // their texts wrap.
-std::vector<Column> FitColumns(std::vector<Column> columns, size_t flex, double flexLeast) {
-    double fixed = 0;
-    for (size_t c = 0; c < columns.size(); ++c) {
-        if (c != flex)
-            fixed += columns[c].width;
+std::vector<Column> FitColumns(const std::vector<Fit>& fits, size_t flex, double flexLeast) {
+    double least = 0, want = 0;
+    for (size_t c = 0; c < fits.size(); ++c) {
+        if (c != flex) {
+            least += fits[c].least;
+            want += std::max(fits[c].want, fits[c].least);
+        }
     }
     const double room = CPdfLayout::kContentWidth - flexLeast;
-    if (fixed > room) {
-        for (size_t c = 0; c < columns.size(); ++c) {
-            if (c != flex)
-                columns[c].width *= room / fixed;
-        }
-        fixed = room;
+    std::vector<Column> columns;
+    double fixed = 0;
+    for (size_t c = 0; c < fits.size(); ++c) {
+        const double low = fits[c].least, high = std::max(fits[c].want, low);
+        double width = 0;
+        if (c == flex)
+            width = 0;
+        else if (want <= room)
+            width = high;
+        else if (least <= room)
+            width = low + (high - low) * (room - least) / (want - least);
+        else
+            width = low * room / least;
+        fixed += width;
+        columns.push_back({width, fits[c].align});
     }
     columns[flex].width = CPdfLayout::kContentWidth - fixed;
     return columns;
@@ -244,13 +274,13 @@ void CPdfReport::WritePlan(CPdfLayout& pdf) const {
         for (size_t c = 0; c < std::size(kPlanColumns); ++c)
             values[c + 1] << m_plan[i]->GetColumnText(kPlanColumns[c]);
     }
-    std::vector<Column> columns;
+    std::vector<Fit> fits;
     for (qsizetype c = 0; c < headings.size(); ++c) {
         const bool number = c == 0 || c >= 6;
-        columns.push_back(
-            {Needed(pdf, headings[c], values[size_t(c)]), number ? Qt::AlignRight : Qt::AlignLeft});
+        fits.push_back(
+            Measure(pdf, headings[c], values[size_t(c)], number ? Qt::AlignRight : Qt::AlignLeft));
     }
-    pdf.BeginTable(FitColumns(columns, kVoltage, 40), headings);
+    pdf.BeginTable(FitColumns(fits, kVoltage, 40), headings);
     QString row[8];
     for (size_t i = 0; i < m_plan.size(); ++i) {
         for (size_t c = 0; c < 8; ++c)
@@ -266,9 +296,9 @@ void CPdfReport::WritePoints(CPdfLayout& pdf) const {
     Section(pdf, Tr("テストポイント"));
     const QString number = Tr("No.");
     pdf.BeginTable(
-        FitColumns({{Needed(pdf, number, {QString::number(m_points.size())}), Qt::AlignRight},
-                    {0, Qt::AlignLeft}},
-                   1, 40),
+        FitColumns(
+            {Measure(pdf, number, {QString::number(m_points.size())}, Qt::AlignRight), Fit()}, 1,
+            40),
         {number, Tr("名称")});
     for (qsizetype i = 0; i < m_points.size(); ++i) {
         const QString row[] = {QString::number(i + 1), m_points.at(i)};
@@ -300,15 +330,17 @@ void CPdfReport::WriteSummary(CPdfLayout& pdf) const {
                                 QStringLiteral("D"),
                                 Tr("判定なし"),
                                 Tr("ステップ数")};
-    const QString widest = QString::number(m_steps.size());
-    double countWidth = 14;
-    for (size_t c = 1; c < std::size(headings); ++c)
-        countWidth = std::max(countWidth, Needed(pdf, headings[c], {widest}));
-    std::vector<Column> columns{{0, Qt::AlignLeft}};
-    for (size_t c = 1; c < std::size(headings); ++c)
-        columns.push_back({countWidth, Qt::AlignRight});
-    pdf.BeginTable(FitColumns(columns, 0, 30),
-                   QStringList(std::begin(headings), std::end(headings)));
+    // the counts alike, at least 14 mm
+    Fit count{14, 14, Qt::AlignRight};
+    for (size_t c = 1; c < std::size(headings); ++c) {
+        const Fit fit =
+            Measure(pdf, headings[c], {QString::number(m_steps.size())}, Qt::AlignRight);
+        count.least = std::max(count.least, fit.least);
+        count.want = std::max(count.want, fit.want);
+    }
+    std::vector<Fit> fits(std::size(headings), count);
+    fits[0] = Fit();
+    pdf.BeginTable(FitColumns(fits, 0, 30), QStringList(std::begin(headings), std::end(headings)));
 
     const QColor fills[] = {QColor(),
                             VerdictFill(JUDGE_A),
@@ -417,30 +449,33 @@ void CPdfReport::WriteResults(CPdfLayout& pdf) const {
     }
 
     QStringList headings{Tr("Step No.")};
-    std::vector<Column> columns{
-        {Needed(pdf, headings[0], {QString(QString::number(m_steps.size()).size(), u'0')}),
-         Qt::AlignRight}};
+    std::vector<Fit> fits{Measure(
+        pdf, headings[0], {QString(QString::number(m_steps.size()).size(), u'0')}, Qt::AlignRight)};
     if (points) {
+        // a point's name is free text: it wraps in a column of its own size
         headings << Tr("テストポイント");
         QStringList names;
         for (qint32 point = 1; point <= m_points.size(); ++point)
             names << PointText(point);
-        columns.push_back({std::min(Needed(pdf, headings.last(), names), 35.0), Qt::AlignLeft});
+        Fit fit = Measure(pdf, headings.last(), names, Qt::AlignLeft);
+        fit.least = std::min(fit.least, 22.0);
+        fit.want = std::min(fit.want, 35.0);
+        fits.push_back(fit);
     }
     const Qt::Alignment aligns[] = {Qt::AlignLeft,    Qt::AlignLeft,   Qt::AlignLeft,
                                     Qt::AlignHCenter, Qt::AlignRight,  Qt::AlignRight,
                                     Qt::AlignRight,   Qt::AlignHCenter};
     for (size_t c = 0; c < std::size(kStepColumns); ++c) {
         headings << CExecData::GetColumnTitle(kStepColumns[c]);
-        columns.push_back({Needed(pdf, headings.last(), choices[c]), aligns[c]});
+        fits.push_back(Measure(pdf, headings.last(), choices[c], aligns[c]));
     }
     headings << CExecData::GetColumnTitle(8);
-    columns.push_back({0, Qt::AlignLeft});
-    const size_t judgeColumn = columns.size() - 2;
-    pdf.BeginTable(FitColumns(columns, columns.size() - 1, 30), headings);
+    fits.push_back(Fit());
+    const size_t judgeColumn = fits.size() - 2;
+    pdf.BeginTable(FitColumns(fits, fits.size() - 1, 30), headings);
 
-    std::vector<QString> row(columns.size());
-    std::vector<QColor> fills(columns.size());
+    std::vector<QString> row(fits.size());
+    std::vector<QColor> fills(fits.size());
     qint64 number = 0;
     for (const auto& step : m_steps) {
         size_t c = 0;
