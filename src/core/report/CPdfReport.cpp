@@ -27,8 +27,9 @@
 
 namespace {
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("CPdfReport", text);
+// disambiguation: where one Japanese text reads as two English ones
+QString Tr(const char* text, const char* disambiguation = nullptr) {
+    return QCoreApplication::translate("CPdfReport", text, disambiguation);
 }
 
 using Column = CPdfLayout::Column;
@@ -293,7 +294,7 @@ void CPdfReport::WritePlan(CPdfLayout& pdf) const {
 void CPdfReport::WritePoints(CPdfLayout& pdf) const {
     if (m_points.isEmpty())
         return;
-    Section(pdf, Tr("テストポイント"));
+    Section(pdf, Tr("テストポイント", "section"));
     const QString number = Tr("No.");
     pdf.BeginTable(
         FitColumns(
@@ -323,7 +324,7 @@ void CPdfReport::WriteSummary(CPdfLayout& pdf) const {
     }
 
     Section(pdf, Tr("判定集計"));
-    const QString headings[] = {m_points.isEmpty() ? QString() : Tr("テストポイント"),
+    const QString headings[] = {m_points.isEmpty() ? QString() : Tr("テストポイント", "column"),
                                 QStringLiteral("A"),
                                 QStringLiteral("B"),
                                 QStringLiteral("C"),
@@ -453,7 +454,7 @@ void CPdfReport::WriteResults(CPdfLayout& pdf) const {
         pdf, headings[0], {QString(QString::number(m_steps.size()).size(), u'0')}, Qt::AlignRight)};
     if (points) {
         // a point's name is free text: it wraps in a column of its own size
-        headings << Tr("テストポイント");
+        headings << Tr("テストポイント", "column");
         QStringList names;
         for (qint32 point = 1; point <= m_points.size(); ++point)
             names << PointText(point);
