@@ -15,6 +15,7 @@
 
 #include <QBuffer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSerialPort>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -259,6 +260,8 @@ private slots:
         QTest::newRow("dump without file") << QStringList{"--dump"};
         QTest::newRow("report without file") << QStringList{"--report"};
         QTest::newRow("out without report") << QStringList{"--out", "x.xlsx", "plan.vzt"};
+        QTest::newRow("pdf without report") << QStringList{"--pdf", "x.pdf", "plan.vzt"};
+        QTest::newRow("pdf without path") << QStringList{"--report", "a.vzt", "--pdf"};
         QTest::newRow("report and dump") << QStringList{"--report", "a.vzt", "--dump", "a.vzt"};
         QTest::newRow("report of two files") << QStringList{"--report", "a.vzt", "b.vzt"};
         QTest::newRow("run of two files") << QStringList{"--run", "a.vzt", "b.vzt"};
@@ -471,6 +474,60 @@ private slots:
         QFile::remove(into.out.trimmed());
     }
 
+    // --pdf writes the printable report, and the workbook only when --out asks for it too;
+    // it needs no display (none, or one that cannot be reached) and no platform chosen. A
+    // PDF that cannot be written leaves nothing and the workbook written before it stands.
+    void reportAsPdf() {
+        const QString plan = SavePlanAndSettings();
+        const QString folder = QDir::homePath() + "/Documents/VZR-T8100";
+        QDir(folder).removeRecursively();
+        const QString pdf = m_dir.filePath("customer.pdf");
+        QFile old(pdf);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older report");
+        old.close();
+        const QStringList books = QDir(m_dir.path()).entryList({"*.xlsx"});
+        QProcessEnvironment env = environment();
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("DISPLAY", ":97");
+        const ProcessRun r =
+            RunProcess(BuildProgram("vzr-t8100"), {"--report", plan, "--pdf", pdf}, {}, env);
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, pdf + "\n");
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QVERIFY(!QDir(folder).exists());
+        QCOMPARE(QDir(m_dir.path()).entryList({"*.xlsx"}), books);
+        const QStringList pages = ReportTest::PdfPages(pdf);
+        QVERIFY(pages.size() >= 2);
+        QVERIFY2(pages[0].contains(QStringLiteral("株式会社 試験所")), qPrintable(pages[0]));
+        QVERIFY2(QRegularExpression(QStringLiteral("シリアル番号\\s+0012\\s"))
+                     .match(pages[0])
+                     .hasMatch(),
+                 qPrintable(pages[0]));
+        // the file as it stands: no judgements
+        QVERIFY2(QRegularExpression(QStringLiteral("合計(\\s+0){4}\\s+8\\s+8\\s"))
+                     .match(pages[0])
+                     .hasMatch(),
+                 qPrintable(pages[0]));
+
+        const QString book = m_dir.filePath("both.xlsx");
+        const ProcessRun both = run({"--report", plan, "--pdf", pdf, "--out", book});
+        QCOMPARE(both.exitCode, 0);
+        QCOMPARE(both.out, book + "\n" + pdf + "\n");
+
+        const ProcessRun blocked =
+            run({"--report", plan, "--out", book, "--pdf", m_dir.filePath("no/such/report.pdf")});
+        QCOMPARE(blocked.exitCode, 1);
+        QCOMPARE(blocked.out, book + "\n");
+        QVERIFY2(blocked.err.startsWith(QStringLiteral("レポートを作成できません。\n")) &&
+                     blocked.err.contains(m_dir.filePath("no/such")),
+                 qPrintable(blocked.err));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("no")));
+        QVERIFY(
+            QDir(m_dir.path()).entryList({".vzr-report*"}, QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     void reportRefusesAndLeavesNothing() {
         const QString plan = SavePlanAndSettings();
         const QString folder = QDir::homePath() + "/Documents/VZR-T8100";
@@ -605,8 +662,9 @@ private slots:
         LongRun running;
         const QString plan = SaveRunPlan("stopped", std::move(running.doc));
         running.doc = LongRun::LongPlan();
-        const QString out = m_dir.filePath("stopped.xlsx");
-        QVERIFY(running.Start(environment(), {"--run", plan, "--out", out, "--quiet"}));
+        const QString out = m_dir.filePath("stopped.xlsx"), pdf = m_dir.filePath("stopped.pdf");
+        QVERIFY(
+            running.Start(environment(), {"--run", plan, "--out", out, "--pdf", pdf, "--quiet"}));
         QCOMPARE(::kill(pid_t(running.proc.processId()), signal), 0);
         QCOMPARE(running.Finish(), 128 + signal);
         QCOMPARE(QString::fromUtf8(running.proc.readAllStandardOutput()),
@@ -618,6 +676,11 @@ private slots:
         QVERIFY(record.Closed());
         QVERIFY(record.ResultsReported());
         QCOMPARE(ReportJudgements(out, 2), (QStringList{"A", "------"}));
+        QString error;
+        const QString pages = ReportTest::PdfPages(pdf, &error).join('\n');
+        QVERIFY2(!pages.isEmpty(), qPrintable(error));
+        QVERIFY2(pages.contains(QRegularExpression("合計\\s+1\\s+0\\s+0\\s+0\\s+1\\s+2\\s")),
+                 qPrintable(pages));
     }
 
     // An instrument error at START, a pulled cable in the middle of a step, no instrument:

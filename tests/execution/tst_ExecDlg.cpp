@@ -173,10 +173,10 @@ private slots:
         QCOMPARE(Button("buttonTrig")->text(), QString("TRIG"));
         QVERIFY(!Button("buttonStart")->icon().pixmap(32, 32).isNull());
         QVERIFY(!Button("buttonStop")->icon().pixmap(32, 32).isNull());
-        const QStringList texts = {"確定", "判定全変更", "コメント全削除", "レポート作成...",
-                                   "閉じる"};
-        const char* names[] = {"buttonApply", "buttonJudgeAll", "buttonDeleteComments",
-                               "buttonReport", "buttonClose"};
+        const QStringList texts = {"確定",       "判定全変更", "コメント全削除", "レポート作成...",
+                                   "PDF作成...", "閉じる"};
+        const char* names[] = {"buttonApply",  "buttonJudgeAll", "buttonDeleteComments",
+                               "buttonReport", "buttonPdf",      "buttonClose"};
         for (int i = 0; i < texts.size(); ++i)
             QCOMPARE(Button(names[i])->text(), texts[i]);
         QList<QWidget*> controls;
@@ -239,6 +239,7 @@ private slots:
         QVERIFY(!Button("buttonStop")->isEnabled());
         QVERIFY(!Button("buttonTrig")->isEnabled());
         QVERIFY(Button("buttonReport")->isEnabled());
+        QVERIFY(Button("buttonPdf")->isEnabled());
         QVERIFY(LogMatches(m_inst.Log(), IDLE_POLLS));
 
         // The instrument is polled every 250 ms at most, as its own clock sees it: the next
@@ -458,8 +459,9 @@ private slots:
         QCOMPARE(Step(2).m_nJudge, JUDGE_C); // judgements stay in the records
     }
 
-    // The report button makes the workbook and clears the closing question; a report that
-    // could not be written is told, and leaves the judgements and the question in place.
+    // The report buttons make the workbook and the PDF, each clearing the closing question;
+    // a report that could not be written is told once the wait cursor is gone, and leaves
+    // the judgements and the question in place.
     void reportButton() {
         Open(MixedPlan());
         QVERIFY(WaitForIdlePoll());
@@ -472,22 +474,41 @@ private slots:
         QCOMPARE(m_catcher.m_urls.size(), 1);
         QVERIFY(!m_dlg->ResultExist());
         QVERIFY(m_modal->boxTexts.isEmpty());
+        ClickRow(2, true);
+        QTRY_COMPARE(m_modal->judgePresets.size(), 2);
+        QTRY_VERIFY(m_dlg->ResultExist());
+        Button("buttonPdf")->click();
+        QCOMPARE(m_catcher.m_urls.size(), 2);
+        const QString pdf = m_catcher.m_urls.last().toLocalFile();
+        QCOMPARE(QFileInfo(pdf).absolutePath(), CTestProperty::ReportsFolder());
+        QVERIFY2(QFileInfo(pdf).fileName().startsWith("Test1_") && pdf.endsWith(".pdf"),
+                 qPrintable(pdf));
+        QVERIFY(!m_dlg->ResultExist());
+        QVERIFY(m_modal->boxTexts.isEmpty());
 
-        // the reports folder is taken by a file: no workbook can be made
+        // the reports folder is taken by a file: no report can be made
         QVERIFY(QDir(CTestProperty::ReportsFolder()).removeRecursively());
         QFile blocker(CTestProperty::ReportsFolder());
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
+        QList<bool> cursorGone;
+        m_modal->onBox = [&](const QString&) {
+            cursorGone << (QGuiApplication::overrideCursor() == nullptr);
+        };
         m_dlg->CreateReport();
-        QCOMPARE(m_modal->boxTexts.size(), 1);
-        QVERIFY2(
-            m_modal->boxTexts.first().startsWith(Utf8("レポートのフォルダに書き込めません。\n") +
-                                                 CTestProperty::ReportsFolder()),
-            qPrintable(m_modal->boxTexts.first()));
+        Button("buttonPdf")->click();
+        QCOMPARE(m_modal->boxTexts.size(), 2);
+        for (const QString& text : m_modal->boxTexts)
+            QVERIFY2(text.startsWith(Utf8("レポートのフォルダに書き込めません。\n") +
+                                     CTestProperty::ReportsFolder()),
+                     qPrintable(text));
+        QCOMPARE(cursorGone, (QList<bool>{true, true}));
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
         QVERIFY(m_dlg->ResultExist());
         QCOMPARE(Step(0).m_nJudge, JUDGE_B);
-        QCOMPARE(m_catcher.m_urls.size(), 1);
+        QCOMPARE(m_catcher.m_urls.size(), 2);
         QVERIFY(m_dlg->isVisible());
+        m_modal->onBox = nullptr;
         m_modal->boxAnswer = [](const QString&) { return QMessageBox::No; };
         Button("buttonClose")->click();
         QCOMPARE(m_modal->boxTexts.last(),
@@ -579,6 +600,7 @@ private slots:
         QVERIFY(!Button("buttonDeleteComments")->isEnabled());
         QVERIFY(!Find<QComboBox>("comboJudgeAll")->isEnabled());
         QVERIFY(!Button("buttonReport")->isEnabled());
+        QVERIFY(!Button("buttonPdf")->isEnabled());
         QVERIFY(Button("buttonTrig")->isEnabled());
 
         ClickRow(0);

@@ -298,7 +298,8 @@ private slots:
         Button("buttonJudgeAll")->click();
         Button("buttonDeleteComments")->click();
         Button("buttonReport")->click();
-        QCOMPARE(m_catcher.m_urls.size(), 1);
+        Button("buttonPdf")->click();
+        QCOMPARE(m_catcher.m_urls.size(), 2);
 
         ClickRow(0);
         Button("buttonStart")->click();
@@ -326,19 +327,22 @@ private slots:
         const qsizetype beforeFailure = events.size() - 3;
         if (events.value(beforeFailure) == "DISCHARGE 1")
             events.removeAt(beforeFailure);
-        QCOMPARE(events, (QStringList{"JUDGE 2", "JUDGE 3", "JUDGE_ALL", "COMMENTS_CLEARED",
-                                      "REPORT", "START 1", "LOAD 1", "DISCHARGE 1", "JUDGE 1",
-                                      "TRIG 1", "STOP 1", "START 1", "LOAD 1", "INSTRUMENT_ERROR 1",
-                                      "START 1", "LOAD 1", "COMM_ERROR 1", "CLOSE"}));
+        QCOMPARE(events,
+                 (QStringList{"JUDGE 2", "JUDGE 3", "JUDGE_ALL", "COMMENTS_CLEARED", "REPORT",
+                              "REPORT", "START 1", "LOAD 1", "DISCHARGE 1", "JUDGE 1", "TRIG 1",
+                              "STOP 1", "START 1", "LOAD 1", "INSTRUMENT_ERROR 1", "START 1",
+                              "LOAD 1", "COMM_ERROR 1", "CLOSE"}));
         const QList<QStringList> rows = EventRows(path);
         QCOMPARE(rows[0].mid(10, 3), (QStringList{"C", "a,\"b\"", Utf8("判定ダイアログ")}));
         QCOMPARE(rows[1].mid(10, 3), (QStringList{"D", Utf8("確定の"), Utf8("確定")}));
         QCOMPARE(rows[2].mid(10, 3), (QStringList{"B", "", Utf8("判定全変更")}));
         QCOMPARE(rows[3][12], Utf8("コメント全削除"));
         QCOMPARE(rows[4][12], QDir::toNativeSeparators(m_catcher.m_urls.first().toLocalFile()));
-        QCOMPARE(rows[8].mid(10, 3), (QStringList{"------", "", Utf8("放電開始")}));
-        QCOMPARE(rows[9][12], QString("ON"));
-        QCOMPARE(rows[13].mid(12, 2), (QStringList{Utf8("ガンインターロックエラー"), "1"}));
+        QCOMPARE(rows[5][12], QDir::toNativeSeparators(m_catcher.m_urls.last().toLocalFile()));
+        QVERIFY(rows[5][12].endsWith(".pdf"));
+        QCOMPARE(rows[9].mid(10, 3), (QStringList{"------", "", Utf8("放電開始")}));
+        QCOMPARE(rows[10][12], QString("ON"));
+        QCOMPARE(rows[14].mid(12, 2), (QStringList{Utf8("ガンインターロックエラー"), "1"}));
 
         // the record's results are the run list's
         CRunRecordReader reader;
@@ -473,8 +477,8 @@ private slots:
         QTRY_COMPARE(m_modal->boxTexts.size(), 1);
     }
 
-    // --report FILE --results RECORD writes, through the same layout, the workbook the
-    // dialog's report button wrote; a record of another run list is refused.
+    // --report FILE --results RECORD writes, through the same layout, the workbook and the
+    // PDF the dialog's report buttons wrote; a record of another run list is refused.
     void reportFromTheRecordIsTheDialogs() {
         const QList<QString CTestProperty::*> fields = {
             &CTestProperty::m_strCompanyName,    &CTestProperty::m_strTestPlace,
@@ -496,17 +500,30 @@ private slots:
         JudgeByDialog(1, JUDGE_B, Utf8("コメント, \"1\""));
         Apply(5, JUDGE_D, "x");
         Button("buttonReport")->click();
-        QCOMPARE(m_catcher.m_urls.size(), 1);
+        Button("buttonPdf")->click();
+        QCOMPARE(m_catcher.m_urls.size(), 2);
         const QString dialogBook = m_catcher.m_urls.first().toLocalFile();
+        const QString dialogPdf = m_catcher.m_urls.last().toLocalFile();
         const QString record = m_dlg->Record()->Path();
         Close();
 
         // the settings file says otherwise now: the record's settings are the run's
         CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "someone else");
         const QString cliBook = m_dir->filePath("cli.xlsx");
-        const Run r = RunProgram({"--report", DataFile(), "--results", record, "--out", cliBook});
+        const QString cliPdf = m_dir->filePath("cli.pdf");
+        const Run r = RunProgram(
+            {"--report", DataFile(), "--results", record, "--out", cliBook, "--pdf", cliPdf});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(r.out.trimmed(), cliBook);
+        QCOMPARE(r.out, cliBook + "\n" + cliPdf + "\n");
+        // page for page the same text, but for the minute each was made
+        auto pdfText = [](const QString& path) {
+            return ReportTest::PdfPages(path).join('\f').remove(
+                QRegularExpression(Utf8("作成日時 [0-9/: ]+")));
+        };
+        const QString pdfFromDialog = pdfText(dialogPdf);
+        QVERIFY(pdfFromDialog.contains(Utf8("コメント, \"1\"")));
+        QVERIFY(pdfFromDialog.contains(Utf8("値0,\"0\"")));
+        QCOMPARE(pdfText(cliPdf), pdfFromDialog);
         QString error;
         const QJsonObject fromDialog = ReportTest::ReadWorkbook(dialogBook, &error);
         QVERIFY2(!fromDialog.isEmpty(), qPrintable(error));

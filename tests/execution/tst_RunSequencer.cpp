@@ -8,6 +8,7 @@
 #include "execution/CRunRecord.h"
 #include "execution/CRunSequencer.h"
 #include "execution/CRunSession.h"
+#include "report/ReportTestUtil.h"
 #include "settings/CTestProperty.h"
 
 #include <QTemporaryDir>
@@ -667,8 +668,9 @@ private slots:
     }
 
     // The session without a screen: the run list corrected as it opens, every judgement
-    // stored and recorded with its way, which of them a report still owes, a run never
-    // closed put back with its test time, and closing with the judge-auto flag written.
+    // stored and recorded with its way, which of them a report still owes (a report that
+    // failed carries nothing, a PDF carries them as a workbook does), a run never closed put
+    // back with its test time, and closing with the judge-auto flag written.
     void sessionKeepsTheResults() {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
@@ -679,6 +681,7 @@ private slots:
         m_property.m_tmTest = 1796000000;
         CFace face;
         QString killed;
+        const QString pdf = dir.filePath("r.pdf");
         {
             CRunSession session(*m_inst.cntl, m_property, &steps, face);
             QCOMPARE(steps[1]->m_nPola, POLA_MINUS);
@@ -689,15 +692,28 @@ private slots:
             QVERIFY(!session.ResultExist());
             session.Judge(1, JUDGE_C, "c1", CRunSequencer::JUDGED_DIALOG);
             QVERIFY(session.ResultExist());
-            session.ReportMade("/r.xlsx");
+            session.SetDocumentTitle("Plan.vzt");
+            const CTestReport::Outcome refused = session.CreateReport(
+                CRunSession::REPORT_WORKBOOK, doc->GetSettingList(), dir.filePath("no/r.xlsx"));
+            QCOMPARE(refused.m_nResult, CTestReport::REPORT_NO_FOLDER);
+            QVERIFY(session.ResultExist());
+            const CTestReport::Outcome made =
+                session.CreateReport(CRunSession::REPORT_PDF, doc->GetSettingList(), pdf);
+            QCOMPARE(made.m_nResult, CTestReport::REPORT_MADE);
+            QCOMPARE(made.m_strPath, pdf);
             QVERIFY(!session.ResultExist());
+            // the session's judgements in the report
+            QVERIFY(
+                QRegularExpression("^\\s*2\\s.*\\sC\\s+c1$", QRegularExpression::MultilineOption)
+                    .match(ReportTest::PdfPages(pdf).join('\n'))
+                    .hasMatch());
             session.JudgeAll(JUDGE_D);
             QVERIFY(!session.ResultExist());
             killed = session.Record()->Path();
         } // never closed: the program was killed
         QCOMPARE(Events(killed),
                  (QStringList{Utf8("JUDGE|1|B|確定"), Utf8("JUDGE|2|C|判定ダイアログ"),
-                              "REPORT|||/r.xlsx", Utf8("JUDGE_ALL||D|判定全変更")}));
+                              "REPORT|||" + pdf, Utf8("JUDGE_ALL||D|判定全変更")}));
 
         auto next = MixedPlan();
         m_property.m_tmTest = 1797000000;
@@ -748,5 +764,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRunSequencer)
+QTEST_MAIN(TestRunSequencer)
 #include "tst_RunSequencer.moc"

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QString>
 
 namespace ReportTest {
@@ -119,6 +120,53 @@ inline QString Difference(const QJsonObject& actual, const QJsonObject& expected
         }
     }
     return {};
+}
+
+} // namespace ReportTest
+
+namespace ReportTest {
+
+// The pages of a PDF as poppler reads them (poppler-utils, which scripts/bootstrap
+// installs): each page's text with its lines laid out as printed (pdftotext -layout).
+inline QStringList PdfPages(const QString& path, QString* error = nullptr) {
+    const ProcessRun r = RunProcess(QStringLiteral("pdftotext"),
+                                    {QStringLiteral("-layout"), QStringLiteral("-enc"),
+                                     QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    if (r.exitCode != 0) {
+        if (error)
+            *error = QStringLiteral("pdftotext ended with %1: %2").arg(r.exitCode).arg(r.err);
+        return {};
+    }
+    QStringList pages = r.out.split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+// One word of a PDF where poppler finds it (pdftotext -bbox), in points from the page's
+// top left corner.
+struct PdfWord {
+    int page = 0; // from 0
+    QString text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+
+inline QList<PdfWord> PdfWords(const QString& path) {
+    const ProcessRun r = RunProcess(QStringLiteral("pdftotext"),
+                                    {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    QList<PdfWord> words;
+    int page = -1;
+    static const QRegularExpression word(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+    for (const QString& line : r.out.split(QLatin1Char('\n'))) {
+        if (line.contains(QLatin1String("<page ")))
+            ++page;
+        const QRegularExpressionMatch m = word.match(line);
+        if (m.hasMatch())
+            words.append({page, m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(),
+                          m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
 }
 
 } // namespace ReportTest

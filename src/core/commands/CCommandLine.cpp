@@ -57,11 +57,11 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--dump", &CCommandLine::m_strDumpFile, SEEN_DUMP, false},
     {"--report", &CCommandLine::m_strReportFile, SEEN_REPORT, false},
     {"--out", &CCommandLine::m_strReportOut, SEEN_OUT, false},
+    {"--pdf", &CCommandLine::m_strPdfOut, SEEN_PDF, true},
     {"--results", &CCommandLine::m_strResultsRecord, SEEN_RESULTS, false},
     {"--runs", &CCommandLine::m_strRunsFile, SEEN_RUNS, false},
     {"--send-sequence", &CCommandLine::m_strSequenceFile, SEEN_SEQUENCE, true},
     {"--run", &CCommandLine::m_strRunFile, SEEN_RUN, true},
-    {"--pdf", &CCommandLine::m_strPdfOut, SEEN_PDF, true},
     {"--results-csv", &CCommandLine::m_strResultsCsv, SEEN_RESULTS_CSV, true},
 };
 
@@ -147,8 +147,8 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
         cmd.m_strError = tr("--out は --report または --run と一緒に指定してください。");
     else if ((seen & SEEN_RESULTS) && !report)
         cmd.m_strError = tr("--results は --report と一緒に指定してください。");
-    else if ((seen & SEEN_PDF) && !run)
-        cmd.m_strError = tr("--pdf は --run と一緒に指定してください。");
+    else if ((seen & SEEN_PDF) && !report && !run)
+        cmd.m_strError = tr("--pdf は --report または --run と一緒に指定してください。");
     else if ((seen & SEEN_RESULTS_CSV) && !run)
         cmd.m_strError = tr("--results-csv は --run と一緒に指定してください。");
     else if ((seen & SEEN_QUIET) && !run)
@@ -198,6 +198,9 @@ QString CCommandLine::Usage() {
               "                 記録が途中までしか読めないときは終了コード 3)\n"
               "  --out PATH     --report と --run のレポートの保存先 (ファイルまたは\n"
               "                 フォルダ)。--report で省略時は文書フォルダの VZR-T8100\n"
+              "  --pdf PATH     --report と --run で印刷用の試験報告書 (.pdf) を PATH\n"
+              "                 (ファイルまたはフォルダ) に作成します。--report で --out が\n"
+              "                 なければ .xlsx は作成しません\n"
               "  --send-sequence FILE\n"
               "                 データファイルの試験条件をVZR-T8100内部のSEQUENCEデータに\n"
               "                 書き込んで終了します (成功は終了コード 0)\n"
@@ -207,7 +210,6 @@ QString CCommandLine::Usage() {
               "                 実行します (自動A判定。完了したステップを一行ずつ、最後に判定\n"
               "                 の件数を表示。Ctrl+C で STOP と同じく停止します)。終了コード:\n"
               "                 0 全ステップ完了、1 試験器なし・エラー、130/143 SIGINT/SIGTERM\n"
-              "  --pdf PATH     --run の PDF レポートの保存先\n"
               "  --results-csv FILE\n"
               "                 --run の試験記録の写しを FILE に書き込みます\n"
               "  --quiet        --run で判定の件数の行だけを表示します\n"

@@ -30,11 +30,11 @@ public:
     QString m_strDumpFile;       // --dump FILE
     QString m_strReportFile;     // --report FILE
     QString m_strReportOut;      // --out PATH (with --report or --run)
+    QString m_strPdfOut;         // --pdf PATH (with --report or --run)
     QString m_strResultsRecord;  // --results RECORD (with --report)
     QString m_strRunsFile;       // --runs FILE
     QString m_strSequenceFile;   // --send-sequence FILE
     QString m_strRunFile;        // --run FILE
-    QString m_strPdfOut;         // --pdf PATH (with --run)
     QString m_strResultsCsv;     // --results-csv FILE (with --run)
     bool m_bQuiet = false;       // --quiet (with --run): only the judgements' counts
     QStringList m_listDocuments; // data files to open

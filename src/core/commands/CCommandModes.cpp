@@ -8,7 +8,10 @@
 #include "commands/CSendSequenceCommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+
+#include <memory>
 
 bool CCommandModes::IsWindowless(CCommandLine::Mode mode) {
     return mode != CCommandLine::MODE_GUI;
@@ -17,6 +20,21 @@ bool CCommandModes::IsWindowless(CCommandLine::Mode mode) {
 bool CCommandModes::SearchesPorts(CCommandLine::Mode mode) {
     return mode == CCommandLine::MODE_IDENTIFY || mode == CCommandLine::MODE_SEND_SEQUENCE ||
            mode == CCommandLine::MODE_RUN;
+}
+
+bool CCommandModes::Paints(const CCommandLine& cmd) {
+    return !cmd.m_strPdfOut.isEmpty();
+}
+
+std::unique_ptr<QCoreApplication> CCommandModes::MakeApplication(const CCommandLine& cmd, int& argc,
+                                                                 char** argv) {
+    if (!Paints(cmd))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    // a report painted without a window needs no display, and none that may be missing or
+    // unreachable: the offscreen platform, unless the caller chose one
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
@@ -33,7 +51,7 @@ int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
     default:
         break;
     }
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(cmd, argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     switch (cmd.m_nMode) {
@@ -43,7 +61,7 @@ int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
         return CDataFileDump::Run(cmd.m_strDumpFile, out, err);
     case CCommandLine::MODE_REPORT:
         return CReportCommand::Run(cmd.m_strReportFile, cmd.m_strReportOut, out, err,
-                                   cmd.m_strResultsRecord);
+                                   cmd.m_strResultsRecord, cmd.m_strPdfOut);
     case CCommandLine::MODE_RUNS:
         return CRunsCommand::Run(cmd.m_strRunsFile, out, err);
     case CCommandLine::MODE_SEND_SEQUENCE:

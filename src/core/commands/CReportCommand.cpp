@@ -3,6 +3,7 @@
 #include "commands/CCommandDataFile.h"
 #include "data/CVzrT8100Doc.h"
 #include "execution/CRunRecordReader.h"
+#include "report/CPdfReport.h"
 #include "report/CTestReport.h"
 #include "settings/CTestProperty.h"
 
@@ -20,7 +21,7 @@ QString Tr(const char* text) {
 } // namespace
 
 int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTextStream& out,
-                        QTextStream& err, const QString& resultsRecord) {
+                        QTextStream& err, const QString& resultsRecord, const QString& pdfPath) {
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
     auto fail = [&err](const QString& text) {
@@ -52,15 +53,28 @@ int CReportCommand::Run(const QString& dataFile, const QString& outputPath, QTex
         property = reader.Property();
     }
 
-    const CTestReport::Outcome outcome =
-        CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(), property,
-                            doc.GetTitle(), outputPath);
-    if (outcome.m_nResult != CTestReport::REPORT_MADE)
-        return fail(Tr("レポートを作成できません。") + QLatin1Char('\n') + outcome.m_strDetail);
-    out << QDir::toNativeSeparators(outcome.m_strPath) << '\n';
-    out.flush();
+    // the workbook unless only a PDF was asked for; each file is whole or not there
+    int result = 0;
+    auto told = [&](const CTestReport::Outcome& outcome) {
+        if (outcome.m_nResult != CTestReport::REPORT_MADE) {
+            err << Tr("レポートを作成できません。") << '\n' << outcome.m_strDetail << '\n';
+            err.flush();
+            result = 1;
+            return;
+        }
+        out << QDir::toNativeSeparators(outcome.m_strPath) << '\n';
+        out.flush();
+    };
+    if (pdfPath.isEmpty() || !outputPath.isEmpty())
+        told(CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                                 property, doc.GetTitle(), outputPath));
+    if (!pdfPath.isEmpty())
+        told(CPdfReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(), property,
+                                doc.GetTitle(), pdfPath));
+    if (result != 0)
+        return result;
     if (!damage.isEmpty()) {
-        // the workbook holds what was read, which is not necessarily the whole run
+        // the reports hold what was read, which is not necessarily the whole run
         err << damage << '\n';
         err.flush();
         return 3;

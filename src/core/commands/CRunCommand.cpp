@@ -266,26 +266,21 @@ int CRunCommand::RunPlan() {
 
 bool CRunCommand::WriteReports(CVzrT8100Doc& doc, CRunSession& session) {
     bool written = true;
-    if (!m_options.strReportOut.isEmpty()) {
-        const CTestReport::Outcome outcome =
-            CTestReport::Create(doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
-                                session.Property(), doc.GetTitle(), m_options.strReportOut);
+    auto write = [&](CRunSession::ReportKind kind, const QString& path) {
+        if (path.isEmpty())
+            return;
+        // the session records a report made, or leaves the results owed
+        const CTestReport::Outcome outcome = session.CreateReport(kind, doc.GetSettingList(), path);
         if (outcome.m_nResult == CTestReport::REPORT_MADE) {
-            session.ReportMade(outcome.m_strPath);
             if (!m_options.bQuiet)
                 PrintOut(Tr("レポート: %1").arg(QDir::toNativeSeparators(outcome.m_strPath)));
         } else {
-            session.ReportNotMade();
             PrintErr(Tr("レポートを作成できません。") + QLatin1Char('\n') + outcome.m_strDetail);
             written = false;
         }
-    }
-    if (!m_options.strPdfOut.isEmpty()) {
-        // TODO(PDF report): CPdfReport writes --pdf here from the same plan, run list,
-        // settings and title as the workbook, and the session records it (ReportMade).
-        PrintErr(Tr("PDF レポートを作成できません: %1").arg(m_options.strPdfOut));
-        written = false;
-    }
+    };
+    write(CRunSession::REPORT_WORKBOOK, m_options.strReportOut);
+    write(CRunSession::REPORT_PDF, m_options.strPdfOut);
     return written;
 }
 

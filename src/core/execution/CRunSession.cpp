@@ -4,6 +4,7 @@
 #include "execution/CRunRecordReader.h"
 #include "execution/CRunRecordStore.h"
 #include "link/CVzrT8100Cntl.h"
+#include "report/CPdfReport.h"
 #include "settings/CTestProperty.h"
 
 #include <QFileInfo>
@@ -196,6 +197,21 @@ void CRunSession::ClearComments() {
         step->SetResult(step->m_nJudge, QString());
     if (m_pRecord)
         m_pRecord->CommentsCleared();
+}
+
+CTestReport::Outcome CRunSession::CreateReport(ReportKind kind, const CSettingList& plan,
+                                               const QString& outputPath) {
+    const CExecList noSteps;
+    const CExecList& steps = m_pSteps ? *m_pSteps : noSteps;
+    const CTestReport::Outcome outcome =
+        kind == REPORT_PDF
+            ? CPdfReport::Create(plan, steps, TestPoints(), m_property, m_strTitle, outputPath)
+            : CTestReport::Create(plan, steps, TestPoints(), m_property, m_strTitle, outputPath);
+    if (outcome.m_nResult == CTestReport::REPORT_MADE)
+        ReportMade(outcome.m_strPath);
+    else
+        ReportNotMade();
+    return outcome;
 }
 
 void CRunSession::ReportMade(const QString& path) {

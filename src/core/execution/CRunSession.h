@@ -1,7 +1,9 @@
 #pragma once
 
 #include "data/CExecData.h"
+#include "data/CSettingData.h"
 #include "execution/CRunSequencer.h"
+#include "report/CTestReport.h"
 
 #include <QDateTime>
 #include <QString>
@@ -80,7 +82,18 @@ public:
     void ClearComments();
     // Results exist that no report has carried yet: closing asks for a report.
     bool ResultExist() const { return m_bResultExist; }
-    // A report workbook was written: the results are carried.
+
+    enum ReportKind {
+        REPORT_WORKBOOK, // CTestReport
+        REPORT_PDF,      // CPdfReport
+    };
+    // Writes a report of the plan and the run list as it stands, with the run's settings and
+    // test points, titled after the document (into outputPath, or else the reports folder),
+    // and records it: a report made carries the results (ReportMade), one that failed
+    // leaves them owed (ReportNotMade).
+    CTestReport::Outcome CreateReport(ReportKind kind, const CSettingList& plan,
+                                      const QString& outputPath = QString());
+    // A report was written: the results are carried, and the record says where to.
     void ReportMade(const QString& path);
     // None was written: closing still offers one, since the judgements live nowhere else.
     void ReportNotMade() { m_bResultExist = true; }

@@ -1,26 +1,16 @@
 #include "CMsExcelControl.h"
 
-#include "settings/CTestProperty.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
-#include <QRandomGenerator>
 
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,41 +26,6 @@ enum : std::uint8_t {
     KIND_TEXT = CMsExcelControl::CELL_TEXT,
     KIND_NUMBER = CMsExcelControl::CELL_NUMBER
 };
-
-// Creates every missing level of folder; false with the reason when it cannot.
-bool MakeFolder(const QString& folder, QString& reason) {
-    std::error_code ec;
-    const std::filesystem::path path(QFile::encodeName(folder).toStdString());
-    std::filesystem::create_directories(path, ec);
-    if (!ec && std::filesystem::is_directory(path, ec))
-        return true;
-    reason = ec ? QString::fromLocal8Bit(ec.message().c_str()) : Tr("フォルダではありません");
-    return false;
-}
-
-// Creates a new empty file of a hidden, unused name in folder. It is made as any new
-// file of the user is (0666 less the umask, or the folder's default permissions), and
-// the workbook written into it keeps that mode when renamed.
-bool CreateTemporary(const QString& folder, QString& path, QString& reason) {
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = QStringLiteral("/.vzr-report-");
-        for (int i = 0; i < 6; ++i)
-            name += QLatin1Char(kLetters[QRandomGenerator::global()->bounded(62)]);
-        const QString candidate = folder + name + QStringLiteral(".tmp");
-        const int fd = ::open(QFile::encodeName(candidate).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            path = candidate;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    reason = QString::fromLocal8Bit(std::strerror(errno));
-    return false;
-}
 
 // The options every workbook is written with.
 lxw_workbook_options WorkbookOptions() {
@@ -117,9 +72,7 @@ QString Column(int column) {
 
 CMsExcelControl::CMsExcelControl() = default;
 
-CMsExcelControl::~CMsExcelControl() {
-    RemoveTemporary();
-}
+CMsExcelControl::~CMsExcelControl() = default;
 
 void CMsExcelControl::SetSheetsInNewWorkbook(int count) {
     m_nNewSheets = std::clamp(count, 1, 255);
@@ -130,58 +83,24 @@ bool CMsExcelControl::StartWorkbook() {
     m_strStartFolder.clear();
     m_strStartReason.clear();
     m_strStartError.clear();
-    m_strFilePath.clear();
-    m_strExplicitFile.clear();
-    m_strFolder.clear();
     m_nState = STATE_EMPTY;
     m_sheets.clear();
     m_pool.clear();
 
-    QString folder;
-    QString reason;
-    if (!m_strOutputPath.isEmpty()) {
-        const QFileInfo target(m_strOutputPath);
-        if (target.isDir() || m_strOutputPath.endsWith(QLatin1Char('/'))) {
-            folder = target.absoluteFilePath();
-        } else {
-            folder = target.absolutePath();
-            m_strExplicitFile = target.absoluteFilePath();
-        }
-        // an explicit folder must be there already: a typing error makes no folders
-        if (!QFileInfo(folder).isDir())
-            reason = QFileInfo::exists(folder) ? Tr("フォルダではありません")
-                                               : Tr("フォルダがありません");
-    } else {
-        folder = CTestProperty::ReportsFolder();
-        if (folder.isEmpty())
-            reason = Tr("文書フォルダが決まっていません");
-        else
-            MakeFolder(folder, reason);
-    }
-    if (reason.isEmpty()) {
-        // the folder must take a file: probe it the way the workbook will be written
-        QString probe;
-        if (CreateTemporary(folder, probe, reason))
-            QFile::remove(probe);
-    }
-    if (!reason.isEmpty()) {
+    if (!m_file.Prepare()) {
         m_nStartFailure = START_NO_FOLDER;
-        m_strStartFolder = Native(folder);
-        m_strStartReason = reason;
-        m_strStartError =
-            folder.isEmpty()
-                ? Tr("レポートのフォルダに書き込めません: %1").arg(reason)
-                : Tr("レポートのフォルダに書き込めません: %1 (%2)").arg(m_strStartFolder, reason);
+        m_strStartFolder = m_file.FailedFolder();
+        m_strStartReason = m_file.FailedReason();
+        m_strStartError = m_file.FailureText();
         return false;
     }
-    if (!WriterCanMakeWorkbook(folder)) {
+    if (!WriterCanMakeWorkbook(m_file.Folder())) {
         m_nStartFailure = START_NO_WRITER;
         m_strStartReason = Tr("ブックを作れません (メモリ不足)");
         m_strStartError = m_strStartReason;
         return false;
     }
 
-    m_strFolder = folder;
     m_sheets.resize(static_cast<size_t>(m_nNewSheets));
     for (int i = 0; i < m_nNewSheets; ++i)
         m_sheets[static_cast<size_t>(i)].name = QStringLiteral("Sheet%1").arg(i + 1);
@@ -412,37 +331,7 @@ void CMsExcelControl::VisitCells(
 }
 
 QString CMsExcelControl::ReportFileName(const QString& title, const QDateTime& when, int suffix) {
-    QString base = title.trimmed();
-    if (base.endsWith(QLatin1String(".vzt"), Qt::CaseInsensitive))
-        base.chop(4);
-    // characters no file system of the desks it runs on takes in a name
-    for (QChar& c : base) {
-        if (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c))
-            c = QLatin1Char('_');
-    }
-    while (base.startsWith(QLatin1Char('.')))
-        base.remove(0, 1);
-    // a file name takes 255 bytes: leave room for the time, the suffix and the extension
-    while (base.toUtf8().size() > 200) {
-        base.chop(1);
-        if (!base.isEmpty() && base.back().isHighSurrogate())
-            base.chop(1);
-    }
-    while (base.endsWith(QLatin1Char('.')) || base.endsWith(QLatin1Char(' ')))
-        base.chop(1);
-    if (base.isEmpty())
-        base = QStringLiteral("VZR-T8100");
-    QString name = base + QLatin1Char('_') + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (suffix > 1)
-        name += QLatin1Char('-') + QString::number(suffix);
-    return name + QStringLiteral(".xlsx");
-}
-
-void CMsExcelControl::RemoveTemporary() {
-    if (!m_strTemporary.isEmpty()) {
-        QFile::remove(m_strTemporary);
-        m_strTemporary.clear();
-    }
+    return CReportFile::FileName(title, when, suffix, QStringLiteral(".xlsx"));
 }
 
 void CMsExcelControl::SortRowOrder(std::vector<CellRec>& cells) {
@@ -539,57 +428,22 @@ void CMsExcelControl::WriteFile(const QString& path) {
     }
 }
 
-QString CMsExcelControl::ChooseFinalPath(const QString& folder, const QDateTime& when) const {
-    for (int n = 1; n < 10000; ++n) {
-        const QString candidate = folder + QLatin1Char('/') + ReportFileName(m_strTitle, when, n);
-        if (!QFileInfo::exists(candidate) && !QFileInfo(candidate).isSymLink())
-            return candidate;
-    }
-    return {};
-}
-
 void CMsExcelControl::WriteWorkbook() {
     const QString op = QStringLiteral("WriteWorkbook");
     if (m_nState != STATE_READY)
         throw CExcelError(op, QString(), Tr("ブックが作られていません"));
 
     QString problem;
-    if (!CreateTemporary(m_strFolder, m_strTemporary, problem))
-        throw CExcelError(op, Native(m_strFolder), problem);
-
+    if (!m_file.CreateTemporary(&problem))
+        throw CExcelError(op, Native(m_file.Folder()), problem);
     try {
-        WriteFile(m_strTemporary);
+        WriteFile(m_file.TemporaryPath());
     } catch (...) {
-        RemoveTemporary();
+        m_file.Discard();
         throw;
     }
-    QString target;
-    if (!m_strExplicitFile.isEmpty()) {
-        // the file the caller named is replaced in one step: never half old, half new
-        target = m_strExplicitFile;
-        if (std::rename(QFile::encodeName(m_strTemporary).constData(),
-                        QFile::encodeName(target).constData()) != 0) {
-            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            RemoveTemporary();
-            throw CExcelError(op, Native(target), reason);
-        }
-    } else {
-        // never over another report: a name taken meanwhile moves on to the next suffix
-        const QDateTime now = QDateTime::currentDateTime();
-        for (int attempt = 0;; ++attempt) {
-            target = ChooseFinalPath(m_strFolder, now);
-            QFile file(m_strTemporary);
-            if (!target.isEmpty() && file.rename(target))
-                break;
-            if (target.isEmpty() || attempt >= 100 || !QFileInfo::exists(target)) {
-                const QString reason =
-                    target.isEmpty() ? Tr("空いているファイル名がありません") : file.errorString();
-                RemoveTemporary();
-                throw CExcelError(op, Native(target.isEmpty() ? m_strFolder : target), reason);
-            }
-        }
-    }
-    m_strTemporary.clear();
-    m_strFilePath = target;
+    QString where;
+    if (!m_file.Commit(&where, &problem))
+        throw CExcelError(op, where, problem);
     m_nState = STATE_SHOWN;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/CExcelError.h"
+#include "report/CReportFile.h"
 
 #include <QDateTime>
 #include <QString>
@@ -42,10 +43,10 @@ public:
     CMsExcelControl& operator=(const CMsExcelControl&) = delete;
 
     // Before StartWorkbook: the document title that begins the file name.
-    void SetTitle(const QString& title) { m_strTitle = title; }
+    void SetTitle(const QString& title) { m_file.SetTitle(title); }
     // Before StartWorkbook: an explicit file to write (replaced if it exists) or a folder to
     // write into under the usual name. Empty: the reports folder.
-    void SetOutputPath(const QString& path) { m_strOutputPath = path; }
+    void SetOutputPath(const QString& path) { m_file.SetOutputPath(path); }
     // Before StartWorkbook: how many worksheets a new workbook has (1 to 255).
     void SetSheetsInNewWorkbook(int count);
 
@@ -76,7 +77,7 @@ public:
     void SetCellText(QStringView cell, QStringView text);
     // Writes the workbook and gives it its final name (GetFilePath()).
     void WriteWorkbook();
-    QString GetFilePath() const { return m_strFilePath; }
+    QString GetFilePath() const { return m_file.FilePath(); }
 
     // What the workbook holds, so that a report can be checked without a file.
     bool IsReady() const { return m_nState == STATE_READY; }
@@ -125,22 +126,15 @@ private:
     void AppendUtf8(QStringView text);
     static void SortRowOrder(std::vector<CellRec>& cells);
     void WriteFile(const QString& path);
-    QString ChooseFinalPath(const QString& folder, const QDateTime& when) const;
-    void RemoveTemporary();
 
     State m_nState = STATE_EMPTY;
     int m_nNewSheets = kDefaultSheets;
     int m_nSheet = 0;
     std::vector<Sheet> m_sheets;
     std::string m_pool;
-    QString m_strTitle;
-    QString m_strOutputPath;
+    CReportFile m_file{QStringLiteral(".xlsx")}; // where the workbook goes, and its name
     StartFailure m_nStartFailure = START_OK;
     QString m_strStartFolder;
     QString m_strStartReason;
     QString m_strStartError;
-    QString m_strFolder;       // where the workbook goes, checked by StartWorkbook
-    QString m_strExplicitFile; // an explicit target file, empty for a generated name
-    QString m_strTemporary;    // the file being written, removed unless renamed
-    QString m_strFilePath;
 };

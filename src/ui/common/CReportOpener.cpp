@@ -2,8 +2,6 @@
 
 #include "common/CMessageBox.h"
 #include "common/CStatusNote.h"
-#include "common/CWaitCursor.h"
-#include "report/CTestReport.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -18,19 +16,11 @@ QString Tr(const char* text) {
 
 } // namespace
 
-bool CReportOpener::CreateAndOpen(const CSettingList& plan, const CExecList& steps,
-                                  const QStringList& testPoints, const CTestProperty& property,
-                                  const QString& title, QWidget* parent, QString* path) {
-    CWaitCursor cursor; // for as long as the report is written
-    const CTestReport::Outcome outcome =
-        CTestReport::Create(plan, steps, testPoints, property, title);
-    cursor.Release();
+bool CReportOpener::HandOver(const CTestReport::Outcome& outcome, QWidget* parent) {
     if (outcome.m_nResult != CTestReport::REPORT_MADE) {
         CMessageBox::Ok(outcome.m_strMessage, parent);
         return false;
     }
-    if (path)
-        *path = outcome.m_strPath;
     Open(outcome.m_strPath, parent);
     return true;
 }

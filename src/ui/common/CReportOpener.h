@@ -1,27 +1,23 @@
 #pragma once
 
-#include "data/CExecData.h"
-#include "data/CSettingData.h"
+#include "report/CTestReport.h"
 
 #include <QString>
 #include <QStringList>
 
-class CTestProperty;
 class QWidget;
 
-// The windows' side of a report: the wait cursor while it is written, the operator's
-// messages, the path in the main window's status bar and the hand-over of the workbook
-// to the desktop's spreadsheet application.
+// The windows' side of a finished report, a workbook or a PDF: the path in the main
+// window's status bar and the hand-over of the file to the desktop's application for it,
+// or the operator's message when none was made. The report itself is made by the run
+// session (CRunSession::CreateReport) while the caller shows the wait cursor.
 class CReportOpener {
 public:
-    // Makes the report of a plan and its run list (CTestReport) and opens it. A workbook
-    // that cannot be started or written is told to the operator. True when the workbook
-    // was written (opened or not); path gets it.
-    static bool CreateAndOpen(const CSettingList& plan, const CExecList& steps,
-                              const QStringList& testPoints, const CTestProperty& property,
-                              const QString& title, QWidget* parent, QString* path = nullptr);
+    // Opens a report made, or tells the operator why none was. True when it was made
+    // (opened or not).
+    static bool HandOver(const CTestReport::Outcome& outcome, QWidget* parent);
 
-    // Shows the path in the status bar and opens the workbook; when nothing opens it, the
+    // Shows the path in the status bar and opens the file; when nothing opens it, the
     // operator is told where it is. True when an application took it.
     static bool Open(const QString& path, QWidget* parent);
 };

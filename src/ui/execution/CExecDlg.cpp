@@ -4,6 +4,7 @@
 #include "common/CMessageBox.h"
 #include "common/CReportOpener.h"
 #include "common/CStatusNote.h"
+#include "common/CWaitCursor.h"
 #include "data/CStepListModel.h"
 #include "data/SelectTable.h"
 #include "data/TestPoints.h"
@@ -73,6 +74,7 @@ CExecDlg::CExecDlg(CVzrT8100Cntl& cntl, CTestProperty& property, CSettingList* p
     connect(m_ui->buttonTrig, &QPushButton::clicked, this, &CExecDlg::OnTrig);
     connect(m_ui->buttonClose, &QPushButton::clicked, this, &CExecDlg::OnClose);
     connect(m_ui->buttonReport, &QPushButton::clicked, this, &CExecDlg::CreateReport);
+    connect(m_ui->buttonPdf, &QPushButton::clicked, this, &CExecDlg::CreatePdfReport);
     connect(m_ui->buttonApply, &QPushButton::clicked, this, &CExecDlg::OnApply);
     connect(m_ui->buttonJudgeAll, &QPushButton::clicked, this, &CExecDlg::OnJudgeAll);
     connect(m_ui->buttonDeleteComments, &QPushButton::clicked, this, &CExecDlg::OnDeleteComments);
@@ -363,9 +365,9 @@ void CExecDlg::KillTimer(int id) {
 
 void CExecDlg::ApplyRunState(bool running) {
     const QList<QWidget*> runControls = {m_ui->buttonStop, m_ui->buttonTrig};
-    const QList<QWidget*> idleControls = {m_ui->buttonStart, m_ui->buttonReport,
-                                          m_ui->comboJudgeAll, m_ui->buttonJudgeAll,
-                                          m_ui->buttonDeleteComments};
+    const QList<QWidget*> idleControls = {m_ui->buttonStart,    m_ui->buttonReport,
+                                          m_ui->buttonPdf,      m_ui->comboJudgeAll,
+                                          m_ui->buttonJudgeAll, m_ui->buttonDeleteComments};
     // a control that goes off hands the focus to STOP or START, not to the next control
     // in the tab order (the list, which takes no keys during a run)
     QWidget* focus = focusWidget();
@@ -463,23 +465,22 @@ void CExecDlg::OnClose() {
 }
 
 void CExecDlg::CreateReport() {
-    WriteReportWorkbook();
+    WriteReport(CRunSession::REPORT_WORKBOOK);
 }
 
-bool CExecDlg::WriteReportWorkbook() {
-    // the wait cursor shows while the workbook is written and is gone for any message
-    const CSettingList noPlan;
-    const CExecList noSteps;
-    QString path;
-    if (!CReportOpener::CreateAndOpen(m_pSettingList ? *m_pSettingList : noPlan,
-                                      m_session.Steps() ? *m_session.Steps() : noSteps,
-                                      m_session.TestPoints(), m_session.Property(),
-                                      m_session.DocumentTitle(), this, &path)) {
-        m_session.ReportNotMade();
-        return false;
+void CExecDlg::CreatePdfReport() {
+    WriteReport(CRunSession::REPORT_PDF);
+}
+
+bool CExecDlg::WriteReport(CRunSession::ReportKind kind) {
+    // the wait cursor shows while the report is written and is gone for any message
+    CTestReport::Outcome outcome;
+    {
+        const CSettingList noPlan;
+        CWaitCursor cursor;
+        outcome = m_session.CreateReport(kind, m_pSettingList ? *m_pSettingList : noPlan);
     }
-    m_session.ReportMade(path);
-    return true;
+    return CReportOpener::HandOver(outcome, this);
 }
 
 // ---- the run record --------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <array>
@@ -43,11 +44,15 @@ public:
     // The Excel report of the plan and the judged steps; afterwards closing asks again
     // only once a new judgement is entered.
     void CreateReport();
+    // The same as a printable PDF ("PDF作成..."); it carries the results as the workbook does.
+    void CreatePdfReport();
     // The document's title, which names the report's workbook.
     void SetDocumentTitle(const QString& title) { m_session.SetDocumentTitle(title); }
     // The data file the run list comes from; empty (the default) for a document never
     // saved. The run record goes beside it, and its earlier runs can be restored.
     void SetDataFilePath(const QString& path) { m_session.SetDataFilePath(path); }
+    // The names of the plan's test points, which the reports show.
+    void SetTestPoints(const QStringList& points) { m_session.SetTestPoints(points); }
 
     // The run record of this opening of the dialog; none before the dialog was first shown.
     const CRunRecord* Record() const { return m_session.Record(); }
@@ -116,9 +121,10 @@ private:
     void ShowStepNumber(int row);
     int SelectedRow() const;
     void SelectRow(int row);
-    // Writes the report workbook of the plan and the run list and hands it to the desktop;
-    // false when none was written (the operator has been told why).
-    bool WriteReportWorkbook();
+    // Has the session write a report of the plan and the run list, under the wait cursor,
+    // and hands it to the desktop; false when none was written (the operator has been told
+    // why).
+    bool WriteReport(CRunSession::ReportKind kind);
     // As the dialog is first shown: offers an interrupted run's results, then begins the
     // record.
     void BeginRecord();

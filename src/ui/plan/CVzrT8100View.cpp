@@ -244,5 +244,6 @@ void CVzrT8100View::DoExecDialog() {
                  m_pDoc->TestPoints(), this);
     dlg.SetDocumentTitle(m_pDoc->GetTitle());
     dlg.SetDataFilePath(m_pDoc->GetPathName());
+    dlg.SetTestPoints(m_pDoc->GetCommentList());
     dlg.exec();
 }
