@@ -37,6 +37,7 @@ enum Seen : unsigned {
     SEEN_RUNS = 1u << 5,
     SEEN_SEQUENCE = 1u << 6,
     SEEN_HELP = 1u << 7,
+    SEEN_VERSION = 1u << 8,
 };
 
 // An option with a value: "--name VALUE" (the value neither missing nor empty) or
@@ -105,6 +106,8 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
         seen |= SEEN_IDENTIFY;
     } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
         seen |= SEEN_HELP;
+    } else if (arg == QLatin1String("--version")) {
+        seen |= SEEN_VERSION;
     } else if (!arg.startsWith(QLatin1String("--")) && isQtValueOption(arg)) {
         ++i; // the toolkit's option and its value stay for the application object
     } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
@@ -114,8 +117,8 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
     }
 }
 
-// The mode from the options seen: the help before all, at most one mode without
-// windows, --out and --results only with --report.
+// The mode from the options seen: the help before all, then the version, at most one mode
+// without windows, --out and --results only with --report.
 void decideMode(CCommandLine& cmd, unsigned seen) {
     const bool report = seen & SEEN_REPORT, runs = seen & SEEN_RUNS;
     const bool sequence = seen & SEEN_SEQUENCE;
@@ -126,6 +129,10 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
     }
     if (seen & SEEN_HELP) {
         cmd.m_nMode = CCommandLine::MODE_HELP;
+        return;
+    }
+    if (seen & SEEN_VERSION) {
+        cmd.m_nMode = CCommandLine::MODE_VERSION;
         return;
     }
     if (std::popcount(seen & modes) > 1)
@@ -181,6 +188,7 @@ QString CCommandLine::Usage() {
               "                 書き込んで終了します (成功は終了コード 0)\n"
               "  --runs FILE    データファイルの試験記録 (開始、終了、判定数、試験器エラー)\n"
               "                 を一覧表示して終了します\n"
+              "  --version      バージョンを表示します\n"
               "  --help         この説明を表示します\n");
 }
 

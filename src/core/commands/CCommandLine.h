@@ -15,6 +15,7 @@ public:
         MODE_SEND_SEQUENCE,
         MODE_RUNS,
         MODE_HELP,
+        MODE_VERSION,
         MODE_ERROR
     };
 
