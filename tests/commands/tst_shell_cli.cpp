@@ -1,5 +1,6 @@
 // The program's command line, run as a separate process.
 #include "CVzrT8100Sim.h"
+#include "VzrVersion.h"
 #include "common/ChildProcess.h"
 #include "common/Plans.h"
 #include "data/CVzrT8100Doc.h"
@@ -247,10 +248,14 @@ private slots:
     void help() {
         const ProcessRun r = run({"--help"});
         QCOMPARE(r.exitCode, 0);
-        for (const char* option :
-             {"--port", "--simulate", "--identify", "--dump", "--report", "--out",
-              "--send-sequence", "--run", "--pdf", "--results-csv", "--quiet", "--help"})
+        for (const char* option : {"--port", "--simulate", "--identify", "--dump", "--report",
+                                   "--out", "--send-sequence", "--run", "--pdf", "--results-csv",
+                                   "--quiet", "--version", "--help"})
             QVERIFY2(r.out.contains(option), option);
+        // the project's version, as the About box shows it, before any other mode
+        const ProcessRun version = run({"--dump", "none.vzt", "--version"});
+        QCOMPARE(version.exitCode, 0);
+        QCOMPARE(version.out, QString("VZR-T8100 " VZR_VERSION_TEXT "\n"));
     }
 
     void badOptions_data() {

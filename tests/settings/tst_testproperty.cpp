@@ -1,3 +1,4 @@
+#include "VzrVersion.h"
 #include "common/DiskFull.h"
 #include "settings/CTestProperty.h"
 
@@ -268,7 +269,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(base + "/a/file/below"));
     }
 
-    void versionText() { QCOMPARE(CTestProperty::GetVersionText(), QString("1.1.0.0")); }
+    void versionText() { QCOMPARE(CTestProperty::GetVersionText(), QString(VZR_VERSION_TEXT)); }
 
     void testTimeTexts() {
         QCOMPARE(CTestProperty::TestDateText(0), QString("----"));

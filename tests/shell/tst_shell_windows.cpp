@@ -1,4 +1,5 @@
 // The shell's dialogs, message boxes, command line and document windows, offscreen.
+#include "VzrVersion.h"
 #include "commands/CCommandLine.h"
 #include "common/CAppResources.h"
 #include "common/CMessageBox.h"
@@ -113,7 +114,7 @@ private slots:
     void openingDialog() {
         COpeningDlg dlg;
         QCOMPARE(labelText(&dlg, "labelTitle"), QString("VZR-T8100用\nリモートコントロールソフト"));
-        QCOMPARE(labelText(&dlg, "labelVersion"), QString("1.1.0.0"));
+        QCOMPARE(labelText(&dlg, "labelVersion"), QString(VZR_VERSION_TEXT));
         QCOMPARE(labelText(&dlg, "labelVersionCaption"), QString("Version"));
         QVERIFY(!labelText(&dlg, "labelNotice").isEmpty());
         QCOMPARE(dlg.palette().color(QPalette::Window), QColor(0xE1, 0xE1, 0xE1));
@@ -256,7 +257,7 @@ private slots:
                  QString("バージョン情報 VZR-T8100用 リモートコントロールソフトウェア"));
         QCOMPARE(labelText(&dlg, "labelProduct"),
                  QString("VZR-T8100用 リモートコントロールソフトウェア"));
-        QCOMPARE(labelText(&dlg, "labelVersion"), QString("1.1.0.0"));
+        QCOMPARE(labelText(&dlg, "labelVersion"), QString(VZR_VERSION_TEXT));
         auto* ok = dlg.findChild<QPushButton*>("buttonOk");
         QVERIFY(ok && ok->isDefault());
         WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });

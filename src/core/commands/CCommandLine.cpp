@@ -41,6 +41,7 @@ enum Seen : unsigned {
     SEEN_PDF = 1u << 9,
     SEEN_RESULTS_CSV = 1u << 10,
     SEEN_QUIET = 1u << 11,
+    SEEN_VERSION = 1u << 12,
 };
 
 // An option with a value: "--name VALUE" (the value neither missing nor empty) or
@@ -115,6 +116,8 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
         seen |= SEEN_QUIET;
     } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
         seen |= SEEN_HELP;
+    } else if (arg == QLatin1String("--version")) {
+        seen |= SEEN_VERSION;
     } else if (!arg.startsWith(QLatin1String("--")) && isQtValueOption(arg)) {
         ++i; // the toolkit's option and its value stay for the application object
     } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
@@ -124,9 +127,9 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
     }
 }
 
-// The mode from the options seen: the help before all, at most one mode without
-// windows, --out only with --report or --run, --results only with --report, the run's
-// own options only with --run.
+// The mode from the options seen: the help before all, then the version, at most one mode
+// without windows, --out and --pdf only with --report or --run, --results only with
+// --report, the run's own options only with --run.
 void decideMode(CCommandLine& cmd, unsigned seen) {
     const bool report = seen & SEEN_REPORT, runs = seen & SEEN_RUNS, run = seen & SEEN_RUN;
     const bool sequence = seen & SEEN_SEQUENCE;
@@ -138,6 +141,10 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
     }
     if (seen & SEEN_HELP) {
         cmd.m_nMode = CCommandLine::MODE_HELP;
+        return;
+    }
+    if (seen & SEEN_VERSION) {
+        cmd.m_nMode = CCommandLine::MODE_VERSION;
         return;
     }
     if (std::popcount(seen & modes) > 1)
@@ -213,6 +220,7 @@ QString CCommandLine::Usage() {
               "  --results-csv FILE\n"
               "                 --run の試験記録の写しを FILE に書き込みます\n"
               "  --quiet        --run で判定の件数の行だけを表示します\n"
+              "  --version      バージョンを表示します\n"
               "  --help         この説明を表示します\n");
 }
 

@@ -16,6 +16,7 @@ public:
         MODE_RUNS,
         MODE_RUN,
         MODE_HELP,
+        MODE_VERSION,
         MODE_ERROR
     };
 

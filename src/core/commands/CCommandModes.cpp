@@ -6,6 +6,7 @@
 #include "commands/CRunCommand.h"
 #include "commands/CRunsCommand.h"
 #include "commands/CSendSequenceCommand.h"
+#include "settings/CTestProperty.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -41,6 +42,10 @@ int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
     switch (cmd.m_nMode) {
     case CCommandLine::MODE_HELP:
         QTextStream(stdout) << CCommandLine::Usage();
+        return 0;
+    case CCommandLine::MODE_VERSION:
+        // the version the About box shows and the package carries
+        QTextStream(stdout) << "VZR-T8100 " << CTestProperty::GetVersionText() << "\n";
         return 0;
     case CCommandLine::MODE_ERROR:
         QTextStream(stderr) << cmd.m_strError << "\n"

@@ -138,11 +138,7 @@ void CTestProperty::WriteIniString(const QString& section, const QString& key,
 }
 
 QString CTestProperty::GetVersionText() {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(VZR_VERSION_MAJOR)
-        .arg(VZR_VERSION_MINOR)
-        .arg(VZR_VERSION_PATCH)
-        .arg(VZR_VERSION_TWEAK);
+    return QStringLiteral(VZR_VERSION_TEXT);
 }
 
 long CTestProperty::ParseDecimal(const QString& text) {
