@@ -1,6 +1,9 @@
 #include "CCommandLine.h"
 
+#include "settings/CLanguage.h"
+
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 
 #include <bit>
 
@@ -23,10 +26,6 @@ bool isQtValueOption(const QString& arg) {
     return false;
 }
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("CCommandLine", text);
-}
-
 // The options seen, for deciding the mode once all are read.
 enum Seen : unsigned {
     SEEN_IDENTIFY = 1u << 0,
@@ -37,6 +36,7 @@ enum Seen : unsigned {
     SEEN_RUNS = 1u << 5,
     SEEN_SEQUENCE = 1u << 6,
     SEEN_HELP = 1u << 7,
+    SEEN_LANGUAGE = 1u << 8,
 };
 
 // An option with a value: "--name VALUE" (the value neither missing nor empty) or
@@ -56,6 +56,7 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--results", &CCommandLine::m_strResultsRecord, SEEN_RESULTS, false},
     {"--runs", &CCommandLine::m_strRunsFile, SEEN_RUNS, false},
     {"--send-sequence", &CCommandLine::m_strSequenceFile, SEEN_SEQUENCE, true},
+    {"--lang", &CCommandLine::m_strLanguage, SEEN_LANGUAGE, true},
 };
 
 const ValueOption* findValueOption(const QString& arg) {
@@ -68,7 +69,7 @@ const ValueOption* findValueOption(const QString& arg) {
 }
 
 QString valueMissing(const char* name) {
-    return tr("オプション %1 には値が必要です。").arg(QLatin1String(name));
+    return CCommandLine::tr("オプション %1 には値が必要です。").arg(QLatin1String(name));
 }
 
 // Reads the option at i and its value; i moves past a separate value.
@@ -110,7 +111,7 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
     } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
         // the toolkit's own switches (-reverse, -nograb, ...)
     } else {
-        cmd.m_strError = tr("不明なオプションです: %1").arg(arg);
+        cmd.m_strError = CCommandLine::tr("不明なオプションです: %1").arg(arg);
     }
 }
 
@@ -128,18 +129,23 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
         cmd.m_nMode = CCommandLine::MODE_HELP;
         return;
     }
-    if (std::popcount(seen & modes) > 1)
+    CLanguage::Language language;
+    if ((seen & SEEN_LANGUAGE) && !CLanguage::FromOption(cmd.m_strLanguage, &language))
         cmd.m_strError =
-            tr("--identify、--dump、--report、--send-sequence、--runs は同時に指定できません。");
+            CCommandLine::tr("--lang には ja か en を指定します: %1").arg(cmd.m_strLanguage);
+    else if (std::popcount(seen & modes) > 1)
+        cmd.m_strError = CCommandLine::tr(
+            "--identify、--dump、--report、--send-sequence、--runs は同時に指定できません。");
     else if ((seen & SEEN_OUT) && !report)
-        cmd.m_strError = tr("--out は --report と一緒に指定してください。");
+        cmd.m_strError = CCommandLine::tr("--out は --report と一緒に指定してください。");
     else if ((seen & SEEN_RESULTS) && !report)
-        cmd.m_strError = tr("--results は --report と一緒に指定してください。");
+        cmd.m_strError = CCommandLine::tr("--results は --report と一緒に指定してください。");
     else if ((report || runs) && !cmd.m_listDocuments.isEmpty())
-        cmd.m_strError =
-            tr("余分な引数があります: %1").arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
+        cmd.m_strError = CCommandLine::tr("余分な引数があります: %1")
+                             .arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
     else if (sequence && !cmd.m_listDocuments.isEmpty())
-        cmd.m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
+        cmd.m_strError =
+            CCommandLine::tr("--send-sequence にはデータファイルを一つだけ指定します。");
     if (!cmd.m_strError.isEmpty())
         cmd.m_nMode = CCommandLine::MODE_ERROR;
     else if (sequence)
@@ -181,6 +187,8 @@ QString CCommandLine::Usage() {
               "                 書き込んで終了します (成功は終了コード 0)\n"
               "  --runs FILE    データファイルの試験記録 (開始、終了、判定数、試験器エラー)\n"
               "                 を一覧表示して終了します\n"
+              "  --lang ja|en   表示の言語 (省略時はロケールの LC_ALL、LC_MESSAGES、LANG\n"
+              "                 から決めます: ja_* と C は日本語、ほかの言語は英語)\n"
               "  --help         この説明を表示します\n");
 }
 
@@ -188,7 +196,10 @@ void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
     unsigned seen = 0;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size() && m_strError.isEmpty(); ++i) {
+    // read to the end after a fault, so that a --lang after it still chooses the language
+    // the fault is told in; the first fault is the one told
+    QString firstError;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-"))
             m_listDocuments.append(arg);
@@ -198,6 +209,13 @@ void CCommandLine::Parse(const QStringList& arguments) {
             readValue(*this, *option, arguments, i, seen);
         else
             readSwitch(*this, arguments, i, seen);
+        if (firstError.isEmpty())
+            firstError = m_strError;
     }
+    m_strError = firstError;
     decideMode(*this, seen);
+}
+
+CLanguage::Language CCommandLine::Language() const {
+    return CLanguage::Choose(QProcessEnvironment::systemEnvironment(), m_strLanguage);
 }

@@ -5,6 +5,7 @@
 #include "commands/CReportCommand.h"
 #include "commands/CRunsCommand.h"
 #include "commands/CSendSequenceCommand.h"
+#include "settings/CLanguage.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -18,20 +19,25 @@ bool CCommandModes::SearchesPorts(CCommandLine::Mode mode) {
 }
 
 int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const CLanguage language(cmd.Language());
     switch (cmd.m_nMode) {
     case CCommandLine::MODE_HELP:
         QTextStream(stdout) << CCommandLine::Usage();
         return 0;
-    case CCommandLine::MODE_ERROR:
-        QTextStream(stderr) << cmd.m_strError << "\n"
+    case CCommandLine::MODE_ERROR: {
+        // the fault was worded before its language was installed: read it again
+        CCommandLine again;
+        again.Parse(QCoreApplication::arguments());
+        QTextStream(stderr) << again.m_strError << "\n"
                             << QCoreApplication::translate("CCommandModes",
                                                            "使い方は --help で表示されます。")
                             << "\n";
         return 2;
+    }
     default:
         break;
     }
-    QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     switch (cmd.m_nMode) {
