@@ -741,7 +741,7 @@ Remote Control Software</translation>
     </message>
     <message>
         <source>放電モード</source>
-        <translation>Discharge Mode</translation>
+        <translation>Mode</translation>
     </message>
     <message>
         <source>IEC LEVEL</source>
@@ -1213,7 +1213,7 @@ Do you want to continue?</translation>
     </message>
     <message>
         <source>放電モード</source>
-        <translation>Discharge Mode</translation>
+        <translation>Mode</translation>
     </message>
     <message>
         <source>IEC LEVEL</source>
