@@ -8,6 +8,7 @@
 #include "execution/RunFixture.h"
 #include "report/CTestReport.h"
 #include "report/ReportTestUtil.h"
+#include "settings/CLanguage.h"
 #include "settings/CTestProperty.h"
 
 #include "HostileStream.h"
@@ -457,6 +458,66 @@ private slots:
         const ProcessRun again = run({"--report", plan, "--out", out});
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(QDir(m_dir.path()).entryList({"*.xlsx"}), QStringList{"customer.xlsx"});
+    }
+
+    // The language follows the messages locale, --lang over it, in every mode: the help, a
+    // refused command line (--lang after the fault too), a data file refused, the report.
+    void english() {
+        QProcessEnvironment english = environment();
+        english.insert("LC_ALL", "");
+        english.insert("LC_MESSAGES", "en_US.UTF-8");
+        english.insert("LANG", "ja_JP.UTF-8");
+        const QString program = BuildProgram("vzr-t8100");
+        const ProcessRun help = RunProcess(program, {"--help"}, {}, english);
+        QVERIFY2(help.out.startsWith("Usage: vzr-t8100 [options] [datafile.vzt]\n"),
+                 qPrintable(help.out));
+        QVERIFY(help.out.contains("\n  --lang ja|en   "));
+        QVERIFY(RunProcess(program, {"--help", "--lang=ja"}, {}, english).out.startsWith("使い方"));
+        const ProcessRun refused = run({"--frobnicate", "--lang", "en"});
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.err,
+                 QString("Unknown option: --frobnicate\nRun with --help for the usage.\n"));
+        const ProcessRun missing =
+            RunProcess(program, {"--dump", m_dir.filePath("missing.vzt")}, {}, english);
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains("Could not open the file"), qPrintable(missing.err));
+
+        // the workbook is the layout in English, cell for cell; the data as it is
+        const QString plan = SavePlanAndSettings();
+        const QString out = m_dir.filePath("english.xlsx"), pdf = m_dir.filePath("english.pdf");
+        const ProcessRun r = run({"--lang", "en", "--report", plan, "--out", out, "--pdf", pdf});
+        QCOMPARE(r.exitCode, 0);
+        // the PDF in English too: nothing Japanese but the company's own name
+        QString pdfError;
+        QString printed = ReportTest::PdfPages(pdf, &pdfError).join('\n');
+        QVERIFY2(printed.contains("Electrostatic Discharge Immunity Test Report"),
+                 qPrintable(pdfError + printed));
+        printed.remove(QStringLiteral("株式会社 試験所"));
+        static const QRegularExpression japanese("[\\x{3000}-\\x{30ff}\\x{4e00}-\\x{9fff}\\x{ff01}-"
+                                                 "\\x{ffef}]");
+        QVERIFY2(!printed.contains(japanese), qPrintable(printed));
+        const CLanguage texts(CLanguage::ENGLISH);
+        CVzrT8100Doc doc;
+        QVERIFY(doc.OpenFile(plan, nullptr));
+        CTestProperty property;
+        property.LoadIni();
+        CMsExcelControl expected;
+        QVERIFY(expected.StartWorkbook());
+        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                           property);
+        const QJsonObject book = ReportTest::ReadWorkbook(out);
+        const QString difference = ReportTest::Difference(book, ReportTest::Expected(expected));
+        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        QCOMPARE(book["sheets"][0]["name"].toString(), QString("Test Conditions"));
+        QCOMPARE(book["sheets"][1]["name"].toString(), QString("Test Results"));
+        const QJsonObject conditions = book["sheets"][0]["cells"].toObject();
+        const QJsonObject results = book["sheets"][1]["cells"].toObject();
+        QCOMPARE(conditions["B2"]["value"].toString(), QString("Company"));
+        QCOMPARE(conditions["C2"]["value"].toString(), QString("株式会社 試験所"));
+        QCOMPARE(conditions["C16"]["value"].toString(), QString("Not set"));
+        QCOMPARE(results["J10"]["value"].toString(), QString("Judgement"));
+        QCOMPARE(results["K10"]["value"].toString(), QString("Comment"));
+        QCOMPARE(results["B11"]["value"].toString(), QString("CONTACT"));
     }
 
     void reportIntoTheReportsFolder() {

@@ -2,6 +2,7 @@
 // The simulated instrument as the run tests and the tests of the whole program use it.
 #include "CVzrT8100Sim.h"
 #include "link/CSerialPortTable.h"
+#include "settings/CLanguage.h"
 
 #include <QTest>
 
@@ -31,10 +32,11 @@ inline bool Start(CVzrT8100Sim& sim, bool forRuns) {
 }
 
 // main() of a test of the whole application: the simulated instrument, the application
-// object (which finds it as it is made), the test, the shut-down. sim points at the
-// instrument while the test runs.
+// object (which finds it as it is made) in the language given, the test, the shut-down. sim points
+// at the instrument while the test runs.
 template <class App, class Test>
-int RunWithApplication(int argc, char** argv, bool forRuns, CVzrT8100Sim** sim = nullptr) {
+int RunWithApplication(int argc, char** argv, bool forRuns, CVzrT8100Sim** sim = nullptr,
+                       CLanguage::Language language = CLanguage::JAPANESE) {
     CVzrT8100Sim instrument;
     if (!Start(instrument, forRuns))
         return 1;
@@ -42,7 +44,7 @@ int RunWithApplication(int argc, char** argv, bool forRuns, CVzrT8100Sim** sim =
         *sim = &instrument;
     int result = 0;
     {
-        App app(argc, argv);
+        App app(argc, argv, language);
         Test test;
         result = QTest::qExec(&test, argc, argv);
         app.ShutDown();

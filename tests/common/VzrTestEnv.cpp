@@ -26,6 +26,9 @@ public:
         const char* platform = std::getenv("VZR_TEST_PLATFORM");
         setenv("QT_QPA_PLATFORM", platform && *platform ? platform : "offscreen", 1);
         setenv("VZR_T8100_SYSTEM_PORTS", "0", 1);
+        // the program's own texts, Japanese, whatever the desk's locale; a test of another
+        // language asks for it
+        setenv("LC_ALL", "C.UTF-8", 1);
         unsetenv("VZR_T8100_PORTS");
 
         std::string pattern = (std::filesystem::temp_directory_path() / "vzr-test-XXXXXX").string();

@@ -1,23 +1,32 @@
 // The road of one test in the real program against the simulated instrument: start, a new
 // plan made through the condition dialog, saved, closed and opened again, run through the
 // environment and execution dialogs with judgements, and the report read back by the
-// independent reader. With VZR_SCREENSHOT_DIR set (scripts/screenshots, under Xvfb), the
-// windows are also photographed on the way.
+// independent reader; then every other window. "tst_e2e_road --lang en" walks it in English,
+// where no window may show a Japanese text. In both languages every text must fit its control.
+// With VZR_SCREENSHOT_DIR set (scripts/screenshots, under Xvfb), the windows are also
+// photographed on the way.
 #include "CVzrT8100Sim.h"
 #include "common/CNumberBox.h"
 #include "common/SimulatedInstrument.h"
 #include "common/UrlCatcher.h"
+#include "common/VisibleTexts.h"
 #include "common/WhenModal.h"
 #include "data/CVzrT8100Doc.h"
+#include "dialogs/CPropertyDlg.h"
+#include "dialogs/CRemoteDlg.h"
 #include "dialogs/CTestInfoDlg.h"
 #include "execution/CExecDlg.h"
 #include "execution/CJudgeDlg.h"
 #include "plan/CPlanListCtrl.h"
 #include "plan/CSettingsDlg.h"
+#include "plan/CTestPointDlg.h"
 #include "plan/CVzrT8100View.h"
 #include "report/ReportTestUtil.h"
+#include "shell/CAboutDlg.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMainFrame.h"
+#include "shell/COpeningDlg.h"
+#include "shell/CTypeSelectDlg.h"
 #include "shell/CVzrT8100App.h"
 
 #include <QAction>
@@ -45,6 +54,21 @@ namespace {
 
 CVzrT8100Sim* g_sim = nullptr;
 constexpr int WAIT_MS = 120000; // far beyond need: a run that never ends fails
+bool g_english = false;
+QStringList g_faults; // what the windows looked at showed wrong
+
+// The text in the language of the run.
+QString L(const char* japanese, const char* english) {
+    return QString::fromUtf8(g_english ? english : japanese);
+}
+
+// The operator's own data, in his language.
+QString Operator() {
+    return L("山田", "Smith");
+}
+QString Comment() {
+    return L("放電後に再起動", "Restarted after the discharge");
+}
 
 // Photographs a window when screenshots are asked for.
 void photograph(QWidget* window, const char* name) {
@@ -54,6 +78,21 @@ void photograph(QWidget* window, const char* name) {
     QDir().mkpath(dir);
     QApplication::processEvents();
     window->grab().save(QDir(dir).filePath(QLatin1String(name) + QStringLiteral(".png")));
+}
+
+// Looks at a window as the operator sees it: in English no Japanese text, in both languages
+// no text cut (the toolkit's own file dialog excepted, laid out by the toolkit); photographs it.
+void look(QWidget* window, const char* name) {
+    QApplication::processEvents();
+    if (g_english) {
+        for (const QString& text : visible::JapaneseTexts(window))
+            g_faults << QStringLiteral("%1: Japanese: %2").arg(QLatin1String(name), text);
+    }
+    if (!qobject_cast<QFileDialog*>(window)) {
+        for (const QString& text : visible::CutTexts(window))
+            g_faults << QStringLiteral("%1: cut: %2").arg(QLatin1String(name), text);
+    }
+    photograph(window, name);
 }
 
 // The operator picks a list row with the keyboard.
@@ -71,7 +110,12 @@ void choose(QWidget* dlg, const char* name, const QString& text) {
 void type(QWidget* dlg, const char* name, const QString& text) {
     auto* box = dlg->findChild<CNumberBox*>(name);
     QVERIFY2(box, name);
-    QVERIFY(QTest::qWaitForWindowActive(dlg)); // focus moves reach only the active window
+    // focus moves, and with them the box's commit, reach the active window only (under a
+    // window system; offscreen every window is); the plan's rows tell when it never was
+    if (!dlg->isActiveWindow()) {
+        dlg->activateWindow();
+        static_cast<void>(QTest::qWaitForWindowActive(dlg));
+    }
     box->setFocus(Qt::TabFocusReason);
     box->findChild<QLineEdit*>()->selectAll();
     QTest::keyClicks(box, text);
@@ -81,6 +125,7 @@ void type(QWidget* dlg, const char* name, const QString& text) {
 // Answers a file dialog with a path.
 void answerFileDialog(const QString& path) {
     WhenModal<QFileDialog>([path](QFileDialog* dlg) {
+        look(dlg, "file-dialog");
         // typed into the name box, as the operator would
         auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         QVERIFY(name);
@@ -103,6 +148,7 @@ public:
 private:
     bool Look(QWidget* modal) {
         if (auto* info = qobject_cast<CTestInfoDlg*>(modal)) {
+            look(info, "environment-dialog");
             m_bEnvironmentSeen = true;
             m_strOperator = info->findChild<QLineEdit*>("editOperator")->text();
             info->findChild<QPushButton*>("buttonOk")->click();
@@ -113,17 +159,20 @@ private:
             auto* combo = judge->findChild<QComboBox*>("comboJudge");
             m_listJudgePresets << combo->currentText();
             const int n = m_listJudgePresets.size();
+            if (n == 1)
+                look(judge, "judgement-dialog");
             if (n == 2 || n == 5) {
                 combo->setCurrentIndex(combo->findText(n == 2 ? "B" : "C"));
                 if (n == 2)
-                    judge->findChild<QLineEdit*>("editComment")->setText("放電後に再起動");
+                    judge->findChild<QLineEdit*>("editComment")->setText(Comment());
             }
             judge->findChild<QPushButton*>("buttonOk")->click();
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             m_listBoxes << box->text();
             const bool report = box->standardButtons().testFlag(QMessageBox::Yes);
+            look(box, report ? "report-question" : "end-message");
             box->button(report ? QMessageBox::Yes : QMessageBox::Ok)->click();
-            if (box->text() == QStringLiteral("試験が終了しました。"))
+            if (box->text() == L("試験が終了しました。", "The test has finished."))
                 m_bEnded = true;
         }
         return true;
@@ -144,7 +193,7 @@ private:
             start->click();
         } else if (!m_bPhotographed && stop->isEnabled() && m_listJudgePresets.size() >= 1) {
             m_bPhotographed = true;
-            photograph(exec, "execution-dialog");
+            look(exec, "execution-dialog");
         } else if (m_bEnded && start->isEnabled() && m_nCloses < 2 &&
                    m_listBoxes.size() >= m_nCloses + 1) {
             // closing asks for the report and stays open after it; the second close ends
@@ -190,7 +239,7 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &m_catcher, "open");
         // judgements are asked for at every completed step
         CTestProperty::WriteIniString(INI_SECTION_JUDGE, INI_KEY_JUDGE_AUTO, "0");
-        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, "山田");
+        CTestProperty::WriteIniString(INI_SECTION_TEST_INFO, INI_KEY_OPERATOR, Operator());
         QVERIFY(CVzrT8100App::Instance()->StartUp());
         QVERIFY(CVzrT8100App::Instance()->GetCntl().IsConnected());
         QVERIFY(Main() && Main()->isVisible());
@@ -198,6 +247,9 @@ private slots:
     }
 
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
+
+    void init() { g_faults.clear(); }
+    void cleanup() { QVERIFY2(g_faults.isEmpty(), qPrintable(g_faults.join(QLatin1Char('\n')))); }
 
     void roadOfOneTest() {
         // a new document with its one default condition
@@ -228,14 +280,14 @@ private slots:
             type(dlg, "editEnd", "0.4");
             type(dlg, "editInterval", "0.05");
             type(dlg, "editCount", "1");
-            photograph(dlg, "condition-dialog");
+            look(dlg, "condition-dialog");
             dlg->findChild<QPushButton*>("buttonOk")->click();
         });
         ViewButton("buttonAdd")->click();
         const QStringList plan = PlanRows();
         QCOMPARE(plan.size(), 3);
-        QVERIFY2(plan.at(0).startsWith("Test No.  1|CONTACT|IEC LEVEL X|VZR"), qPrintable(plan[0]));
-        QVERIFY2(plan.at(1).startsWith("Test No.  2|AIR|"), qPrintable(plan[1]));
+        QCOMPARE(plan.at(0), QString("Test No.  1|CONTACT|IEC LEVEL X|VZR|+|0.20|0.05|2"));
+        QCOMPARE(plan.at(1), QString("Test No.  2|AIR|IEC LEVEL X|VZR|+|2.00|------|2"));
         QVERIFY2(plan.at(2).contains("0.40"), qPrintable(plan[2]));
         CVzrT8100Doc* doc = View()->GetDocument();
         QCOMPARE(doc->GetExecList().size(), size_t(1 + 1 + 3));
@@ -256,10 +308,11 @@ private slots:
         QCOMPARE(PlanRows(), plan);
         doc = View()->GetDocument();
         QVERIFY(!doc->IsModified());
+        look(Main(), "main-window-small");
         if (!qEnvironmentVariableIsEmpty("VZR_SCREENSHOT_DIR")) {
             // the plan filling the window, as an operator keeps it
             Main()->ActiveFrame()->showMaximized();
-            photograph(Main(), "main-window");
+            look(Main(), "main-window");
             Main()->ActiveFrame()->showNormal();
         }
 
@@ -271,11 +324,13 @@ private slots:
         const qint64 after = QDateTime::currentSecsSinceEpoch();
         QVERIFY2(driver.m_strFailure.isEmpty(), qPrintable(driver.m_strFailure));
         QVERIFY(driver.m_bEnvironmentSeen);
-        QCOMPARE(driver.m_strOperator, QString("山田"));
+        QCOMPARE(driver.m_strOperator, Operator());
         QCOMPARE(driver.m_listJudgePresets, QStringList(5, QStringLiteral("A")));
-        QVERIFY2(driver.m_listBoxes.contains("試験が終了しました。"),
+        QVERIFY2(driver.m_listBoxes.contains(L("試験が終了しました。", "The test has finished.")),
                  qPrintable(driver.m_listBoxes.join(" / ")));
-        QVERIFY(driver.m_listBoxes.contains("試験結果が存在します。\nレポートを作成しますか？"));
+        QVERIFY(driver.m_listBoxes.contains(L("試験結果が存在します。\nレポートを作成しますか？",
+                                              "There are test results.\nDo you want to create a "
+                                              "report?")));
         const std::int64_t tested = CVzrT8100App::Instance()->GetProperty().m_tmTest;
         QVERIFY(tested >= before && tested <= after);
 
@@ -285,7 +340,7 @@ private slots:
         const QList<qint32> judged = {JUDGE_A, JUDGE_B, JUDGE_A, JUDGE_A, JUDGE_C};
         for (size_t i = 0; i < steps.size(); ++i)
             QCOMPARE(steps[i]->m_nJudge, judged[int(i)]);
-        QCOMPARE(steps[1]->m_strComment, QString("放電後に再起動"));
+        QCOMPARE(steps[1]->m_strComment, Comment());
         QVERIFY(!doc->IsModified());
         // every step went to the instrument as its own parameters
         const QStringList log = g_sim->CommandLog();
@@ -299,14 +354,15 @@ private slots:
         const QJsonObject book = ReportTest::ReadWorkbook(report);
         const QJsonArray sheets = book.value("sheets").toArray();
         QCOMPARE(sheets.size(), 3);
-        QCOMPARE(sheets[0].toObject().value("name").toString(), QString("試験条件"));
-        QCOMPARE(sheets[1].toObject().value("name").toString(), QString("試験内容"));
+        QCOMPARE(sheets[0].toObject().value("name").toString(), L("試験条件", "Test Conditions"));
+        QCOMPARE(sheets[1].toObject().value("name").toString(), L("試験内容", "Test Results"));
         const QJsonObject conditions = sheets[0].toObject().value("cells").toObject();
         const QJsonObject results = sheets[1].toObject().value("cells").toObject();
         auto cell = [](const QJsonObject& cells, const char* name) {
             return cells.value(QLatin1String(name)).toObject().value("value").toString();
         };
-        QCOMPARE(cell(conditions, "C16"), QString("山田"));
+        QCOMPARE(cell(conditions, "C16"), Operator());
+        QCOMPARE(cell(conditions, "B16"), L("試験者名", "Operator"));
         QCOMPARE(cell(conditions, "H14"),
                  QDateTime::fromSecsSinceEpoch(tested).toString("yyyy/MM/dd"));
         QCOMPARE(cell(conditions, "A23"), QString("Test No.   1"));
@@ -318,16 +374,113 @@ private slots:
         for (const char* name : {"J11", "J12", "J13", "J14", "J15"})
             judgements << cell(results, name);
         QCOMPARE(judgements, (QStringList{"A", "B", "A", "A", "C"}));
-        QCOMPARE(cell(results, "K12"), QString("放電後に再起動"));
+        QCOMPARE(cell(results, "K12"), Comment());
+        QCOMPARE(cell(results, "J10"), L("判定", "Judgement"));
+        QCOMPARE(cell(results, "K10"), L("コメント", "Comment"));
+        QCOMPARE(cell(results, "B11"), QString("CONTACT")); // the data's values as they are
+        if (g_english) {
+            for (const QJsonValue& sheet : sheets) {
+                const QJsonObject cells = sheet.toObject().value("cells").toObject();
+                for (auto it = cells.begin(); it != cells.end(); ++it) {
+                    const QString value = it.value().toObject().value("value").toString();
+                    QVERIFY2(!visible::HasJapanese(value), qPrintable(it.key() + ": " + value));
+                }
+            }
+        }
         QCOMPARE(cell(results, "F15"), QString("0.40"));
         const QString shots = qEnvironmentVariable("VZR_SCREENSHOT_DIR");
         if (!shots.isEmpty())
             QFile::copy(report, QDir(shots).filePath("report.xlsx"));
     }
+
+    // The names the operator is told to look for.
+    void namesTheOperatorReliesOn() {
+        const std::pair<const char*, QString> buttons[] = {
+            {"buttonRun", L("試験実行...", "Run Test...")},
+            {"buttonAdd", L("追加...", "Add...")},
+            {"buttonDelete", L("削除...", "Delete...")},
+            {"buttonEdit", L("試験条件設定...", "Edit Condition...")}};
+        for (const auto& [name, text] : buttons)
+            QCOMPARE(ViewButton(name)->text(), text);
+        CVzrT8100App* app = CVzrT8100App::Instance();
+        CVzrT8100Doc* doc = View()->GetDocument();
+        CSettingData condition;
+        CSettingsDlg conditionDlg(condition);
+        CTestInfoDlg environment(app->GetProperty());
+        CJudgeDlg judgement;
+        CExecDlg exec(app->GetCntl(), app->GetProperty(), &doc->GetSettingList(),
+                      &doc->GetExecList(), doc->TestPoints());
+        QCOMPARE(conditionDlg.windowTitle(), L("試験設定", "Test Condition"));
+        QCOMPARE(environment.windowTitle(), L("試験環境", "Test Environment"));
+        QCOMPARE(judgement.windowTitle(), L("判定", "Judgement"));
+        QCOMPARE(exec.windowTitle(), L("試験実行", "Test Run"));
+        const std::pair<const char*, QString> execButtons[] = {
+            {"buttonStart", "START"},
+            {"buttonStop", "STOP"},
+            {"buttonTrig", "TRIG"},
+            {"buttonReport", L("レポート作成...", "Create Report...")},
+            {"buttonPdf", L("PDF作成...", "Create PDF...")},
+            {"buttonClose", L("閉じる", "Close")}};
+        for (const auto& [name, text] : execButtons)
+            QCOMPARE(exec.findChild<QPushButton*>(name)->text(), text);
+    }
+
+    // The windows off the road, each looked at and answered No.
+    void everyOtherWindow() {
+        const std::pair<const char*, const char*> dialogs[] = {
+            {"actionOption", "options-dialog"},
+            {"actionRemote", "connection-dialog"},
+            {"actionAppAbout", "about-dialog"}};
+        for (const auto& [action, name] : dialogs) {
+            WhenModal<QDialog>([name](QDialog* dlg) {
+                look(dlg, name);
+                dlg->reject();
+            });
+            Main()->findChild<QAction*>(action)->trigger();
+        }
+        auto cancelNextBox = [](const char* name) {
+            WhenModal<QMessageBox>([name](QMessageBox* box) {
+                look(box, name);
+                QTest::keyClick(box, Qt::Key_Escape);
+            });
+        };
+        WhenModal<CTestInfoDlg>([cancelNextBox](CTestInfoDlg* dlg) {
+            cancelNextBox("save-question");
+            dlg->findChild<QPushButton*>("buttonSave")->click();
+            dlg->reject();
+        });
+        Main()->findChild<QAction*>("actionTestInfo")->trigger();
+        WhenModal<CTestPointDlg>([](CTestPointDlg* dlg) {
+            look(dlg, "test-points-dialog");
+            dlg->reject();
+        });
+        ViewButton("buttonTestPoints")->click();
+        View()->GetListCtrl()->selectRow(0);
+        cancelNextBox("delete-question");
+        ViewButton("buttonDelete")->click();
+        cancelNextBox("sequence-question");
+        ViewButton("buttonSendSequence")->click();
+        QCOMPARE(PlanRows().size(), 3); // nothing was deleted
+        // the windows of the start-up
+        COpeningDlg opening;
+        opening.show();
+        look(&opening, "opening-window");
+        CTypeSelectDlg failure;
+        failure.show();
+        look(&failure, "communication-check");
+    }
 };
 
 int main(int argc, char** argv) {
-    return simulated::RunWithApplication<CVzrT8100App, TestRoadOfOneTest>(argc, argv, true, &g_sim);
+    // "--lang en": the road in English ("--lang ja", the default, in Japanese)
+    if (argc >= 3 && qstrcmp(argv[1], "--lang") == 0) {
+        g_english = qstrcmp(argv[2], "en") == 0;
+        argv[2] = argv[0];
+        argc -= 2;
+        argv += 2;
+    }
+    return simulated::RunWithApplication<CVzrT8100App, TestRoadOfOneTest>(
+        argc, argv, true, &g_sim, g_english ? CLanguage::ENGLISH : CLanguage::JAPANESE);
 }
 
 #include "tst_e2e_road.moc"

@@ -1,11 +1,13 @@
 #include "VzrVersion.h"
 #include "common/DiskFull.h"
+#include "settings/CLanguage.h"
 #include "settings/CTestProperty.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <limits>
@@ -64,6 +66,50 @@ private slots:
         QVERIFY(QFileInfo(m_dir->path() + "/Valdmark/VZR-T8100").isDir());
         QVERIFY(!QFileInfo::exists(iniPath()));
         QCOMPARE(CTestProperty::IniFilePath(), iniPath());
+        // the default the operator reads is in his language
+        const CLanguage english(CLanguage::ENGLISH);
+        QVERIFY(english.HasProgramTexts());
+        prop.LoadIni();
+        QCOMPARE(prop.m_strOperator, QString("Not set"));
+    }
+
+    // English when the messages locale names another language than Japanese; Japanese for
+    // ja, C, POSIX or none; --lang over both.
+    void languageChoice_data() {
+        QTest::addColumn<QStringList>("variables"); // NAME=VALUE
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("language");
+        const int ja = CLanguage::JAPANESE, en = CLanguage::ENGLISH;
+        QTest::newRow("no locale") << QStringList{} << QString() << ja;
+        QTest::newRow("C") << QStringList{"LANG=C"} << QString() << ja;
+        QTest::newRow("C.UTF-8") << QStringList{"LANG=C.UTF-8"} << QString() << ja;
+        QTest::newRow("POSIX") << QStringList{"LC_ALL=POSIX", "LANG=en_US"} << QString() << ja;
+        QTest::newRow("Japanese") << QStringList{"LANG=ja_JP.UTF-8"} << QString() << ja;
+        QTest::newRow("Japanese alone") << QStringList{"LANG=ja"} << QString() << ja;
+        QTest::newRow("English") << QStringList{"LANG=en_US.UTF-8"} << QString() << en;
+        QTest::newRow("German") << QStringList{"LANG=de_DE@euro"} << QString() << en;
+        QTest::newRow("Javanese is not Japanese") << QStringList{"LANG=jv_ID"} << QString() << en;
+        QTest::newRow("LC_MESSAGES over LANG")
+            << QStringList{"LC_MESSAGES=en_GB.UTF-8", "LANG=ja_JP.UTF-8"} << QString() << en;
+        QTest::newRow("LC_ALL over LC_MESSAGES")
+            << QStringList{"LC_ALL=ja_JP.UTF-8", "LC_MESSAGES=en_US.UTF-8"} << QString() << ja;
+        QTest::newRow("empty LC_ALL is not set")
+            << QStringList{"LC_ALL=", "LC_MESSAGES=", "LANG=fr_FR.UTF-8"} << QString() << en;
+        QTest::newRow("other categories do not count")
+            << QStringList{"LC_CTYPE=en_US.UTF-8", "LANGUAGE=en", "LANG=C"} << QString() << ja;
+        QTest::newRow("--lang en") << QStringList{"LC_ALL=ja_JP.UTF-8"} << "en" << en;
+        QTest::newRow("--lang ja") << QStringList{"LC_ALL=en_US.UTF-8"} << "ja" << ja;
+        QTest::newRow("other --lang left to the command line")
+            << QStringList{"LANG=en_US"} << "fr" << en;
+    }
+    void languageChoice() {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, option);
+        QFETCH(int, language);
+        QProcessEnvironment env; // empty
+        for (const QString& variable : variables)
+            env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+        QCOMPARE(int(CLanguage::Choose(env, option)), language);
     }
 
     void writeKeepsFileReadOnly() {

@@ -1,5 +1,5 @@
 # Installs the build into a scratch prefix and checks what the desktop needs: the program,
-# its menu entry, the data-file type and the icons. Run by ctest with -DBUILD_DIR and
+# its menu entry, the data-file type and the icons; and that it speaks English installed. Run by ctest with -DBUILD_DIR and
 # -DPREFIX.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -51,5 +51,14 @@ if(UPDATE_MIME_DATABASE)
   if(at LESS 0)
     message(FATAL_ERROR "*.vzt not bound to the type")
   endif()
+endif()
+
+# the installed program speaks the language of the locale: its texts are built into it
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=en_US.UTF-8
+                        "${PREFIX}/bin/vzr-t8100" --help
+                RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(FIND "${out}" "Usage: vzr-t8100 [options]" at)
+if(NOT result EQUAL 0 OR at LESS 0)
+  message(FATAL_ERROR "the installed program does not speak English: ${out}${err}")
 endif()
 file(REMOVE_RECURSE "${PREFIX}")

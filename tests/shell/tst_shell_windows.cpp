@@ -318,6 +318,18 @@ private slots:
         QTest::newRow("identify and dump")
             << QStringList{"--identify", "--dump", "p.vzt"} << int(CCommandLine::MODE_ERROR)
             << QStringList{} << QStringList{} << false;
+        QTest::newRow("language") << QStringList{"--lang", "en", "a.vzt"}
+                                  << int(CCommandLine::MODE_GUI) << QStringList{}
+                                  << QStringList{"a.vzt"} << false;
+        QTest::newRow("language of a mode")
+            << QStringList{"--dump", "p.vzt", "--lang=ja"} << int(CCommandLine::MODE_DUMP)
+            << QStringList{} << QStringList{} << false;
+        QTest::newRow("another language")
+            << QStringList{"--lang", "fr"} << int(CCommandLine::MODE_ERROR) << QStringList{}
+            << QStringList{} << false;
+        QTest::newRow("language without value")
+            << QStringList{"--lang"} << int(CCommandLine::MODE_ERROR) << QStringList{}
+            << QStringList{} << false;
     }
     void commandLine() {
         QFETCH(QStringList, args);
@@ -338,6 +350,9 @@ private slots:
             QCOMPARE(cmd.m_strDumpFile, QString("p.vzt"));
         if (mode == CCommandLine::MODE_SEND_SEQUENCE)
             QCOMPARE(cmd.m_strSequenceFile, QString("p.vzt"));
+        // --lang's, else the locale's (Japanese in the tests)
+        QCOMPARE(int(cmd.Language()),
+                 int(args.contains("en") ? CLanguage::ENGLISH : CLanguage::JAPANESE));
     }
 
     void docTemplateMatching() {

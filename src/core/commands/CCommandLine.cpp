@@ -1,6 +1,9 @@
 #include "CCommandLine.h"
 
+#include "settings/CLanguage.h"
+
 #include <QCoreApplication>
+#include <QProcessEnvironment>
 
 #include <bit>
 
@@ -23,10 +26,6 @@ bool isQtValueOption(const QString& arg) {
     return false;
 }
 
-QString tr(const char* text) {
-    return QCoreApplication::translate("CCommandLine", text);
-}
-
 // The options seen, for deciding the mode once all are read.
 enum Seen : unsigned {
     SEEN_IDENTIFY = 1u << 0,
@@ -42,6 +41,7 @@ enum Seen : unsigned {
     SEEN_RESULTS_CSV = 1u << 10,
     SEEN_QUIET = 1u << 11,
     SEEN_VERSION = 1u << 12,
+    SEEN_LANGUAGE = 1u << 13,
 };
 
 // An option with a value: "--name VALUE" (the value neither missing nor empty) or
@@ -64,6 +64,7 @@ const ValueOption VALUE_OPTIONS[] = {
     {"--send-sequence", &CCommandLine::m_strSequenceFile, SEEN_SEQUENCE, true},
     {"--run", &CCommandLine::m_strRunFile, SEEN_RUN, true},
     {"--results-csv", &CCommandLine::m_strResultsCsv, SEEN_RESULTS_CSV, true},
+    {"--lang", &CCommandLine::m_strLanguage, SEEN_LANGUAGE, true},
 };
 
 const ValueOption* findValueOption(const QString& arg) {
@@ -76,7 +77,7 @@ const ValueOption* findValueOption(const QString& arg) {
 }
 
 QString valueMissing(const char* name) {
-    return tr("オプション %1 には値が必要です。").arg(QLatin1String(name));
+    return CCommandLine::tr("オプション %1 には値が必要です。").arg(QLatin1String(name));
 }
 
 // Reads the option at i and its value; i moves past a separate value.
@@ -123,7 +124,7 @@ void readSwitch(CCommandLine& cmd, const QStringList& arguments, qsizetype& i, u
     } else if (!arg.startsWith(QLatin1String("--")) && arg.size() > 2) {
         // the toolkit's own switches (-reverse, -nograb, ...)
     } else {
-        cmd.m_strError = tr("不明なオプションです: %1").arg(arg);
+        cmd.m_strError = CCommandLine::tr("不明なオプションです: %1").arg(arg);
     }
 }
 
@@ -147,26 +148,33 @@ void decideMode(CCommandLine& cmd, unsigned seen) {
         cmd.m_nMode = CCommandLine::MODE_VERSION;
         return;
     }
-    if (std::popcount(seen & modes) > 1)
-        cmd.m_strError = tr("--identify、--dump、--report、--send-sequence、--runs、--run "
-                            "は同時に指定できません。");
-    else if ((seen & SEEN_OUT) && !report && !run)
-        cmd.m_strError = tr("--out は --report または --run と一緒に指定してください。");
-    else if ((seen & SEEN_RESULTS) && !report)
-        cmd.m_strError = tr("--results は --report と一緒に指定してください。");
-    else if ((seen & SEEN_PDF) && !report && !run)
-        cmd.m_strError = tr("--pdf は --report または --run と一緒に指定してください。");
-    else if ((seen & SEEN_RESULTS_CSV) && !run)
-        cmd.m_strError = tr("--results-csv は --run と一緒に指定してください。");
-    else if ((seen & SEEN_QUIET) && !run)
-        cmd.m_strError = tr("--quiet は --run と一緒に指定してください。");
-    else if ((report || runs) && !cmd.m_listDocuments.isEmpty())
+    CLanguage::Language language;
+    if ((seen & SEEN_LANGUAGE) && !CLanguage::FromOption(cmd.m_strLanguage, &language))
         cmd.m_strError =
-            tr("余分な引数があります: %1").arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
+            CCommandLine::tr("--lang には ja か en を指定します: %1").arg(cmd.m_strLanguage);
+    else if (std::popcount(seen & modes) > 1)
+        cmd.m_strError = CCommandLine::tr("--identify、--dump、--report、--send-sequence、--runs、"
+                                          "--run は同時に指定できません。");
+    else if ((seen & SEEN_OUT) && !report && !run)
+        cmd.m_strError =
+            CCommandLine::tr("--out は --report または --run と一緒に指定してください。");
+    else if ((seen & SEEN_RESULTS) && !report)
+        cmd.m_strError = CCommandLine::tr("--results は --report と一緒に指定してください。");
+    else if ((seen & SEEN_PDF) && !report && !run)
+        cmd.m_strError =
+            CCommandLine::tr("--pdf は --report または --run と一緒に指定してください。");
+    else if ((seen & SEEN_RESULTS_CSV) && !run)
+        cmd.m_strError = CCommandLine::tr("--results-csv は --run と一緒に指定してください。");
+    else if ((seen & SEEN_QUIET) && !run)
+        cmd.m_strError = CCommandLine::tr("--quiet は --run と一緒に指定してください。");
+    else if ((report || runs) && !cmd.m_listDocuments.isEmpty())
+        cmd.m_strError = CCommandLine::tr("余分な引数があります: %1")
+                             .arg(cmd.m_listDocuments.join(QLatin1Char(' ')));
     else if (sequence && !cmd.m_listDocuments.isEmpty())
-        cmd.m_strError = tr("--send-sequence にはデータファイルを一つだけ指定します。");
+        cmd.m_strError =
+            CCommandLine::tr("--send-sequence にはデータファイルを一つだけ指定します。");
     else if (run && !cmd.m_listDocuments.isEmpty())
-        cmd.m_strError = tr("--run にはデータファイルを一つだけ指定します。");
+        cmd.m_strError = CCommandLine::tr("--run にはデータファイルを一つだけ指定します。");
     if (!cmd.m_strError.isEmpty())
         cmd.m_nMode = CCommandLine::MODE_ERROR;
     else if (sequence)
@@ -221,6 +229,8 @@ QString CCommandLine::Usage() {
               "                 --run の試験記録の写しを FILE に書き込みます\n"
               "  --quiet        --run で判定の件数の行だけを表示します\n"
               "  --version      バージョンを表示します\n"
+              "  --lang ja|en   表示の言語 (省略時はロケールの LC_ALL、LC_MESSAGES、LANG\n"
+              "                 から決めます: ja_* と C は日本語、ほかの言語は英語)\n"
               "  --help         この説明を表示します\n");
 }
 
@@ -228,7 +238,10 @@ void CCommandLine::Parse(const QStringList& arguments) {
     *this = CCommandLine();
     unsigned seen = 0;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size() && m_strError.isEmpty(); ++i) {
+    // read to the end after a fault, so that a --lang after it still chooses the language
+    // the fault is told in; the first fault is the one told
+    QString firstError;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& arg = arguments.at(i);
         if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-"))
             m_listDocuments.append(arg);
@@ -238,6 +251,13 @@ void CCommandLine::Parse(const QStringList& arguments) {
             readValue(*this, *option, arguments, i, seen);
         else
             readSwitch(*this, arguments, i, seen);
+        if (firstError.isEmpty())
+            firstError = m_strError;
     }
+    m_strError = firstError;
     decideMode(*this, seen);
+}
+
+CLanguage::Language CCommandLine::Language() const {
+    return CLanguage::Choose(QProcessEnvironment::systemEnvironment(), m_strLanguage);
 }

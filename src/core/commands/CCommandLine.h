@@ -1,11 +1,16 @@
 #pragma once
 
+#include "settings/CLanguage.h"
+
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 // What the program was asked for on its command line. Read before any application
 // object exists: the port table must be set before the instrument is searched for.
 class CCommandLine {
+    Q_DECLARE_TR_FUNCTIONS(CCommandLine)
+
 public:
     enum Mode {
         MODE_GUI,
@@ -24,6 +29,8 @@ public:
     void Parse(const QStringList& arguments);
 
     static QString Usage();
+    // The language of the run: --lang, else the messages locale.
+    CLanguage::Language Language() const;
 
     Mode m_nMode = MODE_GUI;
     QStringList m_listPorts;     // --port PATH, in the order given
@@ -38,6 +45,7 @@ public:
     QString m_strRunFile;        // --run FILE
     QString m_strResultsCsv;     // --results-csv FILE (with --run)
     bool m_bQuiet = false;       // --quiet (with --run): only the judgements' counts
+    QString m_strLanguage;       // --lang ja|en
     QStringList m_listDocuments; // data files to open
     QString m_strError;          // why the command line was refused
 };

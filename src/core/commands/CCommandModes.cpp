@@ -6,6 +6,7 @@
 #include "commands/CRunCommand.h"
 #include "commands/CRunsCommand.h"
 #include "commands/CSendSequenceCommand.h"
+#include "settings/CLanguage.h"
 #include "settings/CTestProperty.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,9 @@ std::unique_ptr<QCoreApplication> CCommandModes::MakeApplication(const CCommandL
 }
 
 int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
+    // a PDF is painted: a QGuiApplication, without a display
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(cmd, argc, argv);
+    const CLanguage language(cmd.Language());
     switch (cmd.m_nMode) {
     case CCommandLine::MODE_HELP:
         QTextStream(stdout) << CCommandLine::Usage();
@@ -47,16 +51,19 @@ int CCommandModes::Run(const CCommandLine& cmd, int& argc, char** argv) {
         // the version the About box shows and the package carries
         QTextStream(stdout) << "VZR-T8100 " << CTestProperty::GetVersionText() << "\n";
         return 0;
-    case CCommandLine::MODE_ERROR:
-        QTextStream(stderr) << cmd.m_strError << "\n"
+    case CCommandLine::MODE_ERROR: {
+        // the fault was worded before its language was installed: read it again
+        CCommandLine again;
+        again.Parse(QCoreApplication::arguments());
+        QTextStream(stderr) << again.m_strError << "\n"
                             << QCoreApplication::translate("CCommandModes",
                                                            "使い方は --help で表示されます。")
                             << "\n";
         return 2;
+    }
     default:
         break;
     }
-    const std::unique_ptr<QCoreApplication> app = MakeApplication(cmd, argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
     switch (cmd.m_nMode) {

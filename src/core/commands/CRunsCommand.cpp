@@ -21,7 +21,7 @@ constexpr int kErrorsShown = 20;
 
 QString ErrorsText(const CRunRecordReader& reader) {
     if (reader.ErrorCount() == 0)
-        return Tr("なし");
+        return QCoreApplication::translate("CRunsCommand", "なし");
     QStringList items;
     for (const CRunRecordReader::InstrumentError& e : reader.Errors()) {
         if (items.size() == kErrorsShown)
@@ -30,12 +30,16 @@ QString ErrorsText(const CRunRecordReader& reader) {
             e.tmTime.isValid() ? e.tmTime.toString(QStringLiteral("HH:mm:ss ")) : QString();
         if (e.lStep > 0)
             item += QStringLiteral("Step %1 ").arg(e.lStep);
-        item += Tr("%1 (コード %2)").arg(e.strText).arg(e.lCode);
+        item += QCoreApplication::translate("CRunsCommand", "%1 (コード %2)")
+                    .arg(e.strText)
+                    .arg(e.lCode);
         items.append(item);
     }
-    QString text = Tr("%1 件: ").arg(reader.ErrorCount()) + items.join(QStringLiteral("; "));
+    QString text = QCoreApplication::translate("CRunsCommand", "%1 件: ").arg(reader.ErrorCount()) +
+                   items.join(QStringLiteral("; "));
     if (reader.ErrorCount() > items.size())
-        text += Tr("; ほか %1 件").arg(reader.ErrorCount() - items.size());
+        text += QCoreApplication::translate("CRunsCommand", "; ほか %1 件")
+                    .arg(reader.ErrorCount() - items.size());
     // one line of the listing, whatever the instrument's texts hold
     text.replace(QLatin1Char('\t'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));

@@ -34,7 +34,8 @@ bool MakeFolder(const QString& folder, QString& reason) {
     std::filesystem::create_directories(path, ec);
     if (!ec && std::filesystem::is_directory(path, ec))
         return true;
-    reason = ec ? QString::fromLocal8Bit(ec.message().c_str()) : Tr("フォルダではありません");
+    reason = ec ? QString::fromLocal8Bit(ec.message().c_str())
+                : QCoreApplication::translate("CReportFile", "フォルダではありません");
     return false;
 }
 

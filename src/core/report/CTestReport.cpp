@@ -128,7 +128,7 @@ constexpr int kReportColumns[] = {0, 1, 2, 3, 4, 6, 5};
 void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const QStringList& points,
                      const CTestProperty& p) {
     excel.SelectSheet(0);
-    excel.SetSheetName(Tr("試験条件"));
+    excel.SetSheetName(QCoreApplication::translate("CTestReport", "試験条件"));
 
     const struct {
         const char16_t* label;
@@ -136,36 +136,41 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const QSt
         const char* text;
         const QString& field;
     } pairs[] = {
-        {u"B2", u"C2", "企業名", p.m_strCompanyName},
-        {u"B3", u"C3", "試験場所", p.m_strTestPlace},
-        {u"B5", u"C5", "試験器 モデル名", p.m_strEquipmentModel},
-        {u"B6", u"C6", "試験器 シリアルNo.", p.m_strEquipmentSerialNo},
-        {u"B7", u"C7", "放電ガン モデル名", p.m_strGunModel},
-        {u"B8", u"C8", "放電ガン シリアルNo.", p.m_strGunSerialNo},
-        {u"B9", u"C9", "放電カップ モデル名", p.m_strCupModel},
-        {u"B10", u"C10", "放電カップ シリアルNo.", p.m_strCupSerialNo},
-        {u"B11", u"C11", "CRユニット モデル名", p.m_strCrUnitModel},
-        {u"B12", u"C12", "CRユニット シリアルNo.", p.m_strCrUnitSerialNo},
-        {u"B14", u"C14", "品名/型名", p.m_strModel},
-        {u"B15", u"C15", "シリアル番号", p.m_strSerial},
-        {u"B16", u"C16", "試験者名", p.m_strOperator},
-        {u"B17", u"C17", "規格名", p.m_strStandard},
+        {u"B2", u"C2", QT_TRANSLATE_NOOP("CTestReport", "企業名"), p.m_strCompanyName},
+        {u"B3", u"C3", QT_TRANSLATE_NOOP("CTestReport", "試験場所"), p.m_strTestPlace},
+        {u"B5", u"C5", QT_TRANSLATE_NOOP("CTestReport", "試験器 モデル名"), p.m_strEquipmentModel},
+        {u"B6", u"C6", QT_TRANSLATE_NOOP("CTestReport", "試験器 シリアルNo."),
+         p.m_strEquipmentSerialNo},
+        {u"B7", u"C7", QT_TRANSLATE_NOOP("CTestReport", "放電ガン モデル名"), p.m_strGunModel},
+        {u"B8", u"C8", QT_TRANSLATE_NOOP("CTestReport", "放電ガン シリアルNo."),
+         p.m_strGunSerialNo},
+        {u"B9", u"C9", QT_TRANSLATE_NOOP("CTestReport", "放電カップ モデル名"), p.m_strCupModel},
+        {u"B10", u"C10", QT_TRANSLATE_NOOP("CTestReport", "放電カップ シリアルNo."),
+         p.m_strCupSerialNo},
+        {u"B11", u"C11", QT_TRANSLATE_NOOP("CTestReport", "CRユニット モデル名"),
+         p.m_strCrUnitModel},
+        {u"B12", u"C12", QT_TRANSLATE_NOOP("CTestReport", "CRユニット シリアルNo."),
+         p.m_strCrUnitSerialNo},
+        {u"B14", u"C14", QT_TRANSLATE_NOOP("CTestReport", "品名/型名"), p.m_strModel},
+        {u"B15", u"C15", QT_TRANSLATE_NOOP("CTestReport", "シリアル番号"), p.m_strSerial},
+        {u"B16", u"C16", QT_TRANSLATE_NOOP("CTestReport", "試験者名"), p.m_strOperator},
+        {u"B17", u"C17", QT_TRANSLATE_NOOP("CTestReport", "規格名"), p.m_strStandard},
     };
     for (const auto& pair : pairs) {
-        excel.SetCellText(pair.label, Tr(pair.text));
+        excel.SetCellText(pair.label, QCoreApplication::translate("CTestReport", pair.text));
         excel.SetCellText(pair.value, Value(pair.field));
     }
 
     // "----" while no test time is set, as the test environment dialog shows it
     const QString date = CTestProperty::TestDateText(p.m_tmTest);
     const QString time = CTestProperty::TestTimeText(p.m_tmTest);
-    excel.SetCellText(u"G14", Tr("試験日"));
+    excel.SetCellText(u"G14", QCoreApplication::translate("CTestReport", "試験日"));
     excel.SetCellText(u"H14", Value(date));
-    excel.SetCellText(u"G15", Tr("試験時刻"));
+    excel.SetCellText(u"G15", QCoreApplication::translate("CTestReport", "試験時刻"));
     excel.SetCellText(u"H15", Value(time));
-    excel.SetCellText(u"G16", Tr("温度"));
+    excel.SetCellText(u"G16", QCoreApplication::translate("CTestReport", "温度"));
     excel.SetCellText(u"H16", Value(p.m_strTemperature));
-    excel.SetCellText(u"G17", Tr("湿度"));
+    excel.SetCellText(u"G17", QCoreApplication::translate("CTestReport", "湿度"));
     excel.SetCellText(u"H17", Value(p.m_strHumidity));
 
     for (int i = 0; i < 7; ++i)
@@ -184,7 +189,8 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const QSt
     if (points.isEmpty())
         return;
     row += 2;
-    excel.SetCellText(CellName('A', row), Tr("テストポイント"));
+    excel.SetCellText(CellName('A', row),
+                      QCoreApplication::translate("CTestReport", "テストポイント"));
     for (qsizetype i = 0; i < points.size(); ++i) {
         ++row;
         excel.SetCellText(CellName('A', row), Value(QString::number(i + 1)));
@@ -194,7 +200,7 @@ void WriteConditions(CMsExcelControl& excel, const CSettingList& plan, const QSt
 
 void WriteSteps(CMsExcelControl& excel, const CExecList& steps, const QStringList& points) {
     excel.SelectSheet(1);
-    excel.SetSheetName(Tr("試験内容"));
+    excel.SetSheetName(QCoreApplication::translate("CTestReport", "試験内容"));
 
     const char columns[] = {'B', 'C', 'D', 'E', 'F', 'G', 'H', 'J', 'K'};
     const int sources[] = {0, 1, 2, 3, 4, 6, 5, 7, 8};
@@ -202,7 +208,7 @@ void WriteSteps(CMsExcelControl& excel, const CExecList& steps, const QStringLis
         excel.SetCellText(CellName(columns[i], 10), CExecData::GetColumnTitle(sources[i]));
     // column I names each step's test point; without points it stays empty
     if (!points.isEmpty())
-        excel.SetCellText(u"I10", Tr("テストポイント"));
+        excel.SetCellText(u"I10", QCoreApplication::translate("CTestReport", "テストポイント"));
 
     ValueText value;
     StepTexts texts;
@@ -215,7 +221,7 @@ void WriteSteps(CMsExcelControl& excel, const CExecList& steps, const QStringLis
         if (const int point = TestPoints::PointOf(*step, points); point > 0)
             excel.SetCellText(CellName('I', row), value(points.at(point - 1)));
     }
-    excel.SetCellText(u"J2", Tr("総合判定"));
+    excel.SetCellText(u"J2", QCoreApplication::translate("CTestReport", "総合判定"));
 }
 
 } // namespace

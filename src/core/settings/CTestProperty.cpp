@@ -2,6 +2,7 @@
 
 #include "VzrVersion.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -201,7 +202,8 @@ QString CTestProperty::TestTimeText(std::int64_t tm) {
 void CTestProperty::LoadIni() {
     const QString prop = QLatin1String(INI_SECTION_PROPERTY);
     const QString info = QLatin1String(INI_SECTION_TEST_INFO);
-    const QString notSet = QStringLiteral("未設定");
+    // a default shown to the operator, in his language
+    const QString notSet = QCoreApplication::translate("CTestProperty", "未設定");
     m_strCompanyName = ReadIniString(prop, QLatin1String(INI_KEY_COMPANY_NAME), QString());
     m_strTestPlace = ReadIniString(prop, QLatin1String(INI_KEY_TEST_PLACE), QString());
     m_strEquipmentModel =

@@ -11,8 +11,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QLockFile>
 #include <QResource>
 #include <QStandardPaths>
@@ -28,7 +26,8 @@ const char* const INSTANCE_LOCK = "VZR-T8100_Instance";
 
 } // namespace
 
-CVzrT8100App::CVzrT8100App(int& argc, char** argv) : QApplication(argc, argv) {
+CVzrT8100App::CVzrT8100App(int& argc, char** argv, CLanguage::Language language)
+    : QApplication(argc, argv), m_language(language) {
     setApplicationName(QStringLiteral("VZR-T8100"));
     setOrganizationName(QStringLiteral("Valdmark"));
     setApplicationVersion(CTestProperty::GetVersionText());
@@ -106,14 +105,7 @@ void CVzrT8100App::UnloadResourceBundle() {
     }
 }
 
-void CVzrT8100App::LoadStandardTexts() {
-    // OK / キャンセル / はい / いいえ on the standard buttons
-    auto translator = std::make_unique<QTranslator>();
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        installTranslator(translator.get());
-        m_pQtTranslator = std::move(translator);
-    }
+void CVzrT8100App::SetFontsAndIcon() {
     // the faces the dialogs were laid out in, and the Japanese faces at hand
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"));
@@ -125,7 +117,7 @@ void CVzrT8100App::LoadStandardTexts() {
 
 bool CVzrT8100App::StartUp(const QStringList& documents) {
     LoadResourceBundle();
-    LoadStandardTexts();
+    SetFontsAndIcon();
 
     // one copy per user: a lock left by a copy that died is taken over
     auto lock = std::make_unique<QLockFile>(InstanceLockPath());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/CVzrT8100Cntl.h"
+#include "settings/CLanguage.h"
 #include "settings/CTestProperty.h"
 
 #include <QApplication>
@@ -23,8 +24,8 @@ public:
     static constexpr int MIN_OPENING_MS = 2000;
 
     // Constructing the controller searches for the instrument: the port table must be set
-    // up before.
-    CVzrT8100App(int& argc, char** argv);
+    // up before. The texts are in the language given from the first, the search's too.
+    CVzrT8100App(int& argc, char** argv, CLanguage::Language language = CLanguage::JAPANESE);
     ~CVzrT8100App() override;
 
     // Single instance, opening window, main window, the documents named (a new one when
@@ -53,7 +54,7 @@ public:
 private:
     void LoadResourceBundle();
     void UnloadResourceBundle();
-    void LoadStandardTexts();
+    void SetFontsAndIcon();
 
     // Tells the operator at start-up, or the error output when no one can answer.
     void StartUpMessage(const QString& text);
@@ -66,13 +67,14 @@ private:
     // when he chose to end the program.
     bool SearchInstrument(CWaitCursor& cursor);
 
-    // Declared first: the controller, and with it the port, goes last.
+    // Declared first: the texts are there before anything is told, and go last.
+    CLanguage m_language;
+    // The controller, and with it the port, goes after every other part.
     CVzrT8100Cntl m_cntl;
     CTestProperty m_property;
     bool m_bUnattended = false;
     std::unique_ptr<QLockFile> m_hInstanceMutex;
     QString m_strResBundle; // registered resource bundle, empty when none was found
     std::unique_ptr<QTranslator> m_pResTranslator;
-    std::unique_ptr<QTranslator> m_pQtTranslator;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

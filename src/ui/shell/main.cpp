@@ -2,6 +2,7 @@
 #include "commands/CCommandLine.h"
 #include "commands/CCommandModes.h"
 #include "link/CSerialPortTable.h"
+#include "settings/CLanguage.h"
 #include "shell/CVzrT8100App.h"
 
 #include <QCoreApplication>
@@ -18,10 +19,12 @@ QStringList rawArguments(int argc, char** argv) {
 }
 
 // The simulated instrument in this process, its terminal searched first; null when it
-// cannot be started. autoGun: nobody is at the bench to pull the gun (--run).
-std::unique_ptr<CVzrT8100Sim> startSimulator(bool autoGun) {
+// cannot be started. Under --run nobody is at the bench to pull the gun: it fires by itself.
+std::unique_ptr<CVzrT8100Sim> startSimulator(const CCommandLine& cmd, int& argc, char** argv) {
     auto sim = std::make_unique<CVzrT8100Sim>();
     if (!sim->Start()) {
+        const QCoreApplication app(argc, argv);
+        const CLanguage language(cmd.Language());
         QTextStream(stderr) << QCoreApplication::translate("main", "模擬器を起動できませんでした。")
                             << "\n";
         return nullptr;
@@ -29,17 +32,17 @@ std::unique_ptr<CVzrT8100Sim> startSimulator(bool autoGun) {
     // steps with the trigger source VZR or EXTERNAL discharge by themselves, and the line
     // takes its real time, so the program feels as with the instrument
     sim->SetAutoTrigger(true);
-    sim->SetAutoGun(autoGun);
+    sim->SetAutoGun(cmd.m_nMode == CCommandLine::MODE_RUN);
     sim->SetLinePacing(true);
     CSerialPortTable::PrependPort(sim->PortPath());
     return sim;
 }
 
-int runWindows(int& argc, char** argv, const QStringList& documents) {
+int runWindows(int& argc, char** argv, const CCommandLine& cmd) {
     int result = 0;
-    CVzrT8100App app(argc, argv);
+    CVzrT8100App app(argc, argv, cmd.Language());
     app.SetUnattended(CVzrT8100App::IsHeadlessPlatform());
-    if (app.StartUp(documents))
+    if (app.StartUp(cmd.m_listDocuments))
         result = app.exec();
     const int shutDown = app.ShutDown();
     return result != 0 ? result : shutDown;
@@ -57,9 +60,9 @@ int main(int argc, char** argv) {
     // the port table is complete before the controller first searches it
     CSerialPortTable::SetExplicitPorts(cmd.m_listPorts);
     std::unique_ptr<CVzrT8100Sim> sim;
-    if (cmd.m_bSimulate && !(sim = startSimulator(cmd.m_nMode == CCommandLine::MODE_RUN)))
+    if (cmd.m_bSimulate && !(sim = startSimulator(cmd, argc, argv)))
         return 1;
     if (windowless)
         return CCommandModes::Run(cmd, argc, argv);
-    return runWindows(argc, argv, cmd.m_listDocuments);
+    return runWindows(argc, argv, cmd);
 }
