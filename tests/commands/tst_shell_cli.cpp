@@ -419,6 +419,27 @@ private slots:
         return path;
     }
 
+    // The difference of the workbook at out from the layout of the data file at plan with
+    // the settings of the settings file, written here; empty when they agree cell for cell.
+    static QString DifferenceFromLayout(const QString& plan, const QString& out,
+                                        QJsonObject* book) {
+        CVzrT8100Doc doc;
+        if (!doc.OpenFile(plan, nullptr))
+            return "the data file cannot be opened";
+        CTestProperty property;
+        property.LoadIni();
+        CMsExcelControl expected;
+        if (!expected.StartWorkbook())
+            return "no workbook";
+        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
+                           property);
+        QString error;
+        *book = ReportTest::ReadWorkbook(out, &error);
+        if (book->isEmpty())
+            return error;
+        return ReportTest::Difference(*book, ReportTest::Expected(expected));
+    }
+
     void reportOfADataFile() {
         const QString plan = SavePlanAndSettings();
         const QString out = m_dir.filePath("customer.xlsx");
@@ -432,18 +453,8 @@ private slots:
 
         // cell for cell the layout of the file as it stands: settings of the settings
         // file, no test time, no judgements
-        CVzrT8100Doc doc;
-        QVERIFY(doc.OpenFile(plan, nullptr));
-        CTestProperty property;
-        property.LoadIni();
-        CMsExcelControl expected;
-        QVERIFY(expected.StartWorkbook());
-        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
-                           property);
-        QString error;
-        const QJsonObject book = ReportTest::ReadWorkbook(out, &error);
-        QVERIFY2(!book.isEmpty(), qPrintable(error));
-        const QString difference = ReportTest::Difference(book, ReportTest::Expected(expected));
+        QJsonObject book;
+        const QString difference = DifferenceFromLayout(plan, out, &book);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
         const QJsonObject conditions = book["sheets"][0]["cells"].toObject();
         QCOMPARE(conditions["C2"]["value"].toString(), QStringLiteral("株式会社 試験所"));
@@ -497,16 +508,8 @@ private slots:
                                                  "\\x{ffef}]");
         QVERIFY2(!printed.contains(japanese), qPrintable(printed));
         const CLanguage texts(CLanguage::ENGLISH);
-        CVzrT8100Doc doc;
-        QVERIFY(doc.OpenFile(plan, nullptr));
-        CTestProperty property;
-        property.LoadIni();
-        CMsExcelControl expected;
-        QVERIFY(expected.StartWorkbook());
-        CTestReport::Write(expected, doc.GetSettingList(), doc.GetExecList(), doc.TestPoints(),
-                           property);
-        const QJsonObject book = ReportTest::ReadWorkbook(out);
-        const QString difference = ReportTest::Difference(book, ReportTest::Expected(expected));
+        QJsonObject book;
+        const QString difference = DifferenceFromLayout(plan, out, &book);
         QVERIFY2(difference.isEmpty(), qPrintable(difference));
         QCOMPARE(book["sheets"][0]["name"].toString(), QString("Test Conditions"));
         QCOMPARE(book["sheets"][1]["name"].toString(), QString("Test Results"));

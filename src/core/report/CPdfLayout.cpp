@@ -153,15 +153,19 @@ void CPdfLayout::StartPage() {
         const double rule = Mm(kRunningTitleTop) + laid->Height(0, 1) + Mm(1);
         m_lines.append(QLineF(Mm(kMarginLeft), rule, Mm(kPageWidth - kMarginRight), rule));
     }
-    if (m_table) {
-        m_table->segmentOpen = true;
-        m_table->segmentTop = m_y;
-        m_table->rowsOnPage = false;
-        if (m_painter)
-            m_lines.append(QLineF(m_table->left, m_y, m_table->right, m_y));
-        if (m_table->hasHeading)
-            PaintHeadingRow();
-    }
+    if (m_table)
+        OpenSegment();
+}
+
+// A table's rows on this page begin here: their top rule, then the headings.
+void CPdfLayout::OpenSegment() {
+    m_table->segmentOpen = true;
+    m_table->segmentTop = m_y;
+    m_table->rowsOnPage = false;
+    if (m_painter)
+        m_lines.append(QLineF(m_table->left, m_y, m_table->right, m_y));
+    if (m_table->hasHeading)
+        PaintHeadingRow();
 }
 
 void CPdfLayout::EndPage() {
@@ -247,13 +251,7 @@ void CPdfLayout::BeginTable(const std::vector<Column>& columns, const QStringLis
     if (m_y > m_dTop && m_y + table->headingHeight + bodyLine > m_dBottom)
         NewPage();
     m_table = std::move(table);
-    m_table->segmentOpen = true;
-    m_table->segmentTop = m_y;
-    m_table->rowsOnPage = false;
-    if (m_painter)
-        m_lines.append(QLineF(m_table->left, m_y, m_table->right, m_y));
-    if (m_table->hasHeading)
-        PaintHeadingRow();
+    OpenSegment();
 }
 
 void CPdfLayout::PaintHeadingRow() {

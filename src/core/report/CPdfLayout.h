@@ -92,6 +92,7 @@ private:
     const Laid& LayCell(int column, const QString& text);
     void StartPage();
     void EndPage();
+    void OpenSegment();
     void CloseSegment();
     void PaintHeadingRow();
     // Paints lines [from, to) of each cell in a band of the given height at m_y.
