@@ -11,18 +11,8 @@ CPropertyDlg::CPropertyDlg(CTestProperty& property, QWidget* parent)
     m_ui->setupUi(this);
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &CPropertyDlg::accept);
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &CPropertyDlg::reject);
-    const QList<QLabel*> labels = {
-        m_ui->labelCompany,           m_ui->labelTestPlace,   m_ui->labelEquipmentModel,
-        m_ui->labelEquipmentSerialNo, m_ui->labelGunModel,    m_ui->labelGunSerialNo,
-        m_ui->labelCupModel,          m_ui->labelCupSerialNo, m_ui->labelCrUnitModel,
-        m_ui->labelCrUnitSerialNo,
-    };
-    const QList<Field> fields = Fields();
-    for (qsizetype i = 0; i < fields.size(); ++i) {
-        labels[i]->setBuddy(fields[i].edit);
-        fields[i].edit->setAccessibleName(labels[i]->text());
-        fields[i].edit->setText(m_property.*fields[i].member);
-    }
+    for (const Field& field : Fields())
+        field.edit->setText(m_property.*field.member);
     m_ui->editCompany->setFocus();
 }
 

@@ -17,8 +17,6 @@ CRemoteDlg::CRemoteDlg(CVzrT8100Cntl& cntl, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint),
       m_cntl(cntl), m_ui(new Ui::CRemoteDlg) {
     m_ui->setupUi(this);
-    m_ui->editState->setAccessibleName(m_ui->labelInstrument->text());
-    m_ui->labelInstrument->setBuddy(m_ui->editState);
     connect(m_ui->buttonOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->buttonReconnect, &QPushButton::clicked, this, &CRemoteDlg::OnReconnect);
 

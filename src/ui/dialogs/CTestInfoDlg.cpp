@@ -14,21 +14,6 @@ CTestInfoDlg::CTestInfoDlg(CTestProperty& property, QWidget* parent)
     connect(m_ui->buttonCancel, &QPushButton::clicked, this, &CTestInfoDlg::reject);
     connect(m_ui->buttonSave, &QPushButton::clicked, this, &CTestInfoDlg::OnSave);
 
-    const std::pair<QLabel*, QLineEdit*> buddies[] = {
-        {m_ui->labelTestDate, m_ui->editTestDate},
-        {m_ui->labelTestTime, m_ui->editTestTime},
-        {m_ui->labelTemperature, m_ui->editTemperature},
-        {m_ui->labelHumidity, m_ui->editHumidity},
-        {m_ui->labelModel, m_ui->editModel},
-        {m_ui->labelSerial, m_ui->editSerial},
-        {m_ui->labelOperator, m_ui->editOperator},
-        {m_ui->labelStandard, m_ui->editStandard},
-    };
-    for (const auto& [label, edit] : buddies) {
-        label->setBuddy(edit);
-        edit->setAccessibleName(label->text());
-    }
-
     m_ui->editModel->setText(m_property.m_strModel);
     m_ui->editSerial->setText(m_property.m_strSerial);
     m_ui->editOperator->setText(m_property.m_strOperator);

@@ -22,22 +22,6 @@ CSettingsDlg::CSettingsDlg(CSettingData& record, QWidget* parent)
       m_record(record), m_ui(new Ui::CSettingsDlg) {
     m_ui->setupUi(this);
 
-    // edit boxes and lists are known by the label beside them
-    const std::pair<QLabel*, QWidget*> buddies[] = {
-        {m_ui->labelDiscMode, m_ui->comboDiscMode},
-        {m_ui->labelIecLevel, m_ui->comboIecLevel},
-        {m_ui->labelTrig, m_ui->comboTrig},
-        {m_ui->labelPola, m_ui->comboPola},
-        {m_ui->labelVoltage, m_ui->editVoltage},
-        {m_ui->labelStep, m_ui->editStep},
-        {m_ui->labelEnd, m_ui->editEnd},
-        {m_ui->labelInterval, m_ui->editInterval},
-        {m_ui->labelCount, m_ui->editCount},
-    };
-    for (const auto& [label, control] : buddies) {
-        label->setBuddy(control);
-        control->setAccessibleName(label->text());
-    }
     const std::pair<CNumberBox*, QLabel*> units[] = {
         {m_ui->editVoltage, m_ui->labelVoltageUnit}, {m_ui->editStep, m_ui->labelStepUnit},
         {m_ui->editEnd, m_ui->labelEndUnit},         {m_ui->editInterval, m_ui->labelIntervalUnit},
