@@ -23,6 +23,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -717,6 +719,52 @@ private slots:
         QVERIFY(ReadRecord(points, record));
         QCOMPARE(record.JudgedCount(), 2);
         QCOMPARE(record.TestPoints(), (QStringList{"USBコネクタ", "HCP 前面"}));
+    }
+
+    // At test points with a terminal on standard input: the run waits at each point until
+    // Enter; SIGINT while it waits stops the run there, the record closed, exit 130.
+    void runWaitsAtTestPointsOnATerminal() {
+        std::vector<std::unique_ptr<CSettingData>> one;
+        one.push_back(run::Condition(DISC_CONTACT, TRIG_GUN, 2000, 100, 1, POLA_BIT_PLUS));
+        auto doc = run::Plan(std::move(one));
+        doc->SetTestPoints({"USBコネクタ", "電源ボタン"});
+        const QString plan = SaveRunPlan("terminal", std::move(doc));
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const auto closeMaster = qScopeGuard([master] { ::close(master); });
+        QProcess proc;
+        proc.setProcessEnvironment(environment());
+        proc.setStandardInputFile(QString::fromLocal8Bit(::ptsname(master)));
+        proc.start(BuildProgram("vzr-t8100"), {"--run", plan, "--simulate"});
+        QVERIFY(proc.waitForStarted());
+        QString err;
+        auto prompted = [&](int times) {
+            return QTest::qWaitFor(
+                       [&] {
+                           err += QString::fromUtf8(proc.readAllStandardError());
+                           return err.count("Enter を押してください: ") >= times ||
+                                  proc.state() != QProcess::Running;
+                       },
+                       run::WAIT_MS) &&
+                   proc.state() == QProcess::Running;
+        };
+        QVERIFY2(prompted(1), qPrintable(err));
+        QVERIFY(err.contains("テストポイント 1「USBコネクタ」 へ放電ガンを移動して"));
+        QCOMPARE(::write(master, "\n", 1), ssize_t(1));
+        QVERIFY2(prompted(2), qPrintable(err));
+        QVERIFY(err.contains("テストポイント 2「電源ボタン」 へ放電ガンを移動して"));
+        QCOMPARE(::kill(pid_t(proc.processId()), SIGINT), 0);
+        QVERIFY(proc.waitForFinished(run::WAIT_MS));
+        QCOMPARE(proc.exitCode(), 130);
+        QCOMPARE(QString::fromUtf8(proc.readAllStandardOutput()),
+                 QString("テストポイント 1「USBコネクタ」\n"
+                         "Step No.   1  CONTACT  +  2.00 kV  count 1: A\n"
+                         "テストポイント 2「電源ボタン」\n"
+                         "A 1  B 0  C 0  D 0  判定なし 1\n"));
+        CRunRecordReader record;
+        QVERIFY(ReadRecord(plan, record));
+        QVERIFY(record.Closed());
+        QCOMPARE(record.JudgedCount(), 1);
     }
 
     // SIGINT and SIGTERM stop the run as STOP does; the record closes and the workbook
