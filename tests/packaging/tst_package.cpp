@@ -86,7 +86,8 @@ private slots:
               "/usr/share/icons/hicolor/32x32/apps/vzr-t8100.png",
               "/usr/share/icons/hicolor/48x48/apps/vzr-t8100.png",
               "/usr/share/icons/hicolor/128x128/apps/vzr-t8100.png",
-              "/usr/share/doc/vzr-t8100/copyright", "/usr/share/doc/vzr-t8100/changelog.gz"})
+              "/usr/share/doc/vzr-t8100/copyright", "/usr/share/doc/vzr-t8100/changelog.gz",
+              "/usr/share/man/man1/vzr-t8100.1.gz", "/usr/share/man/man1/vzr-t8100-sim.1.gz"})
             QVERIFY2(paths.contains(QLatin1Char('.') + QLatin1String(path)), path);
         // the desktop and MIME databases are refreshed by the triggers of the packages that
         // own them, not by scripts of ours
@@ -116,6 +117,9 @@ private slots:
         qInfo("%s", qPrintable(lintian.out));
         for (const QString& line : lintian.out.split('\n'))
             QVERIFY2(!line.startsWith("E: "), qPrintable(line));
+        // each program has its manual page, and man reads it
+        QVERIFY2(!lintian.out.contains("no-manual-page"), qPrintable(lintian.out));
+        QVERIFY2(!lintian.out.contains("manpage"), qPrintable(lintian.out));
     }
 
     void installedProgramsRun() {
